@@ -1,0 +1,71 @@
+# Build helpers shared by every folder.
+#
+# Three kinds of build share this tree:
+#   RELIVO_WINDOWS  cross builds with MinGW-w64 (32- or 64-bit), tests under Wine
+#   RELIVO_NATIVE   host build with GCC, AddressSanitizer and UBSan (model code)
+#   RELIVO_FUZZ     host build with clang and libFuzzer (parsers of outside bytes)
+
+set(RELIVO_TEST_RESULTS ${CMAKE_BINARY_DIR}/test-results)
+file(MAKE_DIRECTORY ${RELIVO_TEST_RESULTS})
+
+# Output folder laid out as the program runs from it.
+set(RELIVO_OUT ${CMAKE_BINARY_DIR}/out)
+file(MAKE_DIRECTORY ${RELIVO_OUT} ${RELIVO_OUT}/res ${RELIVO_OUT}/data)
+
+function(relivo_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+endfunction()
+
+# relivo_link_static(target): no MinGW runtime DLLs needed next to the binary.
+function(relivo_link_static target)
+  if(RELIVO_WINDOWS)
+    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+  endif()
+endfunction()
+
+# relivo_gtest(NAME name SOURCES ... LIBS ... [WORKING_DIRECTORY dir] [LABELS ...])
+# One GoogleTest program, run by CTest as one test (under Wine in the
+# Windows builds). Case results go to test-results/<name>.xml.
+function(relivo_gtest)
+  cmake_parse_arguments(T "" "NAME;WORKING_DIRECTORY;TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  relivo_warnings(${T_NAME})
+  relivo_link_static(${T_NAME})
+  if(NOT T_WORKING_DIRECTORY)
+    set(T_WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  endif()
+  set(xml ${RELIVO_TEST_RESULTS}/${T_NAME}.xml)
+  if(RELIVO_WINDOWS)
+    set(xml Z:${xml})  # Wine maps drive Z: to the Unix root
+  endif()
+  add_test(NAME ${T_NAME}
+           COMMAND ${T_NAME} --gtest_output=xml:${xml}
+           WORKING_DIRECTORY ${T_WORKING_DIRECTORY})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  if(T_LABELS)
+    set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+  if(T_ENVIRONMENT)
+    set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}")
+  endif()
+endfunction()
+
+# relivo_fuzz(NAME name SOURCES ... LIBS ... CORPUS dir)
+# A libFuzzer target; CTest replays the committed corpus through it once.
+function(relivo_fuzz)
+  cmake_parse_arguments(F "" "NAME;CORPUS" "SOURCES;LIBS" ${ARGN})
+  if(NOT RELIVO_FUZZ)
+    return()
+  endif()
+  add_executable(${F_NAME} ${F_SOURCES})
+  target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+  target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+  relivo_warnings(${F_NAME})
+  add_test(NAME ${F_NAME}-corpus COMMAND ${F_NAME} -runs=0 ${F_CORPUS})
+  set_tests_properties(${F_NAME}-corpus PROPERTIES TIMEOUT 120)
+endfunction()

@@ -1,0 +1,38 @@
+// The settings store: res\RelivoX.ini read and written through the
+// platform's private-profile functions. A key that is missing or empty when
+// it is read is written back at once with its default, so the file fills
+// itself with every setting and text the program has asked for.
+// Key first, section last, as everywhere in the program.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+// Values are read into buffers of this size unless a caller says otherwise.
+constexpr int kValueMax = 255;
+constexpr int kPathMax = 256;
+
+void SetSettingsPath(const char* path);
+const char* SettingsPath();
+// The language section named by [Def] Lng ("0049" by default).
+void SetLanguageSection(const char* section);
+const char* LanguageSection();
+
+int ProfileGetString(const char* key, char* out, const char* def, const char* section, int size);
+std::int32_t ProfileGetInt(const char* key, std::int32_t def, const char* section);
+std::uint32_t ProfileGetNumber(const char* key, std::uint32_t def, const char* section);
+bool ProfileHasKey(const char* key, const char* section);
+int ProfileWriteString(const char* key, const char* value, const char* section);
+int ProfileWriteInt(const char* key, std::int32_t value, const char* section);
+
+// A text of the language section, German default written back when missing.
+int GetText(const char* key, char* out, const char* def, int size);
+
+COLORREF GetColorText(const char* name);
+COLORREF GetColorBack(const char* name);
+// A solid brush of [Color] name.Brush; the caller owns it.
+HBRUSH CreateColorBrush(const char* name);
+
+// The number rule of ProfileGetNumber, without the file: "0x1f" is 31,
+// "255" is 255.
+std::uint32_t ParseProfileNumber(const char* text);

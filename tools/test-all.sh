@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Installs what the build needs (on a fresh Debian machine), builds the
+# native, fuzz, 32-bit and 64-bit Windows trees and runs every test.
+# Usage: tools/test-all.sh [--no-install]
+set -uo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+build_root="${RELIVO_BUILD_ROOT:-$here/build}"
+
+if [ "${1:-}" != "--no-install" ]; then
+  "$here/tools/install-deps.sh" || { echo "installing the packages failed" >&2; exit 1; }
+fi
+
+# One X server for every window the tests open.
+xvfb_pid=""
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 120); do
+    if [ ! -e "/tmp/.X${n}-lock" ]; then
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      xvfb_pid=$!
+      export DISPLAY=":$n"
+      sleep 1
+      break
+    fi
+  done
+fi
+cleanup() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  for b in win32 win64; do
+    [ -d "$build_root/$b/wineprefix" ] && WINEPREFIX="$build_root/$b/wineprefix" wineserver -k 2>/dev/null
+  done
+}
+trap cleanup EXIT
+
+jobs=$(nproc)
+status=0
+summary=()
+
+build() { # name, extra cmake arguments...
+  local name=$1; shift
+  local dir="$build_root/$name"
+  echo "=== build $name"
+  cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$dir.configure.log" 2>&1 \
+    || { cat "$dir.configure.log"; return 1; }
+  cmake --build "$dir" -j "$jobs" 2>&1 | tee "$dir.build.log" | grep -E 'warning|error|FAILED' 
+  [ "${PIPESTATUS[0]}" -eq 0 ]
+}
+
+run_tests() { # name
+  local name=$1 dir="$build_root/$1"
+  echo "=== test $name"
+  rm -rf "$dir/test-results"; mkdir -p "$dir/test-results"
+  (cd "$dir" && ctest --output-on-failure -j 1 --timeout 600) | tee "$dir.ctest.log"
+  local rc=${PIPESTATUS[0]}
+  local cases
+  cases=$(python3 "$here/tools/count-cases.py" "$dir/test-results")
+  local programs
+  programs=$(grep -E 'tests passed, [0-9]+ tests failed out of' "$dir.ctest.log" | tail -1)
+  summary+=("$name: ${programs:-no tests}; $cases")
+  return $rc
+}
+
+mkdir -p "$build_root"
+for b in native fuzz win32 win64; do
+  case $b in
+    native) args=(-DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++) ;;
+    fuzz)   args=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DRELIVO_FUZZ=ON) ;;
+    win32)  args=(-DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-i686-w64-mingw32.cmake") ;;
+    win64)  args=(-DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-x86_64-w64-mingw32.cmake") ;;
+  esac
+  if build "$b" "${args[@]}"; then
+    run_tests "$b" || status=1
+  else
+    echo "build $b failed"; summary+=("$b: build failed"); status=1
+  fi
+done
+
+echo
+echo "=== summary"
+printf '%s\n' "${summary[@]}"
+python3 "$here/tools/count-lines.py" "$here"
+exit $status
