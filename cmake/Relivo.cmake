@@ -69,3 +69,13 @@ function(relivo_fuzz)
   add_test(NAME ${F_NAME}-corpus COMMAND ${F_NAME} -runs=0 ${F_CORPUS})
   set_tests_properties(${F_NAME}-corpus PROPERTIES TIMEOUT 120)
 endfunction()
+
+# relivo_include_parts(): a folder that several pieces of work share keeps
+# one <piece>.cmake per piece beside its CMakeLists.txt.
+macro(relivo_include_parts)
+  file(GLOB _relivo_parts ${CMAKE_CURRENT_SOURCE_DIR}/*.cmake)
+  list(SORT _relivo_parts)
+  foreach(_part ${_relivo_parts})
+    include(${_part})
+  endforeach()
+endmacro()
