@@ -25,6 +25,8 @@ constexpr std::uint8_t kPinCommitted = 0x01;  // loaded, camera, text, accepted
 constexpr std::uint8_t kPinAged = 0x02;       // stroke older than the undo layers
 constexpr std::uint8_t kPinNewest = 0x80;     // newest of the six stroke layers
 
+class PageObserver;
+
 struct DotPage {
   // Graphic pins then text-line pins, back to back, so that clearing
   // kPagePins + kTextPins bytes from pins[0] clears both.
@@ -49,10 +51,10 @@ struct DTM {
 
   // Reads a .dtm file into the record; returns the bytes read (0 when the
   // file cannot be opened). The observer unpacks, repaints and retranslates.
-  int Load(const char* fileName, DotPage& page, class PageObserver& view);
+  int Load(const char* fileName, DotPage& page, PageObserver& view);
   // Writes the 350 bytes behind the "_dtm_<(" header; returns the bytes
   // written, 0 when the file cannot be created.
-  int Save(const char* fileName, class PageObserver& view);
+  int Save(const char* fileName, PageObserver& view);
 
   std::uint8_t* Bytes() { return header; }
   const std::uint8_t* Bytes() const { return header; }

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "document/dtm.h"
+#include "page_fixture.h"
+#include "shell/log.h"
+
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+class DtmFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    LogSetPath("dtm_test.pro");
+    LogReset();
+    LogSetLevel(1);
+    page = EmptyPage();
+    record = EmptyRecord();
+  }
+  std::string Log() { return ReadBytes("dtm_test.pro"); }
+  DotPage page;
+  DTM record;
+  RecordingView view;
+};
+
+}  // namespace
+
+TEST_F(DtmFiles, EmptyPageSavesAsHeaderAndZeros) {
+  PackPage(page, record);
+  ASSERT_EQ(record.Save("empty.dtm", view), 350);
+  std::string bytes = ReadBytes("empty.dtm");
+  ASSERT_EQ(bytes.size(), 350u);
+  EXPECT_EQ(bytes.substr(0, 7), "_dtm_<(");
+  EXPECT_EQ(bytes.substr(7), std::string(343, '\0'));
+  EXPECT_NE(Log().find("DTM::Save empty.dtm mit 350 Byte. []"), std::string::npos);
+  ASSERT_EQ(view.status.size(), 1u);
+  EXPECT_EQ(view.status[0], "Save empty.dtm mit 350 Byte.");
+}
+
+TEST_F(DtmFiles, CornerPinsSaveAtBytes10And309) {
+  Pin(page, 0, 0) = 1;
+  PackPage(page, record);
+  record.Save("corner.dtm", view);
+  EXPECT_EQ(ReadBytes("corner.dtm")[10], '\x01');
+  page = EmptyPage();
+  Pin(page, 59, 39) = 0x80;
+  PackPage(page, record);
+  record.Save("corner.dtm", view);
+  EXPECT_EQ(ReadBytes("corner.dtm")[309], '\x80');
+}
+
+TEST_F(DtmFiles, SaveAndLoadRoundTrip) {
+  for (int i = 0; i < kPagePins; i += 7) page.pins[i] = 1;
+  TextPin(page, 4, 2) = 1;
+  PackPage(page, record);
+  PackTextLine(page, record, "Hallo Welt, ein langer Text");
+  ASSERT_EQ(record.Save("round.dtm", view), 350);
+  std::string saved = ReadBytes("round.dtm");
+  EXPECT_EQ(saved.substr(330), "Hallo Welt, ein lang") << "20 bytes, not terminated";
+  EXPECT_NE(Log().find("[Hallo Welt, ein lang]"), std::string::npos);
+
+  DotPage loaded = EmptyPage();
+  DTM other = EmptyRecord();
+  std::memset(other.text, 'z', sizeof other.text);
+  ASSERT_EQ(other.Load("round.dtm", loaded, view), 350);
+  for (int i = 0; i < kPagePins; ++i) ASSERT_EQ(loaded.pins[i], i % 7 == 0 ? 1 : 0) << i;
+  EXPECT_EQ(TextPin(loaded, 4, 2), 1);
+  ASSERT_EQ(view.edits.size(), 1u);
+  EXPECT_EQ(view.edits[0], "Hallo Welt, ein lang");
+  EXPECT_EQ(view.status.back(), "Load round.dtm mit 350 Byte.");
+  EXPECT_NE(Log().find("Load round.dtm mit 350 Byte."), std::string::npos);
+  // Saving the loaded record again gives the same bytes.
+  other.Save("round2.dtm", view);
+  EXPECT_EQ(ReadBytes("round2.dtm"), saved);
+}
+
+TEST_F(DtmFiles, ShortLongAndForeignFiles) {
+  std::string image(350, '\0');
+  image.replace(0, 7, "GARBAGE");
+  image[10] = '\x01';
+  image[310] = '\x3F';
+  // 0, 10, 349, 350 and 100 000 bytes.
+  struct Case { std::size_t size; int expected; } cases[] = {{0, 0}, {10, 10}, {349, 349}, {350, 350}, {100000, 350}};
+  for (const Case& c : cases) {
+    std::string bytes = image;
+    bytes.resize(c.size, '\x7F');
+    WriteBytes("sized.dtm", bytes);
+    DTM r = EmptyRecord();
+    std::memset(r.Bytes(), 0xEE, kDtmSize);
+    DotPage p = EmptyPage();
+    EXPECT_EQ(r.Load("sized.dtm", p, view), c.expected) << c.size;
+    for (int i = c.expected; i < kDtmSize; ++i) ASSERT_EQ(r.Bytes()[i], 0) << c.size << " byte " << i;
+    EXPECT_EQ(Pin(p, 0, 0), c.size > 10 ? 1 : 0) << c.size;
+    EXPECT_EQ(r.cells[0], c.size > 310 ? 0x3F : 0) << c.size;
+    EXPECT_EQ(r.text[kDtmTextField], '\0') << "text of a long file stays inside its field";
+  }
+  EXPECT_TRUE(view.edits.empty()) << "an empty text field keeps the file's cells";
+}
+
+TEST_F(DtmFiles, MissingFileLeavesTheRecordAndUnwritablePathWritesNothing) {
+  std::remove("missing.dtm");
+  record.graphic[5] = 0x42;
+  EXPECT_EQ(record.Load("missing.dtm", page, view), 0);
+  EXPECT_EQ(record.graphic[5], 0x42);
+  EXPECT_NE(Log().find("Err: DTM::Load missing.dtm"), std::string::npos);
+  EXPECT_EQ(record.Save("no/such/folder/x.dtm", view), 0);
+  EXPECT_NE(Log().find("Err: DTM beim \xD6" "ffnen von: no/such/folder/x.dtm"), std::string::npos);
+  EXPECT_TRUE(view.status.empty());
+}

@@ -1,0 +1,33 @@
+#pragma once
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "document/dot_page.h"
+
+// Records what the model asked of the window.
+struct RecordingView : PageObserver {
+  int refreshes = 0, fullRefreshes = 0, pinRepaints = 0, pageRepaints = 0, textRepaints = 0;
+  std::vector<std::string> status, edits;
+  void RequestRefresh(bool full) override { ++(full ? fullRefreshes : refreshes); }
+  void RepaintPins() override { ++pageRepaints; }
+  void RepaintPin(int, int) override { ++pinRepaints; }
+  void RepaintTextLine() override { ++textRepaints; }
+  void ShowStatus(const char* text) override { status.emplace_back(text); }
+  void SetEditText(const char* text) override { edits.emplace_back(text); }
+};
+
+inline DotPage EmptyPage() {
+  DotPage page;
+  std::memset(&page, 0, sizeof page);
+  page.columns = kPageColumns;
+  page.rows = kPageRows;
+  page.pinSize = 10;
+  return page;
+}
+
+inline DTM EmptyRecord() {
+  DTM record;
+  std::memset(&record, 0, sizeof record);
+  return record;
+}
