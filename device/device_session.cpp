@@ -1,0 +1,282 @@
+#include "device/device_session.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "device/device_frame.h"
+#include "shell/log.h"
+#include "shell/text.h"
+
+namespace {
+
+constexpr char kDeviceSection[] = "Device";
+// The device family's name; an identified device's name begins with its
+// first letter.
+constexpr char kFamilyName[] = "Relivo";
+constexpr int kConnectPump = 10;
+constexpr int kFrameSendBuffer = kGraphicSize + kFrameOverhead;
+// Frame offsets of the fields the reader looks at, counted in the payload
+// (the bytes after the length field).
+constexpr int kPayloadCommandHi = 1;
+constexpr int kPayloadCommandLo = 2;
+constexpr int kPayloadData = 4;
+
+const std::uint8_t kBlankGraphic[kGraphicSize] = {};
+
+// Translator bit k (dot k + 1) goes to device bit kDotToBit[k]: dots
+// 1, 2, 3, 7 form the left column, dots 4, 5, 6, 8 the right one.
+constexpr int kDotToBit[8] = {0, 1, 2, 4, 5, 6, 3, 7};
+
+void SetNotConnectedName(DeviceSession& s) {
+  char text[kDeviceTextSize];
+  s.host->GetText("not_connected", text, "nicht\\nverbunden", kDeviceTextSize);
+  CopyText(s.name, sizeof s.name, text);
+}
+
+void ClearIdentity(DeviceSession& s) {
+  std::memset(s.name, 0, sizeof s.name);
+  std::memset(s.version, 0, sizeof s.version);
+  s.cells = 0;
+  s.columns = 0;
+  s.port = 0;
+}
+
+// The text of a name or version reply: the data bytes up to the first NUL
+// or up to the checksum, at most 19 characters.
+void TakeReplyText(char* out, const std::uint8_t* payload, int length, int got) {
+  int end = length - 1;  // the checksum is the last byte
+  if (end > got) end = got;
+  int n = 0;
+  for (int i = kPayloadData; i < end && n < kDeviceTextMax && payload[i] != 0; ++i) {
+    out[n++] = static_cast<char>(payload[i]);
+  }
+  out[n] = '\0';
+}
+
+void QueueKey(DeviceSession& s, std::uint16_t bits) {
+  s.keyBits |= bits;
+  if (s.keyBits == 0) return;
+  char text[8];
+  std::snprintf(text, sizeof text, "%04X", s.keyBits);
+  LogWrite("key:%s", text);
+  if (s.keyCount < kKeyQueueSize) s.keyQueue[s.keyCount++] = s.keyBits;
+  s.keyBits = 0;
+}
+
+}  // namespace
+
+int SessionHost::GetInt(const char* key, int def, const char* section) {
+  (void)key;
+  (void)section;
+  return def;
+}
+
+void SessionHost::WriteInt(const char* key, int value, const char* section) {
+  (void)key;
+  (void)value;
+  (void)section;
+}
+
+void SessionHost::GetText(const char* key, char* out, const char* def, int size) {
+  (void)key;
+  if (out == nullptr || size <= 0) return;
+  CopyText(out, static_cast<std::size_t>(size), def);
+  UnescapeText(out, static_cast<std::size_t>(size));
+  out[size - 1] = '\0';
+}
+
+void SessionHost::ReadEditText(char* out, int size) {
+  if (out != nullptr && size > 0) out[0] = '\0';
+}
+
+int SessionHost::TranslateText(const char* text, std::uint8_t* cells, std::uint16_t* count) {
+  (void)text;
+  (void)cells;
+  (void)count;
+  LogWrite("Err: lou_translateString nicht gefunden!");
+  return 0;
+}
+
+void InitDeviceSession(DeviceSession& s, DevicePort& link, SessionHost& host) {
+  std::memset(&s, 0, sizeof s);
+  s.link = &link;
+  s.host = &host;
+  for (int i = 0; i < kGraphicSize; ++i) s.lastGraphic[i] = static_cast<std::uint8_t>(i % 256);
+  for (int v = 0; v < kDotOrderSize; ++v) {
+    int mapped = 0;
+    for (int k = 0; k < 8; ++k) {
+      if (v & (1 << k)) mapped |= 1 << kDotToBit[k];
+    }
+    s.dotOrder[v] = static_cast<std::uint8_t>(mapped);
+  }
+  int count = link.ScanPorts();
+  s.portCount = static_cast<std::uint8_t>(count < 0 ? 0 : count > 255 ? 255 : count);
+}
+
+bool Connect(DeviceSession& s) {
+  s.host->ShowWaitCursor(true);
+  s.host->PumpMessages(kConnectPump);
+  if (s.connected) Disconnect(s);
+
+  ClearIdentity(s);
+  SetNotConnectedName(s);
+
+  int port = s.host->GetInt("COM", kDefaultComPort, kDeviceSection);
+  if (!s.link->IsPortPresent(port)) {
+    port = s.link->PortAt(0);
+    s.host->WriteInt("COM", port, kDeviceSection);
+  }
+  int baud = s.host->GetInt("Baud", kDefaultBaud, kDeviceSection);
+  std::snprintf(s.linkText, sizeof s.linkText, "COM:%d Baud:%d", port, baud);
+
+  if (!s.link->Open(port, baud)) return false;
+  s.port = static_cast<std::int16_t>(port);
+
+  LogWrite("Com offen, nun wird die Zeile getestet. %s", s.linkText);
+  s.connected = 1;
+  SendCommand(s, kCmdVersionRequest);
+  SendCommand(s, kCmdNameRequest);
+  SendCommand(s, kCmdInfoRequest);
+  LogWrite("   Name:[%s]", s.name);
+  LogWrite("Version:[%s]", s.version);
+  LogWrite("Cells/Cols/COM: %d/%d", s.cells, s.columns);
+
+  SendFrame(s, kTargetGraphic, kGraphicSize, kStartImage);
+
+  s.ready = 1;
+  if (s.name[0] != kFamilyName[0]) s.connected = 0;
+
+  s.host->ShowWaitCursor(false);
+  s.host->PumpMessages(kConnectPump);
+  return true;
+}
+
+void Disconnect(DeviceSession& s) {
+  if (s.connected) {
+    SendFrame(s, kTargetCommand, kBrailleCells, s.zeroBlock);
+    s.link->Sleep(kReplyWaitMs);
+    ReadFrame(s);
+    SendFrame(s, kTargetGraphic, kGraphicSize, kBlankGraphic);
+    s.link->Sleep(kReplyWaitMs);
+    ReadFrame(s);
+  }
+  ClearIdentity(s);
+  SetNotConnectedName(s);
+  s.link->Close();
+  s.connected = 0;
+  s.ready = 0;
+}
+
+void SendCommand(DeviceSession& s, std::uint16_t command) {
+  if (!s.connected) return;
+  s.ready = 0;
+  std::uint8_t frame[kCommandFrameSize];
+  std::size_t size = BuildCommandFrame(frame, sizeof frame, command);
+  s.link->Write(frame, static_cast<int>(size));
+  s.link->Sleep(kReplyWaitMs);
+  ReadFrame(s);
+  s.ready = 1;
+}
+
+void SendFrame(DeviceSession& s, int target, int k, const std::uint8_t* data) {
+  if (!s.connected) return;
+  if (k < 0 || k > kGraphicSize || (k > 0 && data == nullptr)) {
+    LogWrite("Err: SendFrame %d Byte", k);
+    return;
+  }
+  if (target == kTargetGraphic) {
+    bool same = std::memcmp(s.lastGraphic, data, static_cast<std::size_t>(k)) == 0;
+    std::memcpy(s.lastGraphic, data, static_cast<std::size_t>(k));
+    if (same) return;
+  }
+  s.ready = 0;
+  std::uint8_t frame[kFrameSendBuffer];
+  std::size_t size = BuildFrame(frame, sizeof frame, static_cast<std::uint8_t>(target),
+                                kCmdDisplayData, data, static_cast<std::size_t>(k));
+  s.link->Write(frame, static_cast<int>(size));
+  s.link->Sleep(kReplyWaitMs);
+  ReadFrame(s);
+  s.ready = 1;
+}
+
+void ReadFrame(DeviceSession& s) {
+  if (!s.connected) return;
+  std::uint8_t head[kFrameHeader];
+  int got = s.link->Read(head, kFrameHeader);
+  if (got <= 0) return;
+  if (got < kFrameHeader) {
+    s.link->Sleep(kPayloadRetryMs);
+    int more = s.link->Read(head + got, kFrameHeader - got);
+    if (more > 0) got += more;
+  }
+  if (got < kFrameHeader || head[0] != kFrameSync0 || head[1] != kFrameSync1) return;
+
+  // Only the low byte of the length is used; 0 stands for 15.
+  int length = head[3] == 0 ? 15 : head[3];
+  s.frameLength = static_cast<std::int16_t>(length);
+
+  std::uint8_t payload[kFrameBufferSize];
+  got = s.link->Read(payload, length);
+  if (got <= 0) {
+    s.link->Sleep(kPayloadRetryMs);
+    got = s.link->Read(payload, length);
+    if (got <= 0) return;
+  }
+  if (got > length) got = length;
+  if (got < length) {
+    // The rest of a frame cut by the line: one more try.
+    s.link->Sleep(kPayloadRetryMs);
+    int more = s.link->Read(payload + got, length - got);
+    if (more > 0) got += more < length - got ? more : length - got;
+  }
+
+  const std::uint16_t command =
+      static_cast<std::uint16_t>(payload[kPayloadCommandHi] << 8 | payload[kPayloadCommandLo]);
+  const std::uint8_t* data = payload + kPayloadData;
+  switch (command) {
+    case kCmdNameReply:
+      TakeReplyText(s.name, payload, length, got);
+      break;
+    case kCmdVersionReply:
+      TakeReplyText(s.version, payload, length, got);
+      break;
+    case kCmdInfoReply:
+      s.cells = static_cast<std::int16_t>(data[0] + 256 * data[1]);
+      s.columns = data[2];
+      break;
+    default:
+      if (IsKeyReport(command)) QueueKey(s, static_cast<std::uint16_t>(data[0] << 8 | data[1]));
+      break;
+  }
+}
+
+int UpdateTextLine(DeviceSession& s) {
+  char text[kEditTextSize] = {};
+  s.host->ReadEditText(text, kEditTextSize);
+  text[kEditTextSize - 1] = '\0';
+  const int length = static_cast<int>(std::strlen(text));
+  if (std::strcmp(text, s.lastText) == 0 && !s.host->CheckBrailleSelection()) return length;
+
+  CopyText(s.lastText, sizeof s.lastText, text);
+
+  s.host->ShowStatusText("Please.wait", "-");
+  std::uint8_t cells[kTranslateCells] = {};
+  std::uint16_t count = 0;
+  s.host->TranslateText(text, cells, &count);
+  std::uint8_t mapped[kTranslateMapped] = {};
+  for (int i = 0; i < kTranslateMapped; ++i) mapped[i] = MapCell(s, cells[i]);
+  s.host->ShowStatusText("Ready", "-");
+
+  SendFrame(s, kTargetCommand, kBrailleCells, mapped);
+  s.host->StoreTextLine(text, mapped);
+  return length;
+}
+
+int QueuedKeys(const DeviceSession& s) { return s.keyCount; }
+
+std::uint16_t TakeNewestKey(DeviceSession& s) {
+  if (s.keyCount == 0) return 0;
+  return s.keyQueue[--s.keyCount];
+}
+
+std::uint8_t MapCell(const DeviceSession& s, std::uint8_t cell) { return s.dotOrder[cell]; }
