@@ -97,7 +97,7 @@ int SessionHost::TranslateText(const char* text, std::uint8_t* cells, std::uint1
   return 0;
 }
 
-void InitDeviceSession(DeviceSession& s, DevicePort& link, SessionHost& host) {
+void InitDeviceSession(DeviceSession& s, DeviceTransport& link, SessionHost& host) {
   std::memset(&s, 0, sizeof s);
   s.link = &link;
   s.host = &host;

@@ -5,7 +5,7 @@
 // on every tick.
 //
 // The session knows no platform. It reaches the serial port through a
-// `DevicePort` and the settings, the window and the braille translator
+// `DeviceTransport` and the settings, the window and the braille translator
 // through a `SessionHost`; the Windows build plugs in the COM port and the
 // main window, the tests plug in fakes.
 #pragma once
@@ -41,9 +41,9 @@ constexpr std::uint16_t kKeyButton4 = 0x1000;
 constexpr std::uint16_t kKeyButton5 = 0x0002;
 
 // The serial link as the session sees it (the COM port on Windows).
-class DevicePort {
+class DeviceTransport {
  public:
-  virtual ~DevicePort() = default;
+  virtual ~DeviceTransport() = default;
   // Lists the present ports; returns their count.
   virtual int ScanPorts() = 0;
   virtual bool IsPortPresent(int port) = 0;
@@ -112,7 +112,7 @@ struct DeviceSession {
   std::uint8_t lastGraphic[kGraphicSize];
   std::uint8_t dotOrder[kDotOrderSize];
   // Not part of the record on the device's side: where it reaches out.
-  DevicePort* link;
+  DeviceTransport* link;
   SessionHost* host;
 };
 
@@ -121,7 +121,7 @@ extern const std::uint8_t kStartImage[kGraphicSize];
 
 // Sets the initial values (the last graphic sent 0, 1, 2, ..., so that the
 // first graphic always goes out; the dot-order table) and lists the ports.
-void InitDeviceSession(DeviceSession& s, DevicePort& link, SessionHost& host);
+void InitDeviceSession(DeviceSession& s, DeviceTransport& link, SessionHost& host);
 
 bool Connect(DeviceSession& s);
 void Disconnect(DeviceSession& s);

@@ -25,7 +25,7 @@ inline Bytes DeviceFrame(std::uint16_t command, const Bytes& data) {
 
 inline Bytes TextBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-class FakePort : public DevicePort {
+class FakePort : public DeviceTransport {
  public:
   // Device behaviour.
   bool answer = true;

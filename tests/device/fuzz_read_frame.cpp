@@ -8,7 +8,7 @@
 
 namespace {
 
-class StreamPort : public DevicePort {
+class StreamPort : public DeviceTransport {
  public:
   StreamPort(const std::uint8_t* data, std::size_t size, std::size_t chunk)
       : data_(data), size_(size), chunk_(chunk == 0 ? 1 : chunk) {}
