@@ -1,0 +1,11 @@
+#include "capture/texts.h"
+
+#include <windows.h>
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    DisableThreadLibraryCalls(instance);
+    InstallErrorTextHook();
+  }
+  return TRUE;
+}

@@ -1,0 +1,397 @@
+// The flat exported interface: every export makes its argument checks in
+// the documented order and hands the work to the library's classes.
+#include "capture/library.h"
+#include "capture/lumcap.h"
+#include "capture/model.h"
+#include "capture/results.h"
+#include "capture/texts.h"
+
+namespace {
+
+// The single-threaded apartment the library initialises on the caller's
+// thread.
+constexpr DWORD kApartment = COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE;
+
+// The shutter sound did not start.
+constexpr int kSoundNotStarted = 1;
+
+bool IndexInRange(const LumenoLibrary& library, UINT32 index) { return index < library.devices.Count(); }
+
+// Handle test and graph test of the exports on an open device.
+HRESULT CheckDevice(LumenoDevice* handle, LumenoDevice** device) {
+  *device = DeviceFromHandle(handle);
+  if (!*device) return E_HANDLE;
+  if (!(*device)->graph) return E_POINTER;
+  return S_OK;
+}
+
+HRESULT DeviceName(LumenoLibrary* handle, UINT32 index, Bstr& name) {
+  LumenoLibrary* library = LibraryFromHandle(handle);
+  if (!library) return E_HANDLE;
+  if (!IndexInRange(*library, index)) return E_INVALIDARG;
+  return ReadDeviceName(library->devices.At(index), name);
+}
+
+}  // namespace
+
+extern "C" {
+
+HRESULT LUMENO_CALL LumenoInitialize(LumenoLibrary** libraryOut, UINT32 flags, UINT32* deviceCount) {
+  return Guarded([&]() -> HRESULT {
+    if (!libraryOut || *libraryOut) return E_INVALIDARG;
+    std::unique_ptr<LumenoLibrary> library(new (std::nothrow) LumenoLibrary);
+    if (!library) return E_OUTOFMEMORY;
+    if (!(flags & LUMENO_INIT_KEEP_COM)) {
+      // S_FALSE: the thread was initialised already; balanced all the same.
+      HRESULT hr = CoInitializeEx(nullptr, kApartment);
+      if (FAILED(hr)) return hr;
+      library->comInitialised = TRUE;
+    }
+    HRESULT hr = EnumerateVideoInputDevices(library->devices);
+    if (FAILED(hr)) return hr;
+    if (deviceCount) *deviceCount = static_cast<UINT32>(library->devices.Count());
+    *libraryOut = library.release();
+    return S_OK;
+  });
+}
+
+HRESULT LUMENO_CALL LumenoUninitialize(LumenoLibrary* handle) {
+  delete LibraryFromHandle(handle);
+  return S_OK;
+}
+
+HRESULT LUMENO_CALL LumenoEnableDeviceChangeNotifications(LumenoLibrary* handle, HWND window) {
+  LumenoLibrary* library = LibraryFromHandle(handle);
+  if (!library) return E_HANDLE;
+  return window ? library->notification.Register(window) : library->notification.Unregister();
+}
+
+HRESULT LUMENO_CALL LumenoDeviceChange(LumenoLibrary* handle, WPARAM event, LPARAM header) {
+  return Guarded([&]() -> HRESULT {
+    LumenoLibrary* library = LibraryFromHandle(handle);
+    if (!library) return E_HANDLE;
+    if (!library->notification.Concerns(event, header)) return S_FALSE;
+    library->devices.Clear();
+    return EnumerateVideoInputDevices(library->devices);
+  });
+}
+
+HRESULT LUMENO_CALL LumenoGetDeviceCount(LumenoLibrary* handle, UINT32* count) {
+  if (!count) return E_INVALIDARG;
+  LumenoLibrary* library = LibraryFromHandle(handle);
+  if (!library) return E_HANDLE;
+  *count = static_cast<UINT32>(library->devices.Count());
+  return S_OK;
+}
+
+HRESULT LUMENO_CALL LumenoFindDeviceW(LumenoLibrary* handle, const WCHAR* name, BOOL prefix, UINT32* index) {
+  return Guarded([&]() -> HRESULT {
+    LumenoLibrary* library = LibraryFromHandle(handle);
+    if (!library) return E_HANDLE;
+    if (!name || !index) return E_INVALIDARG;
+    return FindDevice(*library, name, prefix, index);
+  });
+}
+
+HRESULT LUMENO_CALL LumenoFindDeviceA(LumenoLibrary* handle, const char* name, BOOL prefix, UINT32* index) {
+  if (!name) return E_INVALIDARG;
+  WCHAR wide[kDeviceNameChars];
+  HRESULT hr = AnsiToWide(name, wide, kDeviceNameChars);
+  if (FAILED(hr)) return hr;
+  return LumenoFindDeviceW(handle, wide, prefix, index);
+}
+
+HRESULT LUMENO_CALL LumenoGetDeviceNameW(LumenoLibrary* handle, UINT32 index, WCHAR* buffer, UINT32 size) {
+  return Guarded([&]() -> HRESULT {
+    if (!buffer || size == 0) return E_INVALIDARG;
+    Bstr name;
+    HRESULT hr = DeviceName(handle, index, name);
+    if (FAILED(hr)) return hr;
+    CopyWideCut(buffer, size, name.Get());
+    return S_OK;
+  });
+}
+
+HRESULT LUMENO_CALL LumenoGetDeviceNameA(LumenoLibrary* handle, UINT32 index, char* buffer, UINT32 size) {
+  return Guarded([&]() -> HRESULT {
+    if (!buffer || size == 0) return E_INVALIDARG;
+    Bstr name;
+    HRESULT hr = DeviceName(handle, index, name);
+    if (FAILED(hr)) return hr;
+    return WideToAnsi(name.Get(), buffer, size);
+  });
+}
+
+HRESULT LUMENO_CALL LumenoGetDeviceCaps(LumenoLibrary* handle, UINT32 index, UINT32* caps) {
+  if (!caps) return E_INVALIDARG;
+  LumenoLibrary* library = LibraryFromHandle(handle);
+  if (!library) return E_HANDLE;
+  if (!IndexInRange(*library, index)) return E_INVALIDARG;
+  return E_NOTIMPL;  // needs the capture graph
+}
+
+HRESULT LUMENO_CALL LumenoGetDeviceResolutions(LumenoLibrary* handle, UINT32 index, UINT32 /*flags*/,
+                                               LumenoResolutionList* /*list*/, UINT32* size) {
+  if (!size) return E_INVALIDARG;
+  LumenoLibrary* library = LibraryFromHandle(handle);
+  if (!library) return E_HANDLE;
+  if (!IndexInRange(*library, index)) return E_INVALIDARG;
+  return E_NOTIMPL;  // needs the capture graph
+}
+
+HRESULT LUMENO_CALL LumenoOpenDevice(LumenoLibrary* handle, UINT32 index, LumenoOpenParams* params,
+                                     LumenoDevice** device) {
+  if (!params || !device) return E_INVALIDARG;
+  LumenoLibrary* library = LibraryFromHandle(handle);
+  if (!library) return E_HANDLE;
+  if (!IndexInRange(*library, index)) return E_INVALIDARG;
+  return E_NOTIMPL;  // needs the capture graph
+}
+
+HRESULT LUMENO_CALL LumenoGetDeviceIndex(LumenoDevice* handle, UINT32* index) {
+  LumenoDevice* device = DeviceFromHandle(handle);
+  if (!device) return E_HANDLE;
+  LumenoLibrary* library = LibraryFromHandle(device->library);
+  if (!library) return E_POINTER;
+  if (!index) return E_INVALIDARG;
+  if (!device->moniker) return S_FALSE;
+  for (std::size_t i = 0; i < library->devices.Count(); ++i) {
+    if (device->moniker->IsEqual(library->devices.At(i)) == S_OK) {
+      *index = static_cast<UINT32>(i);
+      return S_OK;
+    }
+  }
+  return S_FALSE;
+}
+
+HRESULT LUMENO_CALL LumenoCloseDevice(LumenoDevice* handle) {
+  LumenoDevice* device = DeviceFromHandle(handle);
+  if (!device) return E_HANDLE;
+  delete device;
+  return S_OK;
+}
+
+HRESULT LUMENO_CALL LumenoGetDeviceProperty(LumenoDevice* handle, UINT32 /*id*/, LumenoPropertyInfo* info) {
+  if (!info) return E_INVALIDARG;
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // device properties
+}
+
+HRESULT LUMENO_CALL LumenoSetDeviceProperty(LumenoDevice* handle, UINT32 /*id*/, INT32 /*value*/, UINT32 /*flags*/) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // device properties
+}
+
+HRESULT LUMENO_CALL LumenoGetCaptureCaps(LumenoDevice* handle, UINT32* caps) {
+  if (!caps) return E_INVALIDARG;
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // capture graph
+}
+
+HRESULT LUMENO_CALL LumenoFlipCapture(LumenoDevice* handle, UINT32 /*mode*/) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // capture graph
+}
+
+HRESULT LUMENO_CALL LumenoSetPreviewPosition(LumenoDevice* handle, const RECT* rect) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  // The preview-window test (E_POINTER) comes here with the capture graph.
+  if (!rect) return E_INVALIDARG;
+  return E_NOTIMPL;  // capture graph
+}
+
+HRESULT LUMENO_CALL LumenoShowPreview(LumenoDevice* handle, BOOL /*show*/) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // capture graph
+}
+
+HRESULT LUMENO_CALL LumenoPausePreview(LumenoDevice* handle, BOOL /*pause*/) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // capture graph
+}
+
+HRESULT LUMENO_CALL LumenoIsPreviewPaused(LumenoDevice* handle) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // capture graph
+}
+
+HRESULT LUMENO_CALL LumenoGetInputCount(LumenoDevice* handle, UINT32* count) {
+  if (!DeviceFromHandle(handle)) return E_HANDLE;
+  if (!count) return E_INVALIDARG;
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // capture graph
+}
+
+HRESULT LUMENO_CALL LumenoGetInputNameW(LumenoDevice* handle, INT32 /*index*/, WCHAR* buffer, UINT32 size) {
+  if (!buffer || size == 0) return E_INVALIDARG;
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // capture graph
+}
+
+HRESULT LUMENO_CALL LumenoGetInputNameA(LumenoDevice* handle, INT32 /*index*/, char* buffer, UINT32 size) {
+  if (!buffer || size == 0) return E_INVALIDARG;
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // capture graph
+}
+
+HRESULT LUMENO_CALL LumenoSetInput(LumenoDevice* handle, INT32 /*index*/) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // capture graph
+}
+
+HRESULT LUMENO_CALL LumenoTrigger(LumenoDevice* handle) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // still pictures
+}
+
+HRESULT LUMENO_CALL LumenoWaitForTrigger(LumenoDevice* handle) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // still pictures
+}
+
+HRESULT LUMENO_CALL LumenoGetSample(LumenoDevice* handle, HBITMAP* bitmap) {
+  if (!bitmap) return E_INVALIDARG;
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // still pictures
+}
+
+HRESULT LUMENO_CALL LumenoGetSampleAsDIB(LumenoDevice* handle, HGLOBAL* dib) {
+  if (!dib) return E_INVALIDARG;
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // still pictures
+}
+
+HRESULT LUMENO_CALL LumenoSaveSampleToFileW(LumenoDevice* handle, const WCHAR* path, INT32 /*quality*/) {
+  if (!path) return E_INVALIDARG;
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // image files
+}
+
+HRESULT LUMENO_CALL LumenoSaveSampleToFileA(LumenoDevice* handle, const char* path, INT32 quality) {
+  if (!path) return E_INVALIDARG;
+  WCHAR wide[kPathChars];
+  HRESULT hr = AnsiToWide(path, wide, kPathChars);
+  if (FAILED(hr)) return hr;
+  return LumenoSaveSampleToFileW(handle, wide, quality);
+}
+
+HRESULT LUMENO_CALL LumenoSaveBitmapToFileW(HBITMAP bitmap, const WCHAR* path, INT32 /*quality*/,
+                                            BOOL /*deleteBitmap*/) {
+  if (!bitmap || !path) return E_INVALIDARG;
+  return E_NOTIMPL;  // image files
+}
+
+HRESULT LUMENO_CALL LumenoSaveBitmapToFileA(HBITMAP bitmap, const char* path, INT32 quality, BOOL deleteBitmap) {
+  if (!bitmap || !path) return E_INVALIDARG;
+  WCHAR wide[kPathChars];
+  HRESULT hr = AnsiToWide(path, wide, kPathChars);
+  if (FAILED(hr)) return hr;
+  return LumenoSaveBitmapToFileW(bitmap, wide, quality, deleteBitmap);
+}
+
+HRESULT LUMENO_CALL LumenoCopySampleToClipboard(LumenoDevice* handle) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;  // clipboard
+}
+
+HRESULT LUMENO_CALL LumenoCopyBitmapToClipboard(HBITMAP bitmap) {
+  if (!bitmap) return E_INVALIDARG;
+  return E_NOTIMPL;  // clipboard
+}
+
+HRESULT LUMENO_CALL LumenoGetBitmapFromClipboard(HBITMAP* bitmap) {
+  if (!bitmap) return E_INVALIDARG;
+  return E_NOTIMPL;  // clipboard
+}
+
+HRESULT LUMENO_CALL LumenoGetUvcProperty(LumenoDevice* handle, const GUID* propertySet, UINT32 /*selector*/,
+                                         void* data, UINT32 /*size*/) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  if (!data || !propertySet) return E_INVALIDARG;
+  return E_NOTIMPL;  // extension units
+}
+
+HRESULT LUMENO_CALL LumenoSetUvcProperty(LumenoDevice* handle, const GUID* propertySet, UINT32 /*selector*/,
+                                         void* data, UINT32 /*size*/) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  if (!data || !propertySet) return E_INVALIDARG;
+  return E_NOTIMPL;  // extension units
+}
+
+HRESULT LUMENO_CALL LumenoGetErrorW(HRESULT error, WCHAR* buffer, UINT32 size) {
+  if (!buffer || size == 0) return E_INVALIDARG;
+  WCHAR text[kErrorTextChars];
+  HRESULT hr = BuildErrorText(error, text, kErrorTextChars);
+  if (FAILED(hr)) return hr;
+  CopyWideCut(buffer, size, text);
+  return S_OK;
+}
+
+HRESULT LUMENO_CALL LumenoGetErrorA(HRESULT error, char* buffer, UINT32 size) {
+  if (!buffer || size == 0) return E_INVALIDARG;
+  WCHAR text[kErrorTextChars];
+  HRESULT hr = BuildErrorText(error, text, kErrorTextChars);
+  if (FAILED(hr)) return hr;
+  return WideToAnsi(text, buffer, size);
+}
+
+HRESULT LUMENO_CALL LumenoSubtypeToStringW(const GUID* subtype, BOOL friendly, WCHAR* buffer, UINT32 size) {
+  if (!buffer || size == 0 || !subtype) return E_INVALIDARG;
+  WCHAR name[kSubtypeNameChars];
+  SubtypeName(*subtype, friendly, name);
+  CopyWideCut(buffer, size, name);
+  return S_OK;
+}
+
+HRESULT LUMENO_CALL LumenoSubtypeToStringA(const GUID* subtype, BOOL friendly, char* buffer, UINT32 size) {
+  if (!buffer || size == 0 || !subtype) return E_INVALIDARG;
+  WCHAR name[kSubtypeNameChars];
+  SubtypeName(*subtype, friendly, name);
+  return WideToAnsi(name, buffer, size);
+}
+
+int LUMENO_CALL LumenoPlaySound(void) {
+  return kSoundNotStarted;  // the shutter sound comes with the still pictures
+}
+
+}  // extern "C"

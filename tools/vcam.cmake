@@ -1,0 +1,31 @@
+# The virtual camera for the capture tests: vcam32.dll / vcam64.dll (a
+# DirectShow source filter in a COM server) and vcamctl.exe, its
+# command-line front end. Both land in <tree>/tools/vcam.
+if(RELIVO_WINDOWS)
+  if(RELIVO_WIN32)
+    set(VCAM_NAME vcam32)
+  else()
+    set(VCAM_NAME vcam64)
+  endif()
+  set(VCAM_OUT ${CMAKE_BINARY_DIR}/tools/vcam)
+  set(VCAM_DIR ${CMAKE_CURRENT_LIST_DIR}/vcam)
+
+  add_library(vcam SHARED ${VCAM_DIR}/vcam_server.cpp ${VCAM_DIR}/vcam_filter.cpp ${VCAM_DIR}/vcam.def)
+  target_link_libraries(vcam PRIVATE strmiids ole32 oleaut32 uuid advapi32)
+  set_target_properties(vcam PROPERTIES OUTPUT_NAME ${VCAM_NAME} PREFIX ""
+    RUNTIME_OUTPUT_DIRECTORY ${VCAM_OUT} ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  if(RELIVO_WIN32)
+    # The .def names the stdcall entry points without their decoration.
+    target_link_options(vcam PRIVATE -Wl,--enable-stdcall-fixup)
+  endif()
+  relivo_warnings(vcam)
+  relivo_link_static(vcam)
+
+  add_executable(vcamctl ${VCAM_DIR}/vcamctl.cpp)
+  target_link_libraries(vcamctl PRIVATE strmiids ole32 oleaut32 uuid)
+  target_link_options(vcamctl PRIVATE -municode)
+  set_target_properties(vcamctl PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VCAM_OUT})
+  add_dependencies(vcamctl vcam)
+  relivo_warnings(vcamctl)
+  relivo_link_static(vcamctl)
+endif()

@@ -1,0 +1,339 @@
+// The COM server of the virtual camera: class objects for the camera
+// family, and the registration of cameras in the video input category.
+#include "vcam.h"
+#include "vcam_filter.h"
+
+#include <dshow.h>
+#include <strsafe.h>
+
+#include <atomic>
+#include <new>
+
+namespace {
+
+// The family: the first group is kFamilyBase + camera number.
+constexpr CLSID kFamily = {0x7A3C0000, 0x4E2B, 0x4C61, {0x9F, 0x1D, 0x52, 0xA6, 0xC3, 0xE0, 0xB7, 0xD4}};
+constexpr unsigned kServerNumber = 0;
+constexpr int kGuidChars = 39;
+// "CLSID\\" and a braced class id, with room to spare.
+constexpr int kClassPathChars = 64;
+
+const WCHAR kClassTitle[] = L"Relivo virtual camera";
+const WCHAR kCameraValue[] = L"Camera";
+const WCHAR kDescriptionProperty[] = L"Description";
+const WCHAR kThreadingModel[] = L"Both";
+
+HINSTANCE moduleInstance = nullptr;
+std::atomic<long> moduleRefs{0};
+
+template <class T>
+class Ref {
+ public:
+  Ref() = default;
+  ~Ref() {
+    if (p_) p_->Release();
+  }
+  Ref(const Ref&) = delete;
+  Ref& operator=(const Ref&) = delete;
+  T* operator->() const { return p_; }
+  T* Get() const { return p_; }
+  T** Put() { return &p_; }
+  void** PutVoid() { return reinterpret_cast<void**>(&p_); }
+
+ private:
+  T* p_ = nullptr;
+};
+
+class RegKey {
+ public:
+  RegKey() = default;
+  ~RegKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+  HKEY Get() const { return key_; }
+  HKEY* Put() { return &key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+// COM on the calling thread for the length of one registration call.
+class ComScope {
+ public:
+  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComScope() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+  // A thread in the other apartment mode can still make the calls.
+  HRESULT Result() const { return result_ == RPC_E_CHANGED_MODE ? S_OK : result_; }
+
+ private:
+  HRESULT result_;
+};
+
+class CVcamFactory final : public IClassFactory {
+ public:
+  CVcamFactory(REFCLSID clsid, unsigned number) : clsid_(clsid), number_(number) { VcamModuleAddRef(); }
+  CVcamFactory(const CVcamFactory&) = delete;
+  CVcamFactory& operator=(const CVcamFactory&) = delete;
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+    if (!object) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
+      *object = static_cast<IClassFactory*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+  STDMETHODIMP_(ULONG) Release() override {
+    ULONG refs = --refs_;
+    if (refs == 0) delete this;
+    return refs;
+  }
+  STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    CVcamFilter* filter = new (std::nothrow) CVcamFilter(clsid_, number_);
+    if (!filter) return E_OUTOFMEMORY;
+    HRESULT hr = filter->QueryInterface(riid, object);
+    filter->Release();
+    return hr;
+  }
+  STDMETHODIMP LockServer(BOOL lock) override {
+    if (lock) {
+      VcamModuleAddRef();
+    } else {
+      VcamModuleRelease();
+    }
+    return S_OK;
+  }
+
+ private:
+  ~CVcamFactory() { VcamModuleRelease(); }
+
+  std::atomic<ULONG> refs_{1};
+  CLSID clsid_;
+  unsigned number_;
+};
+
+void ClassKeyPath(unsigned number, WCHAR (&path)[kClassPathChars]) {
+  WCHAR guid[kGuidChars];
+  StringFromGUID2(VcamClassId(number), guid, kGuidChars);
+  StringCchCopyW(path, kClassPathChars, L"CLSID\\");
+  StringCchCatW(path, kClassPathChars, guid);
+}
+
+bool CameraRegistered(unsigned number) {
+  WCHAR path[kClassPathChars];
+  ClassKeyPath(number, path);
+  RegKey key;
+  return RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+}
+
+HRESULT SetText(HKEY key, const WCHAR* name, const WCHAR* value) {
+  const DWORD bytes = static_cast<DWORD>((lstrlenW(value) + 1) * sizeof(WCHAR));
+  LSTATUS status = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes);
+  return HRESULT_FROM_WIN32(status);
+}
+
+// The class key of one number: title, camera name, in-process server.
+HRESULT RegisterClassKey(unsigned number, const WCHAR* cameraName) {
+  WCHAR path[kClassPathChars];
+  ClassKeyPath(number, path);
+  WCHAR module[MAX_PATH];
+  DWORD length = GetModuleFileNameW(moduleInstance, module, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return E_FAIL;
+  RegKey classKey;
+  LSTATUS status = RegCreateKeyExW(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_WRITE, nullptr, classKey.Put(), nullptr);
+  if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+  HRESULT hr = SetText(classKey.Get(), nullptr, kClassTitle);
+  if (SUCCEEDED(hr) && cameraName) hr = SetText(classKey.Get(), kCameraValue, cameraName);
+  if (FAILED(hr)) return hr;
+  RegKey serverKey;
+  status = RegCreateKeyExW(classKey.Get(), L"InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr, serverKey.Put(), nullptr);
+  if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+  hr = SetText(serverKey.Get(), nullptr, module);
+  if (SUCCEEDED(hr)) hr = SetText(serverKey.Get(), L"ThreadingModel", kThreadingModel);
+  return hr;
+}
+
+bool ReadCameraName(unsigned number, WCHAR (&name)[kVcamNameChars]) {
+  WCHAR path[kClassPathChars];
+  ClassKeyPath(number, path);
+  DWORD bytes = sizeof name - sizeof(WCHAR);
+  name[0] = L'\0';
+  if (RegGetValueW(HKEY_CLASSES_ROOT, path, kCameraValue, RRF_RT_REG_SZ, nullptr, name, &bytes) != ERROR_SUCCESS) {
+    return false;
+  }
+  name[kVcamNameChars - 1] = L'\0';
+  return true;
+}
+
+// Takes camera `number` out of the category and removes its class key.
+HRESULT UnregisterCamera(unsigned number) {
+  const CLSID clsid = VcamClassId(number);
+  WCHAR instance[kGuidChars];
+  StringFromGUID2(clsid, instance, kGuidChars);
+  Ref<IFilterMapper2> mapper;
+  HRESULT hr = CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
+                                mapper.PutVoid());
+  if (SUCCEEDED(hr)) hr = mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, instance, clsid);
+  WCHAR path[kClassPathChars];
+  ClassKeyPath(number, path);
+  LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, path);
+  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return HRESULT_FROM_WIN32(status);
+  return SUCCEEDED(hr) ? S_OK : hr;
+}
+
+HRESULT RegisterCamera(unsigned number, const WCHAR* friendlyName, const WCHAR* description) {
+  HRESULT hr = RegisterClassKey(number, friendlyName);
+  if (FAILED(hr)) return hr;
+  const CLSID clsid = VcamClassId(number);
+  WCHAR instance[kGuidChars];
+  StringFromGUID2(clsid, instance, kGuidChars);
+  Ref<IFilterMapper2> mapper;
+  hr = CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2, mapper.PutVoid());
+  if (FAILED(hr)) return hr;
+  // One video output pin; its formats come from the pin itself.
+  REGPINTYPES type = {&MEDIATYPE_Video, &MEDIASUBTYPE_NULL};
+  REGFILTERPINS pin = {};
+  pin.strName = const_cast<LPWSTR>(L"Capture");
+  pin.bOutput = TRUE;
+  pin.nMediaTypes = 1;
+  pin.lpMediaType = &type;
+  REGFILTER2 filter = {};
+  filter.dwVersion = 1;
+  filter.dwMerit = MERIT_DO_NOT_USE;
+  filter.cPins = 1;
+  filter.rgPins = &pin;
+  Ref<IMoniker> moniker;
+  hr = mapper->RegisterFilter(clsid, friendlyName, moniker.Put(), &CLSID_VideoInputDeviceCategory, instance, &filter);
+  if (FAILED(hr)) return hr;
+  if (description) {
+    if (!moniker.Get()) return E_FAIL;
+    Ref<IPropertyBag> bag;
+    hr = moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.PutVoid());
+    if (FAILED(hr)) return hr;
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_BSTR;
+    value.bstrVal = SysAllocString(description);
+    if (!value.bstrVal) return E_OUTOFMEMORY;
+    hr = bag->Write(kDescriptionProperty, &value);
+    VariantClear(&value);
+  }
+  return hr;
+}
+
+}  // namespace
+
+CLSID VcamClassId(unsigned number) {
+  CLSID clsid = kFamily;
+  clsid.Data1 += number;
+  return clsid;
+}
+
+int VcamNumberOf(REFCLSID clsid) {
+  CLSID base = clsid;
+  const unsigned long number = clsid.Data1 - kFamily.Data1;
+  base.Data1 = kFamily.Data1;
+  if (!IsEqualCLSID(base, kFamily) || clsid.Data1 < kFamily.Data1 || number > kVcamMaxCameras) return -1;
+  return static_cast<int>(number);
+}
+
+void VcamModuleAddRef() { ++moduleRefs; }
+void VcamModuleRelease() { --moduleRefs; }
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    moduleInstance = instance;
+    DisableThreadLibraryCalls(instance);
+  }
+  return TRUE;
+}
+
+HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  const int number = VcamNumberOf(clsid);
+  if (number < 0) return CLASS_E_CLASSNOTAVAILABLE;
+  CVcamFactory* factory = new (std::nothrow) CVcamFactory(clsid, static_cast<unsigned>(number));
+  if (!factory) return E_OUTOFMEMORY;
+  HRESULT hr = factory->QueryInterface(riid, object);
+  factory->Release();
+  return hr;
+}
+
+HRESULT WINAPI DllCanUnloadNow() { return moduleRefs == 0 ? S_OK : S_FALSE; }
+
+HRESULT WINAPI VcamRemoveAllDevices() {
+  ComScope com;
+  if (FAILED(com.Result())) return com.Result();
+  HRESULT result = S_OK;
+  for (unsigned number = 1; number <= kVcamMaxCameras; ++number) {
+    if (!CameraRegistered(number)) continue;
+    HRESULT hr = UnregisterCamera(number);
+    if (FAILED(hr)) result = hr;
+  }
+  return result;
+}
+
+// The server's own class, and a clean category: cameras of an earlier run
+// are removed.
+HRESULT WINAPI DllRegisterServer() {
+  HRESULT hr = VcamRemoveAllDevices();
+  if (FAILED(hr)) return hr;
+  return RegisterClassKey(kServerNumber, nullptr);
+}
+
+HRESULT WINAPI DllUnregisterServer() {
+  HRESULT hr = VcamRemoveAllDevices();
+  WCHAR path[kClassPathChars];
+  ClassKeyPath(kServerNumber, path);
+  LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, path);
+  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return HRESULT_FROM_WIN32(status);
+  return hr;
+}
+
+HRESULT WINAPI VcamAddDevice(const WCHAR* friendlyName, const WCHAR* description) {
+  if (!friendlyName || friendlyName[0] == L'\0' || lstrlenW(friendlyName) >= static_cast<int>(kVcamNameChars)) {
+    return E_INVALIDARG;
+  }
+  ComScope com;
+  if (FAILED(com.Result())) return com.Result();
+  for (unsigned number = 1; number <= kVcamMaxCameras; ++number) {
+    if (CameraRegistered(number)) continue;
+    HRESULT hr = RegisterCamera(number, friendlyName, description);
+    if (FAILED(hr)) UnregisterCamera(number);
+    return hr;
+  }
+  return E_OUTOFMEMORY;
+}
+
+HRESULT WINAPI VcamRemoveDevice(const WCHAR* friendlyName) {
+  if (!friendlyName) return E_INVALIDARG;
+  ComScope com;
+  if (FAILED(com.Result())) return com.Result();
+  HRESULT result = S_FALSE;
+  for (unsigned number = 1; number <= kVcamMaxCameras; ++number) {
+    WCHAR name[kVcamNameChars];
+    if (!ReadCameraName(number, name)) continue;
+    if (CompareStringOrdinal(name, -1, friendlyName, -1, TRUE) != CSTR_EQUAL) continue;
+    HRESULT hr = UnregisterCamera(number);
+    if (FAILED(hr)) return hr;
+    result = S_OK;
+  }
+  return result;
+}
+
+}  // extern "C"

@@ -1,0 +1,130 @@
+// Command-line front end of the virtual camera server, for test set-up and
+// for trying the cameras by hand:
+//   vcamctl register              server class, cameras of earlier runs removed
+//   vcamctl unregister            every camera and the server class removed
+//   vcamctl add NAME [DESCRIPTION]
+//   vcamctl remove NAME
+//   vcamctl clear                 every camera removed
+//   vcamctl list                  the video input devices, as DirectShow lists them
+// The server DLL is taken from the folder of this program.
+#include "vcam.h"
+
+#include <dshow.h>
+
+#include <cstdio>
+#include <cwchar>
+
+namespace {
+
+#ifdef _WIN64
+const WCHAR kServerFile[] = L"vcam64.dll";
+#else
+const WCHAR kServerFile[] = L"vcam32.dll";
+#endif
+
+using ServerFn = HRESULT(WINAPI*)();
+
+class Module {
+ public:
+  explicit Module(const WCHAR* path) : module_(LoadLibraryW(path)) {}
+  ~Module() {
+    if (module_) FreeLibrary(module_);
+  }
+  Module(const Module&) = delete;
+  Module& operator=(const Module&) = delete;
+  HMODULE Get() const { return module_; }
+
+ private:
+  HMODULE module_;
+};
+
+bool ServerPath(WCHAR (&path)[MAX_PATH]) {
+  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  WCHAR* slash = std::wcsrchr(path, L'\\');
+  if (!slash) return false;
+  const size_t room = MAX_PATH - static_cast<size_t>(slash + 1 - path);
+  if (std::wcslen(kServerFile) >= room) return false;
+  std::wcscpy(slash + 1, kServerFile);
+  return true;
+}
+
+void PrintName(IMoniker* moniker) {
+  IPropertyBag* bag = nullptr;
+  if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag)))) return;
+  const WCHAR* properties[] = {L"FriendlyName", L"Description"};
+  for (const WCHAR* property : properties) {
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_BSTR;
+    if (SUCCEEDED(bag->Read(property, &value, nullptr)) && value.vt == VT_BSTR) {
+      std::wprintf(L"  %ls: %ls\n", property, value.bstrVal);
+    }
+    VariantClear(&value);
+  }
+  bag->Release();
+}
+
+int List() {
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+  ICreateDevEnum* devices = nullptr;
+  IEnumMoniker* monikers = nullptr;
+  int count = 0;
+  if (SUCCEEDED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                                 reinterpret_cast<void**>(&devices))) &&
+      devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &monikers, 0) == S_OK) {
+    IMoniker* moniker = nullptr;
+    while (monikers->Next(1, &moniker, nullptr) == S_OK) {
+      std::wprintf(L"device %d\n", count++);
+      PrintName(moniker);
+      moniker->Release();
+    }
+    monikers->Release();
+  }
+  if (devices) devices->Release();
+  std::wprintf(L"%d video input device(s)\n", count);
+  CoUninitialize();
+  return 0;
+}
+
+int Usage() {
+  std::fwprintf(stderr, L"usage: vcamctl register|unregister|clear|list|add NAME [DESCRIPTION]|remove NAME\n");
+  return 2;
+}
+
+int Report(const WCHAR* what, HRESULT hr) {
+  if (FAILED(hr)) {
+    std::fwprintf(stderr, L"vcamctl: %ls failed: 0x%08lX\n", what, static_cast<unsigned long>(hr));
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, WCHAR** argv) {
+  if (argc < 2) return Usage();
+  const WCHAR* verb = argv[1];
+  if (std::wcscmp(verb, L"list") == 0) return List();
+  WCHAR path[MAX_PATH];
+  if (!ServerPath(path)) return Report(L"finding the server", E_FAIL);
+  Module server(path);
+  if (!server.Get()) return Report(L"loading the server", HRESULT_FROM_WIN32(GetLastError()));
+  auto find = [&](const char* name) { return GetProcAddress(server.Get(), name); };
+  if (std::wcscmp(verb, L"register") == 0 || std::wcscmp(verb, L"unregister") == 0 ||
+      std::wcscmp(verb, L"clear") == 0) {
+    const char* name = verb[0] == L'r' ? "DllRegisterServer" : verb[0] == L'u' ? "DllUnregisterServer"
+                                                                                 : "VcamRemoveAllDevices";
+    auto fn = reinterpret_cast<ServerFn>(reinterpret_cast<void*>(find(name)));
+    return fn ? Report(verb, fn()) : Report(verb, E_NOINTERFACE);
+  }
+  if (std::wcscmp(verb, L"add") == 0 && (argc == 3 || argc == 4)) {
+    auto fn = reinterpret_cast<VcamAddDeviceFn>(reinterpret_cast<void*>(find("VcamAddDevice")));
+    return fn ? Report(verb, fn(argv[2], argc == 4 ? argv[3] : nullptr)) : Report(verb, E_NOINTERFACE);
+  }
+  if (std::wcscmp(verb, L"remove") == 0 && argc == 3) {
+    auto fn = reinterpret_cast<VcamRemoveDeviceFn>(reinterpret_cast<void*>(find("VcamRemoveDevice")));
+    return fn ? Report(verb, fn(argv[2])) : Report(verb, E_NOINTERFACE);
+  }
+  return Usage();
+}
