@@ -1,0 +1,53 @@
+# The program RelivoX.exe: start-up, the main window, command dispatch and
+# its resources (icons and start-up picture drawn at build time, sounds
+# made with sox).
+if(NOT RELIVO_WIN32)
+  return()
+endif()
+
+set(_app_res ${CMAKE_SOURCE_DIR}/res)
+set(_app_gen ${CMAKE_BINARY_DIR}/res/generated)
+set(_app_images ${_app_gen}/program.ico ${_app_gen}/splash.bmp)
+foreach(n RANGE 100 122)
+  list(APPEND _app_images ${_app_gen}/icon${n}.ico)
+endforeach()
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_custom_command(OUTPUT ${_app_images}
+  COMMAND ${Python3_EXECUTABLE} ${_app_res}/make_images.py ${_app_gen}
+  DEPENDS ${_app_res}/make_images.py
+  COMMENT "Drawing the icons and the start-up picture")
+
+file(GLOB _app_rc_parts ${_app_res}/dialogs.rc ${_app_res}/resource_ids.h)
+set(_app_rc_object ${CMAKE_CURRENT_BINARY_DIR}/RelivoX_rc.o)
+add_custom_command(OUTPUT ${_app_rc_object}
+  COMMAND ${CMAKE_RC_COMPILER} -O coff -I ${_app_res} --include-dir ${_app_gen} --include-dir ${_app_res}
+          -i ${_app_res}/RelivoX.rc -o ${_app_rc_object}
+  DEPENDS ${_app_res}/RelivoX.rc ${_app_images} ${_app_rc_parts}
+  COMMENT "Compiling the resources of RelivoX")
+
+set(_app_sounds start ende open save saveas erase connect klick key1 key2 key3 draw lklick rklick hint)
+list(TRANSFORM _app_sounds PREPEND ${RELIVO_OUT}/sound/)
+list(TRANSFORM _app_sounds APPEND .wav)
+add_custom_command(OUTPUT ${_app_sounds}
+  COMMAND ${_app_res}/make_sounds.sh ${RELIVO_OUT}/sound
+  DEPENDS ${_app_res}/make_sounds.sh
+  COMMENT "Making the event sounds")
+add_custom_target(relivo_app_sounds DEPENDS ${_app_sounds})
+
+add_executable(RelivoX WIN32
+  ${CMAKE_CURRENT_LIST_DIR}/main.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/startup.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dispatch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/page_paint.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui_resources.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/app_state.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/device_link.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/pending_links.cpp
+  ${_app_rc_object})
+target_link_libraries(RelivoX PRIVATE relivo_file_dialogs relivo_document_settings relivo_serial
+  relivo_settings comctl32 comdlg32 shell32 gdi32 user32 winmm)
+set_target_properties(RelivoX PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RELIVO_OUT})
+add_dependencies(RelivoX relivo_app_sounds)
+relivo_warnings(RelivoX)
+relivo_link_static(RelivoX)

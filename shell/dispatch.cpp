@@ -1,0 +1,322 @@
+#include "shell/dispatch.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "document/dot_page.h"
+#include "document/file_dialogs.h"
+#include "shell/app_state.h"
+#include "shell/commands.h"
+#include "shell/device_keys.h"
+#include "shell/device_link.h"
+#include "shell/log.h"
+#include "shell/main_window.h"
+#include "shell/page_paint.h"
+#include "shell/settings.h"
+#include "shell/shell_links.h"
+#include "shell/text.h"
+
+namespace {
+
+constexpr int kBrowseTextMax = 60;  // editWnd text taken by the device keys (59 characters)
+
+void ShellOpen(HWND window, const char* path) {
+  auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(window, "open", path, nullptr, nullptr, SW_SHOWMAXIMIZED));
+  if (result < 32) LogWrite("Err: Exec hat den Fehlerkode:%d", static_cast<int>(result));
+}
+
+void SetMenuCheck(int id, bool on) {
+  HMENU menu = GetMenu(g_app.mainWindow);
+  if (menu) CheckMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// ---- view and refresh ------------------------------------------------------
+
+void CommandRefresh(LPARAM lParam) {
+  if (RefreshNeedsLayout(g_main.refreshCountdown, g_main.refreshPeriod, static_cast<long>(lParam))) {
+    LayoutMainWindow(g_page.columns, g_page.rows, g_page.pinSize);
+    // With the camera view: ShowTrigger, ApplyZoom and ShowProperty arrive
+    // with the camera controls.
+  }
+  PackPage(g_page, g_dtm);
+  PackTextLine(g_page, g_dtm, DeviceLastText());
+  PaintPins(g_page, g_view.page);
+  PaintTextLine(g_page, g_view.txtwnd);
+  if (g_view.editWnd) SetWindowTextA(g_view.editWnd, g_dtm.text);
+  DeviceUpdateTextLine();
+  PostMessageA(g_app.mainWindow, WM_COMMAND, CMD_SEND_PAGE, 0);
+}
+
+void CommandFocusEdit() {
+  // While a modal dialog runs the main window is disabled: taking the
+  // focus then would pull the activation away from the dialog.
+  if (g_view.editWnd && IsWindowEnabled(g_app.mainWindow) && IsWindowVisible(g_app.mainWindow)) SetFocus(g_view.editWnd);
+}
+
+HWND CurrentList() { return g_main.brailleFocus == 1 ? g_view.brLngWnd : g_view.brGradeWnd; }
+
+void CommandUpDown(int step) {
+  if (g_main.popupOpen) return;
+  if (g_main.brailleFocus != 1 && g_main.brailleFocus != 2) return;
+  HWND list = CurrentList();
+  if (!list) return;
+  // ShowBrailleFocus arrives with the braille text.
+  LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+  if (count <= 0) return;
+  LRESULT index = SendMessageA(list, LB_GETCURSEL, 0, 0) + step;
+  if (index < 0) index = 0;
+  if (index >= count) index = count - 1;
+  SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void SetBrailleFocus(int state) {
+  g_main.brailleFocus = ((state % 3) + 3) % 3;
+  // ShowBrailleFocus arrives with the braille text.
+}
+
+// ---- device keys -----------------------------------------------------------
+
+void CommandDeviceKey(int id) {
+  static constexpr const char* kSounds[kDeviceKeyCount] = {"key1", "key2", "key3", "key3", "Key2", "key3"};
+  int key = id - BUTTON0;
+  PlayEventSound(kSounds[key], 1);
+  if (key == 0 || key == 5 || g_main.brailleFocus != 0) return;
+  char text[kBrowseTextMax] = "";
+  if (g_view.editWnd) GetWindowTextA(g_view.editWnd, text, sizeof text);
+  int length = static_cast<int>(std::strlen(text));
+  int& pos = g_main.textPosition;
+  // The large text and character rendering into the pins (RenderTextBig,
+  // RenderCharBig) arrives with the page rendering; the walk is kept here.
+  switch (key) {
+    case 1:
+      if (pos > 0) --pos;
+      LogWrite("RenderTextBig ab %d", pos);
+      break;
+    case 2:
+      if (pos < 1) pos = length;
+      LogWrite("RenderCharBig %d", pos > 0 && pos <= length ? static_cast<unsigned char>(text[pos - 1]) : 0);
+      --pos;
+      break;
+    case 3:
+      if (pos < length - 1) {
+        LogWrite("RenderCharBig %d", static_cast<unsigned char>(text[pos + 1]));
+        ++pos;
+      } else {
+        pos = 0;
+        LogWrite("RenderCharBig %d", static_cast<unsigned char>(text[0]));
+      }
+      break;
+    case 4:
+      if (pos < length - 4) {
+        ++pos;
+      } else {
+        pos = 0;
+      }
+      LogWrite("RenderTextBig ab %d", pos);
+      break;
+    default:
+      break;
+  }
+}
+
+// ---- device ----------------------------------------------------------------
+
+void CommandConnect() {
+  DeviceToggleConnection();
+  if (DeviceConnected()) PlayEventSound("connect", 1);
+  // DrawIconBar arrives with the icon bar; the info panel is part of it.
+  ShowInfoPanel();
+  if (g_app.splash) {
+    DestroyWindow(g_app.splash);
+    g_app.splash = nullptr;
+  }
+}
+
+void CommandAutostart() {
+  int value = ProfileGetInt("AutoStart", 0, "Device") == 0 ? 1 : 0;
+  ProfileWriteInt("AutoStart", value, "Device");
+  SetMenuCheck(CMD_AUTOSTART, value != 0);
+  ShowStatusText(value ? "autoconnect.on" : "autoconnect.off");
+}
+
+// ---- document ----------------------------------------------------------
+
+void CommandDeleteAll() {
+  PlayEventSound("Erase_all", 1);
+  ShowStatusText("DEL_ALL");
+  DeleteAll(g_page, g_dtm, MainPageObserver());
+}
+
+void CommandInvert() {
+  PlayEventSound("klick", 1);
+  if (g_view.page) InvertPage(g_page, MainPageObserver());
+}
+
+void CommandAccept() {
+  PlayEventSound("klick", 1);
+  if (g_view.page) AcceptPage(g_page, MainPageObserver());
+}
+
+void CommandBack() {
+  PlayEventSound("klick", 1);
+  UndoStroke(g_page, MainPageObserver());
+}
+
+void CommandCancel(HWND window) {
+  if (g_view.flyWnd) {
+    DestroyWindow(g_view.flyWnd);
+    g_view.flyWnd = nullptr;
+    g_tools.skipCounter = 2;
+  } else {
+    PostMessageA(window, WM_COMMAND, CMD_BACK, 0);
+  }
+}
+
+void CommandTool(int step) {
+  PlayEventSound("klick", 1);
+  g_tools.tool += step;
+  if (g_tools.tool > kToolCount) g_tools.tool = 1;
+  if (g_tools.tool < 1) g_tools.tool = kToolCount;
+  // DrawIconBar arrives with the icon bar.
+}
+
+// ---- settings, help and program -----------------------------------------
+
+void CommandSound() {
+  int value = ProfileGetInt("Sound", 1, "Def") == 0 ? 1 : 0;
+  ProfileWriteInt("Sound", value, "Def");
+  g_app.soundFlag = value;
+  SetMenuCheck(CMD_SOUND, value != 0);
+  ShowStatusText(value ? "Sound.on" : "sound.off");
+  PlayEventSound("klick", 1);
+}
+
+void CommandHelp(HWND window) {
+  ShowStatusText("open.help");
+  char path[kValueMax];
+  GetText("Help", path, ".\\Help\\RelivoX_0049.chm", sizeof path);
+  LogWrite("Help:%s", path);
+  ShellOpen(window, path);
+}
+
+void CommandWeb(HWND window) {
+  ShowStatusText("open.Web");
+  char address[kValueMax];
+  ProfileGetString("Web", address, kDefaultWebPage, "Def", sizeof address);
+  LogWrite("Web:%s", address);
+  ShellOpen(window, address);
+}
+
+void CommandMessage(LPARAM lParam) {
+  const char* text = reinterpret_cast<const char*>(lParam);
+  // The text is logged as text: it may carry percent signs of its own.
+  LogWrite("%s", text ? text : "");
+  SetDialogMessage(text);
+  ShowMessageDialog(408);
+}
+
+bool CommandInRanges(int id, LPARAM lParam) {
+  (void)lParam;
+  if (CommandInRange(id, CMD_CAMRES_FIRST, CMD_CAMRES_LAST)) {
+    LogWrite("CMD_CAMRES %d", id - CMD_CAMRES_FIRST);  // camera resolutions arrive with the camera
+    return true;
+  }
+  if (CommandInRange(id, CMD_CAM_FIRST, CMD_CAM_LAST)) {
+    LogWrite("CMD_CAM %d", id - CMD_CAM_FIRST);  // cameras arrive with the camera
+    return true;
+  }
+  if (CommandInRange(id, CMD_BFONT_FIRST, CMD_BFONT_LAST)) {
+    LogWrite("CMD_BFONT %d", id - CMD_BFONT_FIRST);  // fonts arrive with the braille text
+    return true;
+  }
+  if (CommandInRange(id, CMD_TFONT_FIRST, CMD_TFONT_LAST)) {
+    LogWrite("CMD_TFONT %d", id - CMD_TFONT_FIRST);
+    return true;
+  }
+  if (CommandInRange(id, CMD_LANGUAGE_FIRST, CMD_LANGUAGE_LAST)) {
+    LogWrite("CMD_LANGUAGE %d", id - CMD_LANGUAGE_FIRST);  // languages arrive with the menus
+    return true;
+  }
+  if (CommandInRange(id, CMD_COM_FIRST, CMD_COM_LAST)) {
+    HMENU menu = GetMenu(g_app.mainWindow);
+    (void)menu;  // the port menu's check marks arrive with the menus
+    DeviceSelectPort(id - CMD_COM_FIRST);
+    return true;
+  }
+  return false;
+}
+
+void LogName(const char* name) { LogWrite("%s", name); }
+
+}  // namespace
+
+void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+  const int id = LOWORD(wParam);
+  if (CommandInRanges(id, lParam)) return;
+  switch (id) {
+    case CMD_OPEN: CommandOpen(window); break;
+    case CMD_SAVE: CommandSave(window); break;
+    case CMD_SAVEAS: CommandSaveAs(window); break;
+    case CMD_DELETEALL: CommandDeleteAll(); break;
+    case CMD_INVERT: CommandInvert(); break;
+    case CMD_ACP: CommandAccept(); break;
+    case CMD_BACK: CommandBack(); break;
+    case CMD_CANCEL: CommandCancel(window); break;
+    case CMD_TOOL_NEXT:
+    case CMD_TOOL_NEXT2: CommandTool(+1); break;
+    case CMD_TOOL_PREV: CommandTool(-1); break;
+    case CMD_CONNECT: CommandConnect(); break;
+    case CMD_SEND_PAGE: DeviceSendPage(); break;
+    case CMD_AUTOSTART: CommandAutostart(); break;
+    case CMD_REFRESH: CommandRefresh(lParam); break;
+    case CMD_FOCUS_EDIT: CommandFocusEdit(); break;
+    case IDM_REF: LogWrite("IDM_REF"); break;
+    case ID_BRLNG_LIST:
+    case ID_BRGRADE_LIST:
+      // brListSet arrives with the braille text.
+      break;
+    case CMD_UP: CommandUpDown(-1); break;
+    case CMD_DOWN: CommandUpDown(+1); break;
+    case CMD_TAB: SetBrailleFocus(g_main.brailleFocus + 1); break;
+    case CMD_BTAB: SetBrailleFocus(g_main.brailleFocus - 1); break;
+    case CMD_FOCUS_LANG: LogWrite("IDM_ICON+5"); SetBrailleFocus(1); break;
+    case CMD_FOCUS_GRADE: LogWrite("IDM_ICON+6"); SetBrailleFocus(2); break;
+    case CMD_FOCUS_GRAPHIC: SetBrailleFocus(0); break;
+    case BUTTON0: case BUTTON1: case BUTTON2: case BUTTON3: case BUTTON4: case BUTTON5:
+      CommandDeviceKey(id);
+      break;
+    case CMD_CAM_ONOFF:
+      PlayEventSound("klick", 1);
+      // Without a camera the wish is cleared; CreateCam arrives with the camera.
+      g_main.cameraWish = !g_main.cameraWish && g_app.cameraAvailable;
+      RequestRefresh(1);
+      break;
+    case CMD_PLUS: LogName("CMD_PLUS"); break;
+    case CMD_MINUS: LogName("CMD_MINUS"); break;
+    case CMD_CTRL_PLUS: LogName("CMD_CTRL_PLUS"); break;
+    case CMD_CTRL_MINUS: LogName("CMD_CTRL_MINUS"); break;
+    case CMD_PAUSE: LogName("CMD_PAUSE"); break;
+    case CMD_TRIGGER: LogName("CMD_TRIGGER"); break;
+    case CMD_TRACK: LogName("CMD_TRACK"); break;
+    case CMD_BIGSMALL:
+      if (g_main.cameraViewActive) RequestRefresh(1);
+      break;
+    case CMD_FLY: LogWrite("WM_COMMAND CMD_FLY"); break;
+    case CMD_SOUND: CommandSound(); break;
+    case CMD_HELP: CommandHelp(window); break;
+    case CMD_WEB: CommandWeb(window); break;
+    case CMD_ABOUT: ShowStatusText("show.About"); ShowAboutDialog(0); break;
+    case CMD_INFO: ShowStatusText("show.Info"); ShowAboutDialog(1); break;
+    case CMD_MESSAGE: CommandMessage(lParam); break;
+    case CMD_EXIT:
+      LogWrite("CMD_EXIT:");
+      SendMessageA(window, WM_CLOSE, 0, 0);
+      break;
+    default:
+      // CMD_NEW, CMD_OK, CMD_CAMRES, CMD_SHIFT_/ALT_PLUS/MINUS and unknown
+      // identifiers do nothing.
+      break;
+  }
+}

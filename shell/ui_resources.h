@@ -1,0 +1,32 @@
+// Colours, brushes and the interface fonts, read from the settings once at
+// start-up (and again by a menu rebuild) and kept for the process.
+#pragma once
+#include <windows.h>
+
+// Every name of the colour list of [Color], in one order.
+enum ColorId {
+  kColMenu, kColMenuSel, kColButton, kColButtonhi, kColButtonPress, kColButtonNopress,
+  kColButtonFocus, kColInfoBrush, kColInfo, kColEdit, kColStrich, kColEditRand, kColStatus,
+  kColTrigger, kColProperty, kColDotBack, kColDot, kColDotDarkBlue, kColDotBlue, kColDotYellow,
+  kColDotGreen, kColDotBrown, kColDotDarkRed, kColDotRed, kColDotGold, kColDotGray,
+  kColMainBack, kColIcon, kColButton0, kColButton1, kColButton2, kColButton3, kColButton4,
+  kColButton5, kColTitle, kColBmp, kColDlg, kColBTN, kColStatic, kColCtrlbar, kColScrollbar,
+  kColorCount
+};
+
+enum FontId { kFontTitle, kFontEdit, kFontMenu, kFontStatus, kFontButton, kFontDeviceButton, kFontInfo, kFontCount };
+
+// Reads every colour, background and brush of the colour list.
+void LoadColors();
+const char* ColorName(ColorId id);
+COLORREF ColorText(ColorId id);
+COLORREF ColorBack(ColorId id);
+// The brush stays owned by the table (do not delete it).
+HBRUSH ColorBrush(ColorId id);
+
+// Creates the seven interface fonts from [Def] (old ones are deleted).
+void CreateInterfaceFonts();
+HFONT InterfaceFont(FontId id);
+
+// Drops every brush and font (shutdown).
+void FreeUiResources();
