@@ -12,3 +12,14 @@ if(RELIVO_FUZZ)
   target_compile_options(relivo_keys_model PRIVATE -fsanitize=fuzzer-no-link)
 endif()
 
+if(RELIVO_WINDOWS)
+  # The keyboard hook, FindKey and the system-wide hot keys.
+  add_library(relivo_hotkeys STATIC ${CMAKE_CURRENT_LIST_DIR}/hotkeys.cpp)
+  target_link_libraries(relivo_hotkeys PUBLIC relivo_keys_model relivo_settings user32)
+  relivo_warnings(relivo_hotkeys)
+
+  # PlayEventSound: media control command strings and the wave player.
+  add_library(relivo_sound STATIC ${CMAKE_CURRENT_LIST_DIR}/sound.cpp)
+  target_link_libraries(relivo_sound PUBLIC relivo_settings winmm)
+  relivo_warnings(relivo_sound)
+endif()
