@@ -34,7 +34,7 @@ class WindowsSessionHost : public SessionHost {
 // n times: waits for the next message of the thread's queue (at most
 // kPumpWaitMs each) and dispatches it. A quit message is put back and ends
 // the pump, so that the message loop still sees it.
-constexpr DWORD kPumpWaitMs = 200;
+constexpr DWORD kPumpWaitMs = 50;  // one tick of the main window's timer
 void PumpMessages(int n);
 
 // The process-wide session, created (ports listed) on the first call. Its
