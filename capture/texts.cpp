@@ -54,8 +54,6 @@ HRESULT BuildErrorText(HRESULT error, WCHAR* text, std::size_t capacity) {
     length = errorTextHook(error, text, static_cast<DWORD>(capacity));
   }
   if (length == 0) length = SystemText(code, text, capacity);
-  // The system keeps Win32 texts under the plain error number.
-  if (length == 0 && HRESULT_FACILITY(error) == FACILITY_WIN32) length = SystemText(HRESULT_CODE(error), text, capacity);
   if (length == 0) return E_FAIL;
   text[capacity - 1] = L'\0';
   TrimTrailingBlanks(text);

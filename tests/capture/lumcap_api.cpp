@@ -1,0 +1,91 @@
+#include "lumcap_api.h"
+
+#include <dbt.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+std::wstring WindowsPath(const wchar_t* path) {
+  std::wstring result(path);
+  for (wchar_t& c : result) {
+    if (c == L'/') c = L'\\';
+  }
+  return result;
+}
+
+template <class Fn>
+Fn Bind(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+}  // namespace
+
+const GUID kCaptureCategory = {0x65E8773D, 0x8F56, 0x11D0, {0xA3, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
+
+std::wstring LumcapPath() { return WindowsPath(LUMCAP_PATH); }
+
+FARPROC FindLumcapExport(HMODULE module, const char* name, int params) {
+#ifdef _WIN64
+  (void)params;
+  return GetProcAddress(module, name);
+#else
+  char decorated[128];
+  std::snprintf(decorated, sizeof decorated, "_%s", name);
+  if (FARPROC found = GetProcAddress(module, decorated)) return found;
+  std::snprintf(decorated, sizeof decorated, "_%s@%1d", name, 4 * params);
+  return GetProcAddress(module, decorated);
+#endif
+}
+
+const LumcapApi& Lumcap() {
+  static const LumcapApi api = [] {
+    LumcapApi result;
+    result.module = LoadLibraryW(LumcapPath().c_str());
+    if (!result.module) {
+      std::fprintf(stderr, "cannot load %ls: error %lu\n", LumcapPath().c_str(), GetLastError());
+      std::abort();
+    }
+#define LUMCAP_BIND(name, params)                                                                            \
+  result.name = reinterpret_cast<decltype(result.name)>(                                                     \
+      reinterpret_cast<void*>(FindLumcapExport(result.module, #name, params)));                              \
+  if (!result.name) ++result.missing;
+    LUMCAP_FUNCTIONS(LUMCAP_BIND)
+#undef LUMCAP_BIND
+    return result;
+  }();
+  return api;
+}
+
+VirtualCameras::VirtualCameras() {
+  module_ = LoadLibraryW(WindowsPath(VCAM_PATH).c_str());
+  if (!module_) {
+    std::fprintf(stderr, "cannot load the virtual camera: error %lu\n", GetLastError());
+    std::abort();
+  }
+  add_ = Bind<VcamAddDeviceFn>(module_, "VcamAddDevice");
+  remove_ = Bind<VcamRemoveDeviceFn>(module_, "VcamRemoveDevice");
+  removeAll_ = Bind<VcamRemoveAllDevicesFn>(module_, "VcamRemoveAllDevices");
+  if (!add_ || !remove_ || !removeAll_) std::abort();
+  RemoveAll();
+}
+
+VirtualCameras::~VirtualCameras() {
+  RemoveAll();
+  FreeLibrary(module_);
+}
+
+HRESULT VirtualCameras::Add(const wchar_t* friendlyName, const wchar_t* description) {
+  return add_(friendlyName, description);
+}
+
+HRESULT VirtualCameras::Remove(const wchar_t* friendlyName) { return remove_(friendlyName); }
+
+HRESULT VirtualCameras::RemoveAll() { return removeAll_(); }
+
+InterfaceNotice::InterfaceNotice(const GUID& interfaceClass) : record() {
+  record.dbcc_size = sizeof record;
+  record.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+  record.dbcc_classguid = interfaceClass;
+}
