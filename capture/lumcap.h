@@ -108,7 +108,9 @@ typedef struct LumenoPropertyInfo {
 #elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
 #define LUMCAP_STATIC_ASSERT(c, m) _Static_assert(c, m)
 #else
-#define LUMCAP_STATIC_ASSERT(c, m)
+#define LUMCAP_CONCAT2(a, b) a##b
+#define LUMCAP_CONCAT(a, b) LUMCAP_CONCAT2(a, b)
+#define LUMCAP_STATIC_ASSERT(c, m) typedef char LUMCAP_CONCAT(lumcap_size_check_, __LINE__)[(c) ? 1 : -1]
 #endif
 #if defined(_WIN64)
 LUMCAP_STATIC_ASSERT(sizeof(LumenoOpenParams) == 52, "LumenoOpenParams is 52 bytes in 64-bit");
