@@ -103,9 +103,7 @@ int ReadKeyDefinitions(HWND mainWindow) {
     HotKeyDef d = ParseKeyLine(line);
     DefineKey(d.shift, d.ctrl, d.alt, d.key, d.command, d.parameter);
   }
-  int count = CountKeyDefinitions(s.defs);
-  LogWrite("DefMyAcc:%d", count);
-  return count;
+  return CountKeyDefinitions(s.defs);
 }
 
 bool DefineKey(int shift, int ctrl, int alt, int key, int command, int parameter) {
@@ -148,7 +146,7 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam) {
   if (code != HC_ACTION) return CallNextHookEx(s.hook.Get(), code, wParam, lParam);
   bool released = (static_cast<DWORD>(lParam) & 0x80000000u) != 0;
   if (released || (s.menuOpen && s.menuOpen())) return 0;
-  PostMessageA(s.keyTarget, WM_MY_KEYDOWN, wParam, lParam);
+  PostMessageA(s.keyTarget, kHookKeyMessage, wParam, lParam);
   bool popup = s.popupOpen && s.popupOpen();
   auto vk = static_cast<std::int32_t>(wParam);
   if (!popup && (vk == kVkTab || vk == kVkUp || vk == kVkDown)) return -1;

@@ -9,7 +9,7 @@
 
 // Posted by the keyboard hook to the key target: wParam virtual key,
 // lParam the key's message data.
-constexpr UINT WM_MY_KEYDOWN = WM_USER + 1;
+constexpr UINT kHookKeyMessage = WM_USER + 1;
 
 // Size of each message buffer handed to CMD_MESSAGE for a failed hot-key
 // registration.
@@ -23,7 +23,7 @@ constexpr UINT kHotKeyModNoRepeat = 0x4000;
 
 // Clears the table (unregistering hot keys of an earlier read), reads
 // "Key000" .. "Key998" of [HotKeys] that exist with a value, defines each
-// and logs "DefMyAcc:%d". Hot keys are registered for `mainWindow`, and a
+// (the caller logs "DefMyAcc:%d" with the result). Hot keys are registered for `mainWindow`, and a
 // failed registration posts CMD_MESSAGE to it. Returns the number of
 // definitions whose key is not 0.
 int ReadKeyDefinitions(HWND mainWindow);
@@ -47,7 +47,8 @@ using HookFlagFn = bool (*)();
 // Installs the thread keyboard hook for the calling thread with `target` as
 // the key target; logs "SetWindowsHookEx Keyboard" or
 // "Err: SetWindowsHookEx %d". Either function may be null (flag never set).
-bool InstallKeyboardHook(HWND target, HookFlagFn menuOpen, HookFlagFn popupOpen);
+bool InstallKeyboardHook(HWND target, HookFlagFn menuOpen = nullptr,
+                         HookFlagFn popupOpen = nullptr);
 // Removes the hook if it is installed (after the message loop).
 void RemoveKeyboardHook();
 bool KeyboardHookInstalled();
@@ -58,7 +59,7 @@ void SetKeyTarget(HWND target);
 HWND KeyTarget();
 
 // The hook procedure: forwards key presses (not releases, not while a menu
-// is open) as WM_MY_KEYDOWN to the key target, and consumes Tab, Up and
+// is open) as kHookKeyMessage to the key target, and consumes Tab, Up and
 // Down unless the pop-up menu is open.
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam);
 

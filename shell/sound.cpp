@@ -11,7 +11,8 @@
 namespace {
 
 struct SoundState {
-  bool on = true;
+  int ownFlag = 1;
+  int* flag = &ownFlag;
   HWND notifyWindow = nullptr;
   char folder[kPathMax] = "";
   char lastOpened[kSoundFileMax + 1] = "";  // last file opened through the media interface
@@ -39,13 +40,14 @@ void SendMci(const char* verb, const char* file) {
 
 }  // namespace
 
-void SoundInit(HWND notifyWindow, const char* programFolder) {
+void SoundInit(HWND notifyWindow, const char* programFolder, int* soundFlag) {
   State().notifyWindow = notifyWindow;
+  State().flag = soundFlag ? soundFlag : &State().ownFlag;
   CopyText(State().folder, sizeof State().folder, programFolder ? programFolder : "");
 }
 
-void SetSoundOn(bool on) { State().on = on; }
-bool SoundOn() { return State().on; }
+void SetSoundOn(bool on) { *State().flag = on ? 1 : 0; }
+bool SoundOn() { return *State().flag != 0; }
 
 bool IsWaveFileName(const char* file) {
   static const char kWave[] = ".wav";
@@ -61,7 +63,7 @@ int PlayEventSound(const char* event, int mode) {
   SoundState& s = State();
   char file[kSoundFileMax + 1];
   ProfileGetString(event, file, "-", "Sound", kSoundFileMax);
-  if (!s.on || file[0] == '-') return 0;
+  if (*s.flag == 0 || file[0] == '-') return 0;
   if (mode == 0 && IsWaveFileName(file)) return PlaySoundA(file, nullptr, SND_SYNC);
   if (s.lastOpened[0]) SendMci("close", file);  // a sound played again is reopened
   CopyText(s.lastOpened, sizeof s.lastOpened, file);

@@ -15,11 +15,12 @@ constexpr std::size_t kMciCommandMax = 640;
 
 // The window that receives the completion notices of the media control
 // interface (the main window) and the program folder (with its trailing
-// backslash) that sound files are named relative to.
-void SoundInit(HWND notifyWindow, const char* programFolder);
+// backslash) that sound files are named relative to. `soundFlag`, when
+// given, is the program's own switch ([Def] Sound), read at every sound and
+// written by SetSoundOn; without it the module keeps its own (on).
+void SoundInit(HWND notifyWindow, const char* programFolder, int* soundFlag = nullptr);
 
-// The process-wide switch ([Def] Sound at start-up, CMD_SOUND). On until
-// set otherwise.
+// The process-wide switch ([Def] Sound at start-up, CMD_SOUND).
 void SetSoundOn(bool on);
 bool SoundOn();
 
