@@ -166,7 +166,12 @@ TEST_F(DeviceE2E, LineGraphicOnceAndBlankingOnDisconnect) {
 }
 
 TEST_F(DeviceE2E, PortsAreListedAndOpenedByTheirDeviceName) {
-  EXPECT_GE(ScanComPorts(), 1);
+  const int count = ScanComPorts();
+  EXPECT_GE(count, 1);
+  EXPECT_EQ(count, g_serialPort.portCount);
+  for (int i = 1; i < count; ++i) EXPECT_LT(PortAt(i - 1), PortAt(i));  // ascending
+  EXPECT_EQ(g_serialPort.portList[count], 0);
+  EXPECT_EQ(PortAt(count), 0);
   EXPECT_TRUE(IsPortPresent(ComPort()));
   EXPECT_FALSE(IsPortPresent(0));
   char name[kDeviceNameSize];
@@ -180,14 +185,19 @@ TEST_F(DeviceE2E, PortsAreListedAndOpenedByTheirDeviceName) {
   std::memset(buffer, 0x5A, sizeof buffer);
   EXPECT_EQ(ReadCommBlock(buffer, 15), 0);  // nothing has arrived
   for (std::uint8_t b : buffer) EXPECT_EQ(b, 0);
-  // A name request: the reply is read in one block of exactly its size.
+  // A name request: its 19-byte reply is read as far as asked, and a read
+  // asking for more than is waiting returns exactly what is waiting.
   WriteComBlock(kNameRequest.data(), static_cast<int>(kNameRequest.size()));
   Sleep(50);
-  std::uint8_t reply[64];
-  int got = ReadCommBlock(reply, sizeof reply);
-  EXPECT_EQ(got, 4 + 4 + 10 + 1);  // "Relivo Sim"
+  std::uint8_t reply[15];
+  EXPECT_EQ(ReadCommBlock(reply, 15), 15);
   EXPECT_EQ(reply[0], 0xAA);
   EXPECT_EQ(reply[6], 0x01);
+  std::memset(reply, 0x5A, sizeof reply);
+  EXPECT_EQ(ReadCommBlock(reply, 15), 4);
+  EXPECT_EQ(reply[2], 0x6D);  // the 'm' of "Relivo Sim", then the checksum
+  for (int i = 4; i < 15; ++i) EXPECT_EQ(reply[i], 0);
+  EXPECT_EQ(ReadCommBlock(reply, 15), 0);
   EXPECT_TRUE(CloseConnection());
   EXPECT_EQ(g_serialPort.connected, 0);
   // A port that is not there: the open fails and the log says so.
