@@ -126,11 +126,11 @@ bool Connect(DeviceSession& s) {
     port = s.link->PortAt(0);
     s.host->WriteInt("COM", port, kDeviceSection);
   }
+  s.port = static_cast<std::int16_t>(port);
   int baud = s.host->GetInt("Baud", kDefaultBaud, kDeviceSection);
   std::snprintf(s.linkText, sizeof s.linkText, "COM:%d Baud:%d", port, baud);
 
   if (!s.link->Open(port, baud)) return false;
-  s.port = static_cast<std::int16_t>(port);
 
   LogWrite("Com offen, nun wird die Zeile getestet. %s", s.linkText);
   s.connected = 1;

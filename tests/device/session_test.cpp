@@ -179,6 +179,7 @@ TEST_F(SessionTest, FailedOpenLeavesTheSessionUnconnected) {
   EXPECT_EQ(s.ready, 0);
   EXPECT_TRUE(port.writes.empty());
   EXPECT_STREQ(s.name, "nicht\r\nverbunden");
+  EXPECT_EQ(s.port, 3);  // the port that was tried
 }
 
 TEST_F(SessionTest, SilentDeviceEndsNotIdentified) {
