@@ -138,7 +138,7 @@ class DialogsTest : public ::testing::Test {
     for (std::size_t p = log.find(what); p != std::string::npos; p = log.find(what, p + 1)) ++n;
     return n;
   }
-  RecordingWindow main_;
+  RecordingWindow main_{false};  // owns the dialogs; need not be seen
   int sound_ = 1;
 };
 
