@@ -61,7 +61,7 @@ constexpr int kDeviceKeyCount = 6;
 
 // Identifiers without a name in the key-definition table.
 constexpr int ID_BRLNG_LIST = 119;    // notifications of brLngWnd
-constexpr int ID_BRGRADE_LIST = 120;  // notifications of brGradeWnd and brDotWnd's id
+constexpr int ID_BRGRADE_LIST = 120;  // notifications of brGradeWnd (brDotWnd has the same id)
 constexpr int CMD_MESSAGE = 181;      // lParam: address of a text, shown in mode 408
 constexpr int CMD_TOOL_NEXT = 303;
 constexpr int CMD_FOCUS_LANG = 305;
