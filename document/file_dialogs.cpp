@@ -14,13 +14,14 @@
 #include "shell/main_window.h"
 #include "shell/settings.h"
 #include "shell/shell_links.h"
+#include "shell/sound.h"
 #include "shell/text.h"
 
 namespace {
 
 constexpr const char* kDefaultFilter =
     "DTM Dateien (*.dtm)\\0*.dtm\\0XML Dateien (*.xml)\\0*.xml\\0BMP Dateien\\0*.bmp\\0\\0";
-constexpr int kFileNameMax = kFilePathMax + kFileExtMax + 2;
+constexpr int kFileNameMax = kFilePathMax;
 
 // Runs one of the two dialogs; fills the record from the chosen file.
 bool RunFileDialog(HWND owner, bool save) {
@@ -63,15 +64,8 @@ bool RunFileDialog(HWND owner, bool save) {
   return true;
 }
 
-// The chosen file's full name: the path (cut before the extension) and the
-// extension again.
-void ChosenFileName(char (&name)[kFileNameMax]) {
-  if (g_files.extension[0]) {
-    std::snprintf(name, sizeof name, "%s.%s", g_files.path, g_files.extension);
-  } else {
-    CopyText(name, sizeof name, g_files.path);
-  }
-}
+// The chosen file's full name, as the dialog reported it.
+void ChosenFileName(char (&name)[kFileNameMax]) { CopyText(name, sizeof name, g_files.path); }
 
 bool HasChosenFile() { return g_files.path[0] != '\0' && g_files.format != kFormatUnknown; }
 

@@ -31,8 +31,6 @@ struct AppState {
   char programName[kValueMax] = "Relivo X Win";
   char notConnected[kNotConnectedMax] = "";
   HWND splash = nullptr;              // start-up picture until the first connect
-  HHOOK keyboardHook = nullptr;
-  HWND hookTarget = nullptr;          // window the hook and FindKey post to
   bool cameraAvailable = false;
 };
 

@@ -16,6 +16,7 @@
 #include "shell/page_paint.h"
 #include "shell/settings.h"
 #include "shell/shell_links.h"
+#include "shell/sound.h"
 #include "shell/text.h"
 
 namespace {
@@ -187,7 +188,7 @@ void CommandTool(int step) {
 void CommandSound() {
   int value = ProfileGetInt("Sound", 1, "Def") == 0 ? 1 : 0;
   ProfileWriteInt("Sound", value, "Def");
-  g_app.soundFlag = value;
+  SetSoundOn(value != 0);
   SetMenuCheck(CMD_SOUND, value != 0);
   ShowStatusText(value ? "Sound.on" : "sound.off");
   PlayEventSound("klick", 1);

@@ -13,6 +13,8 @@
 #include "shell/scoped_win.h"
 #include "shell/settings.h"
 #include "shell/shell_links.h"
+#include "shell/hotkeys.h"
+#include "shell/sound.h"
 #include "shell/text.h"
 #include "shell/ui_resources.h"
 #include "document/file_dialogs.h"
@@ -382,7 +384,12 @@ bool RegisterMainClass(HINSTANCE instance) {
 HWND CreateMainWindow(HINSTANCE instance, int boxSize) {
   HWND window = CreateWindowExA(0, kMainClassName, "", WS_VISIBLE | WS_THICKFRAME | WS_SYSMENU, 100, 20,
                                 boxSize * 61 + 150, (boxSize + 5) * 44, nullptr, nullptr, instance, nullptr);
-  if (window) GetWindowRect(window, &g_app.firstRect);
+  if (!window) return nullptr;
+  // A top-level window always gets the standard caption at creation; the
+  // caption strip replaces it.
+  SetWindowLongA(window, GWL_STYLE, GetWindowLongA(window, GWL_STYLE) & ~WS_CAPTION);
+  SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  GetWindowRect(window, &g_app.firstRect);
   return window;
 }
 
@@ -430,11 +437,14 @@ void ShowStatusPos(const char* key, int x, int y) {
 void ShowInfoPanel() {
   if (!g_view.infoWnd) return;
   char text[kInfoTextMax];
+  // Before the first connect the session has no name yet: the label for a
+  // missing device stands in for it.
+  const char* name = DeviceName()[0] ? DeviceName() : g_app.notConnected;
   if (DeviceConnected()) {
-    std::snprintf(text, sizeof text, "%s\r\n%s\r\n<COM%d>\r\n\r\n%s\r\n[%s]", DeviceName(), DeviceVersion(), DevicePortNumber(),
+    std::snprintf(text, sizeof text, "%s\r\n%s\r\n<COM%d>\r\n\r\n%s\r\n[%s]", name, DeviceVersion(), DevicePortNumber(),
                   g_files.title, g_files.extension);
   } else {
-    std::snprintf(text, sizeof text, "%s\r\n%s\r\n\r\n%s\r\n[%s]", DeviceName(), DeviceVersion(), g_files.title,
+    std::snprintf(text, sizeof text, "%s\r\n%s\r\n\r\n%s\r\n[%s]", name, DeviceVersion(), g_files.title,
                   g_files.extension);
   }
   SetWindowTextA(g_view.infoWnd, text);

@@ -1,17 +1,11 @@
-// Stand-ins for the key definitions, the sound and the dialogs until they
-// are built in.
-#include "shell/shell_links.h"
+// Stand-ins for the message and about dialogs until they are built in: the
+// question of the message dialog is asked with a plain message box.
 #include "shell/log.h"
+#include "shell/shell_links.h"
 
-int PlayEventSound(const char*, int) { return 0; }
 int ShowMessageDialog(int mode) {
   LogWrite("ConfigSelect %d %d", mode, 0);
   return MessageBoxA(nullptr, "?", "Relivo X", MB_OKCANCEL) == IDOK ? 1 : 0;
 }
 void ShowAboutDialog(int) {}
-bool FindKey(HWND, int) { return false; }
 void SetDialogMessage(const char*) {}
-int ReadKeyDefinitions(HWND) { return 0; }
-bool InstallKeyboardHook(HWND) { return false; }
-void RemoveKeyboardHook() {}
-void UnregisterHotKeys(HWND) {}

@@ -13,6 +13,8 @@
 #include "shell/main_window.h"
 #include "shell/settings.h"
 #include "shell/shell_links.h"
+#include "shell/hotkeys.h"
+#include "shell/sound.h"
 #include "shell/text.h"
 #include "shell/ui_resources.h"
 
@@ -172,6 +174,9 @@ int MessageLoop() {
   return got == 0 ? static_cast<int>(msg.wParam) : 0;
 }
 
+bool MenuIsOpen() { return g_main.menuOpen; }
+bool PopupIsOpen() { return g_main.popupOpen; }
+
 }  // namespace
 
 bool ParseBuildDate(const char* text, int& day, int& month, int& year) {
@@ -217,6 +222,7 @@ int RunProgram(HINSTANCE instance) {
   InitResources();
   ReadTexts();
   // 13, 14, 15.
+  SoundInit(nullptr, g_app.programFolder, &g_app.soundFlag);
   PlayEventSound("Start", 1);
   DeviceScanPorts();
   g_app.boxSize = ProfileGetInt("Box_Size", 10, "Def");
@@ -224,6 +230,7 @@ int RunProgram(HINSTANCE instance) {
   if (!RegisterMainClass(instance)) return 1;
   g_app.mainWindow = CreateMainWindow(instance, g_app.boxSize);
   if (!g_app.mainWindow) return 1;
+  SoundInit(g_app.mainWindow, g_app.programFolder, &g_app.soundFlag);
   ShowWindow(g_app.mainWindow, SW_SHOW);
   UpdateWindow(g_app.mainWindow);
   // 17, 18. Start-up picture, painted by the first ten messages.
@@ -240,7 +247,7 @@ int RunProgram(HINSTANCE instance) {
   // 23.
   PostMessageA(g_app.mainWindow, WM_ACTIVATEAPP, TRUE, 0);
   // 24. Keyboard hook (it logs its own result).
-  InstallKeyboardHook(g_app.mainWindow);
+  InstallKeyboardHook(g_app.mainWindow, MenuIsOpen, PopupIsOpen);
   // 25. Extension table.
   ReadExtensionTable(g_files);
   // 26 .. 29. The braille translator and the capture library arrive with
@@ -249,7 +256,7 @@ int RunProgram(HINSTANCE instance) {
   int code = MessageLoop();
   // Shutdown.
   RemoveKeyboardHook();
-  UnregisterHotKeys(g_app.mainWindow);
+  UnregisterHotKeys();
   LogWrite("***Ende");
   FreeUiResources();
   return code;

@@ -1,0 +1,327 @@
+// The real RelivoX.exe under Wine: start-up, the window, commands, the
+// close sequence and the file commands, driven from outside.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "shell/commands.h"
+#include "tests/app/app_driver.h"
+
+namespace {
+
+constexpr UINT kHookKeyMessage = WM_USER + 1;
+
+std::string Ini(const char* extra) {
+  // No sound (the tests hear nothing), the shipped key set is not needed.
+  return std::string("[Ext]\r\n00=*\r\n01=dtm\r\n02=xml\r\n03=bmp\r\n[Def]\r\nSound=0\r\nDebug=1\r\n") + extra;
+}
+
+// A list box keeps to whole lines: the platform may make it lower than
+// created (never higher).
+bool SameRect(const ChildInfo& c, const RECT& r) {
+  if (_stricmp(c.cls.c_str(), "ListBox") == 0)
+    return c.rect.left == r.left && c.rect.top == r.top && c.rect.right == r.right && c.rect.bottom <= r.bottom &&
+           c.rect.bottom > r.bottom - 16;
+  return EqualRect(&c.rect, &r) != 0;
+}
+
+const ChildInfo* FindChild(const std::vector<ChildInfo>& children, const char* cls, RECT rect) {
+  for (const ChildInfo& c : children)
+    if (_stricmp(c.cls.c_str(), cls) == 0 && SameRect(c, rect)) return &c;
+  return nullptr;
+}
+
+HWND InfoPanel(HWND main) {
+  for (const ChildInfo& c : Children(main))
+    if (_stricmp(c.cls.c_str(), "Edit") == 0 && (c.style & ES_CENTER) && c.rect.top == 0) return c.window;
+  return nullptr;
+}
+
+void ExpectGeometry(int p) {
+  char extra[64];
+  std::snprintf(extra, sizeof extra, "Box_Size=%d\r\n", p);
+  AppRun run;
+  ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini(extra).c_str())));
+  RECT window;
+  GetWindowRect(run.main, &window);
+  EXPECT_EQ(window.left, 100);
+  EXPECT_EQ(window.top, 20);
+  EXPECT_EQ(window.right - window.left, p * 61 + 150);
+  EXPECT_EQ(window.bottom - window.top, (p + 5) * 44);
+  LONG style = GetWindowLongA(run.main, GWL_STYLE);
+  EXPECT_TRUE(style & WS_THICKFRAME);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_NE(style & WS_CAPTION, static_cast<LONG>(WS_CAPTION));
+  EXPECT_EQ(WindowText(run.main), "");
+
+  RECT client;
+  GetClientRect(run.main, &client);
+  const int W = client.right, H = client.bottom, C = 60, R = 40;
+  std::vector<ChildInfo> children = Children(run.main);
+  EXPECT_EQ(children.size(), 15u);
+  struct Expected {
+    const char* name;
+    const char* cls;
+    int id;
+    RECT rect;
+    LONG style;
+  };
+  const LONG kChild = WS_CHILD | WS_VISIBLE;
+  std::vector<Expected> expected = {
+      {"page", "Static", 0, {5, 5, 5 + C * p, 5 + R * p}, kChild | WS_BORDER},
+      {"txtwnd", "Static", 0, {C * p / 2 - 20 * p, R * p + 60, C * p / 2 - 20 * p + 40 * p + 1, R * p + 60 + 4 * p + 1},
+       kChild | WS_BORDER},
+      {"cambutton", "Static", 0, {10, R * p + 20, 72, R * p + 62}, kChild | WS_BORDER},
+      {"brLngWnd", "ListBox", 119, {56 * p, R * p + 35, W - 5, R * p + 71}, kChild | WS_VSCROLL | LBS_NOTIFY},
+      {"brGradeWnd", "ListBox", 120, {56 * p, R * p + 70, W - 5, R * p + 106}, kChild | WS_VSCROLL | LBS_NOTIFY},
+      {"brDotWnd", "Edit", 120, {56 * p, R * p + 115, W - 5, R * p + 175},
+       kChild | ES_MULTILINE | ES_READONLY | ES_WANTRETURN},
+      {"editWnd", "Edit", 0, {C * p / 2 - 22 * p, (R + 4) * p + 72, C * p / 2 + 22 * p, (R + 4) * p + 112},
+       kChild | WS_BORDER | ES_AUTOVSCROLL},
+      {"statusWnd", "Edit", 0, {2, H - 25, W - 4, H - 1}, kChild | WS_BORDER},
+      {"infoWnd", "Edit", 0, {C * p + 10, 0, W - 10, 130}, kChild | WS_DLGFRAME | ES_MULTILINE | ES_READONLY | ES_CENTER},
+  };
+  for (int i = 0; i < 6; ++i) {
+    int x = C * p / 2 + (i * 40 * p) / 6 - 20 * p;
+    expected.push_back({"Button", "Static", 0, {x, R * p + 20, x + 5 * p, R * p + 52}, kChild});
+  }
+  for (const Expected& e : expected) {
+    const ChildInfo* child = FindChild(children, e.cls, e.rect);
+    ASSERT_NE(child, nullptr) << e.name << " at " << e.rect.left << "," << e.rect.top << " size "
+                              << e.rect.right - e.rect.left << "x" << e.rect.bottom - e.rect.top;
+    EXPECT_EQ(child->id, e.id) << e.name;
+    LONG style = child->style;
+    // An edit control draws its border itself and drops the style; a list box
+    // shows its scroll bar only when it has more lines than room.
+    if (_stricmp(e.cls, "Edit") == 0) style |= WS_BORDER;
+    LONG want = e.style;
+    if (_stricmp(e.cls, "ListBox") == 0) want &= ~WS_VSCROLL;
+    EXPECT_EQ(style & want, want) << e.name;
+  }
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitExit(run, 10000));
+}
+
+// The page modified, the main window closed: the question comes once.
+void AnswerQuestion(AppRun& run, bool yes) {
+  HWND question = WaitDialog(run.Pid(), nullptr, 10000);
+  ASSERT_NE(question, nullptr);
+  ClickButton(question, yes ? IDOK : IDCANCEL);
+}
+
+}  // namespace
+
+TEST(App, EmptySettingsFillWithDefaults) {
+  AppRun run;
+  std::string folder = MakeRunFolder("");
+  ASSERT_TRUE(StartApp(run, folder));
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitExit(run, 10000));
+  std::string ini = run.IniPath();
+  EXPECT_EQ(IniValue(ini, "Def", "Sound"), "1");
+  EXPECT_EQ(IniValue(ini, "Def", "Lng"), "0049");
+  EXPECT_EQ(IniValue(ini, "Def", "Debug"), "0");
+  EXPECT_EQ(IniValue(ini, "Def", "Refresh"), "10");
+  EXPECT_EQ(IniValue(ini, "Def", "Box_Size"), "10");
+  EXPECT_EQ(IniValue(ini, "Def", "title.size"), "32");
+  EXPECT_EQ(IniValue(ini, "Def", "title.font"), "Tahoma");
+  EXPECT_EQ(IniValue(ini, "Def", "edit.size"), "20");
+  EXPECT_EQ(IniValue(ini, "Def", "Status.font"), "Arial");
+  EXPECT_EQ(IniValue(ini, "Def", "Info.size"), "20");
+  EXPECT_EQ(IniValue(ini, "Device", "autostart"), "0");
+  EXPECT_EQ(IniValue(ini, "0049", "Name"), "Relivo X Win");
+  EXPECT_EQ(IniValue(ini, "0049", "not_connected"), "nicht\\nverbunden");
+  EXPECT_EQ(IniValue(ini, "0049", "Ready"), "-");
+  EXPECT_EQ(IniValue(ini, "Color", "Main.Back.Brush"), "FFFFFF");
+  EXPECT_EQ(IniValue(ini, "Sound", "Start"), "-");
+}
+
+TEST(App, LogStartsWithHeaderAndStartLineAtDebugZero) {
+  AppRun run;
+  ASSERT_TRUE(StartApp(run, MakeRunFolder("[Def]\r\nDebug=0\r\nSound=0\r\n")));
+  std::string log = ReadFileText(run.LogPath());
+  EXPECT_EQ(log.rfind("Relivo X System\r\n\r\nProgrammstart: ", 0), 0u) << log;
+  // Nothing but errors at level 0.
+  EXPECT_EQ(log.find("WM_CREATE"), std::string::npos);
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitExit(run, 10000));
+}
+
+TEST(App, StartLineCarriesTheBuildDate) {
+  AppRun run;
+  ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("").c_str())));
+  std::string log = ReadFileText(run.LogPath());
+  int day = 0, month = 0, year = 0, days = -1;
+  char time[16] = "";
+  size_t at = log.find("Programmstart: ");
+  ASSERT_NE(at, std::string::npos);
+  ASSERT_EQ(std::sscanf(log.c_str() + at, "Programmstart: %d.%d.%d [%d] %15s", &day, &month, &year, &days, time), 5);
+  EXPECT_GE(year, 2024);
+  EXPECT_GE(days, 0);
+  EXPECT_EQ(std::strlen(time), 8u);
+  EXPECT_NE(log.find("ResourcenInit() aufgerufen"), std::string::npos);
+  EXPECT_NE(log.find("WM_CREATE"), std::string::npos);
+  EXPECT_NE(log.find("DefMyAcc:0"), std::string::npos);
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitExit(run, 10000));
+  log = ReadFileText(run.LogPath());
+  EXPECT_NE(log.find("WM_CLOSE Exit"), std::string::npos);
+  EXPECT_NE(log.find("WM_DESTROY"), std::string::npos);
+  EXPECT_NE(log.find("***Ende"), std::string::npos);
+}
+
+TEST(App, SecondInstanceIsRefusedAndWritesNothing) {
+  AppRun first;
+  std::string folder = MakeRunFolder(Ini("").c_str());
+  ASSERT_TRUE(StartApp(first, folder));
+  // Settings keys that the second instance would read: removed, so that a
+  // write of a default would show.
+  WritePrivateProfileStringA("Def", "Sound", nullptr, first.IniPath().c_str());
+  WritePrivateProfileStringA("Def", "Lng", nullptr, first.IniPath().c_str());
+  Settle(200);
+  std::string log = ReadFileText(first.LogPath());
+  std::string ini = ReadFileText(first.IniPath());
+
+  AppRun second;
+  ASSERT_TRUE(StartProcess(second, folder));
+  HWND box = WaitDialog(second.Pid(), "Relivo X Win", 10000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(DialogMessage(box).find("Diese Anwendung l\xe4uft bereits"), std::string::npos) << DialogMessage(box);
+  ClickButton(box, IDOK);
+  ASSERT_TRUE(WaitExit(second, 10000));
+  EXPECT_EQ(ReadFileText(first.LogPath()), log);
+  EXPECT_EQ(ReadFileText(first.IniPath()), ini);
+  // The first one runs on.
+  EXPECT_EQ(WaitForSingleObject(first.process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_TRUE(IsWindow(first.main));
+  PostMessageA(first.main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitExit(first, 10000));
+}
+
+TEST(App, WindowAndChildrenForPinSize10) { ExpectGeometry(10); }
+TEST(App, WindowAndChildrenForPinSize14) { ExpectGeometry(14); }
+
+TEST(App, KeyDefinitionPostsItsCommand) {
+  AppRun run;
+  ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("[HotKeys]\r\nKey000=VK_F11,0,0,0,CMD_EXIT,0\r\n"
+                                               "Key001=VK_F11,0,0,0,CMD_INVERT,0\r\n").c_str())));
+  std::string log = ReadFileText(run.LogPath());
+  EXPECT_NE(log.find("DefMyAcc:1"), std::string::npos) << log;
+  EXPECT_NE(log.find("Taste schon in Benutzung"), std::string::npos);
+  // A key press as the keyboard hook forwards it.
+  PostMessageA(run.main, kHookKeyMessage, VK_F11, 0);
+  ASSERT_TRUE(WaitExit(run, 10000));
+  log = ReadFileText(run.LogPath());
+  EXPECT_NE(log.find("MY_KEYDOWN"), std::string::npos);
+  EXPECT_NE(log.find("CMD_EXIT:"), std::string::npos);
+}
+
+TEST(App, RefreshLaysOutOnTheEleventhPlainRefresh) {
+  AppRun run;
+  ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("").c_str())));
+  HWND info = InfoPanel(run.main);
+  ASSERT_NE(info, nullptr);
+  const std::string panel = WindowText(info);
+  ASSERT_NE(panel, "");
+  // A layout rewrites the info panel: a mark put there shows whether one ran.
+  auto mark = [&] { SendMessageA(info, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("mark")); };
+  mark();
+  PostCommand(run, CMD_REFRESH, 1);
+  Settle(400);
+  EXPECT_EQ(WindowText(info), panel);
+  mark();
+  for (int i = 0; i < 10; ++i) PostCommand(run, CMD_REFRESH, 0);
+  Settle(800);
+  EXPECT_EQ(WindowText(info), "mark");
+  PostCommand(run, CMD_REFRESH, 0);
+  Settle(400);
+  EXPECT_EQ(WindowText(info), panel);
+  mark();
+  PostCommand(run, CMD_REFRESH, 0);
+  Settle(400);
+  EXPECT_EQ(WindowText(info), "mark");
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitExit(run, 10000));
+}
+
+TEST(App, ClosingAModifiedPageAsksOnceAndSavesOnConsent) {
+  AppRun run;
+  ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("").c_str())));
+  PostCommand(run, CMD_INVERT);
+  Settle(400);
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  AnswerQuestion(run, true);
+  // No file chosen yet: the save dialog comes at once.
+  HWND save = WaitDialog(run.Pid(), "Relivo X Datei speichern", 10000);
+  ASSERT_NE(save, nullptr);
+  std::string file = run.folder + "data\\closed.dtm";
+  ChooseFile(save, file);
+  ConfirmNewFile(run.Pid(), save, 5000);
+  ASSERT_TRUE(WaitExit(run, 15000));
+  std::vector<unsigned char> bytes = ReadFileBytes(file);
+  ASSERT_EQ(bytes.size(), 350u);
+  EXPECT_EQ(std::memcmp(bytes.data(), "_dtm_<(\0\0\0", 10), 0);
+  for (int i = 10; i < 310; ++i) ASSERT_EQ(bytes[i], 0xFF) << i;  // the inverted empty page
+  std::string log = ReadFileText(run.LogPath());
+  size_t first = log.find("ConfigSelect 404");
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_EQ(log.find("ConfigSelect 404", first + 1), std::string::npos);
+  EXPECT_NE(log.find("DTM::Save"), std::string::npos);
+}
+
+TEST(App, ClosingAModifiedPageWithoutConsentSavesNothing) {
+  AppRun run;
+  ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("").c_str())));
+  PostCommand(run, CMD_INVERT);
+  Settle(400);
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  AnswerQuestion(run, false);
+  ASSERT_TRUE(WaitExit(run, 10000));
+  std::string log = ReadFileText(run.LogPath());
+  EXPECT_EQ(log.find("CMD_SAVE"), std::string::npos);
+  EXPECT_NE(log.find("***Ende"), std::string::npos);
+}
+
+TEST(App, DtmSavedAndOpenedAgainGivesTheSameBytes) {
+  AppRun run;
+  std::string folder = MakeRunFolder(Ini("").c_str());
+  // A page with a pattern and braille cells, no text (without a braille
+  // translator a text would be translated to empty cells).
+  unsigned char page[350] = {'_', 'd', 't', 'm', '_', '<', '('};
+  for (int i = 10; i < 330; ++i) page[i] = static_cast<unsigned char>((i * 37) ^ (i >> 3));
+  std::string source = folder + "data\\pattern.dtm";
+  ASSERT_TRUE(WriteFileBytes(source, page, sizeof page));
+  ASSERT_TRUE(StartApp(run, folder));
+
+  PostCommand(run, CMD_OPEN);
+  HWND open = WaitDialog(run.Pid(), "Relivo X Datei \xf6" "ffnen", 10000);
+  ASSERT_NE(open, nullptr);
+  ChooseFile(open, source);
+  ASSERT_TRUE(WaitForText(run.LogPath(), "mit 350 Byte", 10000));
+  Settle(300);
+
+  PostCommand(run, CMD_SAVEAS);
+  HWND save = WaitDialog(run.Pid(), "Relivo X Datei speichern", 10000);
+  ASSERT_NE(save, nullptr);
+  std::string copy = folder + "data\\copy.dtm";
+  ChooseFile(save, copy);
+  ConfirmNewFile(run.Pid(), save, 5000);
+  ASSERT_TRUE(WaitForText(run.LogPath(), "DTM::Save", 10000));
+  std::vector<unsigned char> saved = ReadFileBytes(copy);
+  ASSERT_EQ(saved.size(), sizeof page);
+  EXPECT_EQ(std::memcmp(saved.data(), page, sizeof page), 0);
+
+  // CMD_SAVE now writes the same file again without a dialog.
+  DeleteFileA(copy.c_str());
+  PostCommand(run, CMD_SAVE);
+  Settle(800);
+  EXPECT_TRUE(Dialogs(run.Pid()).empty());
+  EXPECT_EQ(ReadFileBytes(copy), saved);
+
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitExit(run, 10000));
+  std::string log = ReadFileText(run.LogPath());
+  EXPECT_NE(log.find("Datei " + source), std::string::npos) << log;
+  EXPECT_NE(log.find("GSVN:" + copy), std::string::npos);
+}
