@@ -13,7 +13,7 @@
 #include "shell/log.h"
 #include "shell/main_window.h"
 #include "shell/settings.h"
-#include "shell/shell_links.h"
+#include "ui/dialogs.h"
 #include "shell/sound.h"
 #include "shell/text.h"
 

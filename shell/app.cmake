@@ -43,10 +43,9 @@ add_executable(RelivoX WIN32
   ${CMAKE_CURRENT_LIST_DIR}/ui_resources.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app_state.cpp
   ${CMAKE_CURRENT_LIST_DIR}/device_link.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/pending_links.cpp
   ${_app_rc_object})
 target_link_libraries(RelivoX PRIVATE relivo_file_dialogs relivo_document_settings relivo_serial
-  relivo_hotkeys relivo_sound relivo_settings comctl32 comdlg32 shell32 gdi32 user32 winmm)
+  relivo_dialogs relivo_hotkeys relivo_sound relivo_settings comctl32 comdlg32 shell32 gdi32 user32 winmm)
 set_target_properties(RelivoX PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RELIVO_OUT})
 add_dependencies(RelivoX relivo_app_sounds)
 relivo_warnings(RelivoX)

@@ -15,7 +15,7 @@
 #include "shell/main_window.h"
 #include "shell/page_paint.h"
 #include "shell/settings.h"
-#include "shell/shell_links.h"
+#include "ui/dialogs.h"
 #include "shell/sound.h"
 #include "shell/text.h"
 

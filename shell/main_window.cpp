@@ -12,7 +12,7 @@
 #include "shell/page_paint.h"
 #include "shell/scoped_win.h"
 #include "shell/settings.h"
-#include "shell/shell_links.h"
+#include "ui/dialogs.h"
 #include "shell/hotkeys.h"
 #include "shell/sound.h"
 #include "shell/text.h"

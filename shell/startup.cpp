@@ -12,7 +12,7 @@
 #include "shell/log.h"
 #include "shell/main_window.h"
 #include "shell/settings.h"
-#include "shell/shell_links.h"
+#include "ui/dialogs.h"
 #include "shell/hotkeys.h"
 #include "shell/sound.h"
 #include "shell/text.h"
@@ -174,6 +174,9 @@ int MessageLoop() {
   return got == 0 ? static_cast<int>(msg.wParam) : 0;
 }
 
+const char* FileTitle() { return g_files.title; }
+DeviceInfoText ConnectedDevice() { return DeviceInfoText{DeviceName(), DeviceVersion(), DevicePortNumber()}; }
+
 bool MenuIsOpen() { return g_main.menuOpen; }
 bool PopupIsOpen() { return g_main.popupOpen; }
 
@@ -231,6 +234,7 @@ int RunProgram(HINSTANCE instance) {
   g_app.mainWindow = CreateMainWindow(instance, g_app.boxSize);
   if (!g_app.mainWindow) return 1;
   SoundInit(g_app.mainWindow, g_app.programFolder, &g_app.soundFlag);
+  DialogsInit(g_app.mainWindow, DialogSources{FileTitle, ConnectedDevice});
   ShowWindow(g_app.mainWindow, SW_SHOW);
   UpdateWindow(g_app.mainWindow);
   // 17, 18. Start-up picture, painted by the first ten messages.
