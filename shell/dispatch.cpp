@@ -82,6 +82,7 @@ void SetBrailleFocus(int state) {
 void CommandDeviceKey(int id) {
   static constexpr const char* kSounds[kDeviceKeyCount] = {"key1", "key2", "key3", "key3", "Key2", "key3"};
   int key = id - BUTTON0;
+  LogWrite("WM_COMMAND BUTTON%d", key);
   PlayEventSound(kSounds[key], 1);
   if (key == 0 || key == 5 || g_main.brailleFocus != 0) return;
   char text[kBrowseTextMax] = "";
