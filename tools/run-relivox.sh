@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# Runs RelivoX against the simulated Relivo device.
+#
+# Builds the 32-bit Windows tree if needed (under build/, or
+# $RELIVO_BUILD_ROOT), starts the device simulator on a pseudo-terminal,
+# maps it to the COM port of the program's settings ([Device] COM) in the
+# tree's Wine prefix, starts RelivoX.exe under Wine and connects (F2, the
+# connect key of the shipped settings). With a display the program opens in
+# a window; without one it runs under a private Xvfb and a screenshot is
+# saved. The simulator's live pin view stays in this terminal: keys 1..6
+# press the device's keys, q quits (and ends the program).
+#
+# Usage: tools/run-relivox.sh [--no-install] [--no-connect] [--seconds N] [--screenshot FILE]
+set -uo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+build_root="${RELIVO_BUILD_ROOT:-$here/build}"
+tree="$build_root/win32"
+install=1 connect=1 seconds="" shot=""
+while [ $# -gt 0 ]; do
+  case $1 in
+    --no-install) install=0 ;;
+    --no-connect) connect=0 ;;
+    --seconds) seconds=$2; shift ;;
+    --screenshot) shot=$2; shift ;;
+    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
+    *) echo "unknown option: $1" >&2; exit 2 ;;
+  esac
+  shift
+done
+
+say() { echo "run-relivox: $*" >&2; }
+
+# 1. The packages and the build.
+if [ "$install" = 1 ]; then
+  "$here/tools/install-deps.sh" || { say "installing the packages failed"; exit 1; }
+fi
+if [ ! -f "$tree/build.ninja" ]; then
+  say "configuring $tree"
+  mkdir -p "$tree"
+  cmake -S "$here" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-i686-w64-mingw32.cmake" >"$tree.configure.log" 2>&1 \
+    || { cat "$tree.configure.log"; exit 1; }
+fi
+say "building RelivoX and the simulator"
+cmake --build "$tree" --target RelivoX relivo_sim -j "$(nproc)" >"$tree.run-build.log" 2>&1 \
+  || { tail -30 "$tree.run-build.log"; exit 1; }
+
+out="$tree/out"
+sim="$tree/host/relivo-sim"
+prefix="$tree/wineprefix"
+export RELIVO_WINEPREFIX="$prefix"
+work="$tree/run-relivox"
+mkdir -p "$work"
+link="$work/device"
+
+# 2. A display: the user's, or a private Xvfb.
+xvfb_pid="" headless=0
+if [ -z "${DISPLAY:-}" ]; then
+  headless=1
+  for n in $(seq 60 99); do
+    if [ ! -e "/tmp/.X${n}-lock" ]; then
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      xvfb_pid=$!
+      export DISPLAY=":$n"
+      sleep 1
+      break
+    fi
+  done
+  [ -n "$xvfb_pid" ] || { say "no free display for Xvfb"; exit 1; }
+  [ -n "$shot" ] || shot="$work/relivox-screenshot.png"
+fi
+
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  true
+}
+trap cleanup EXIT
+
+# 3. The Wine prefix (made on first use) and the COM port of the settings,
+# mapped to the simulator's link. Mapping restarts the prefix's Wine server.
+"$tree/wine-run" cmd /c exit >/dev/null 2>&1
+com=$(sed -n '/^\[Device\]/,/^\[/{s/^COM=\([0-9]*\).*/\1/p}' "$out/res/RelivoX.ini" | head -1 | tr -d '\r')
+com=${com:-3}
+say "mapping COM$com of $prefix to $link"
+"$sim" --link "$link" --wineprefix "$prefix" --com "$com" --no-view --exit-after 1 >"$work/map.log" 2>&1
+grep -q "ready" "$work/map.log" || { cat "$work/map.log"; exit 1; }
+
+# 4. The program, started once the simulator listens; F2 connects.
+start_program() {
+  for _ in $(seq 1 100); do [ -e "$link" ] && break; sleep 0.1; done
+  (cd "$out" && exec "$tree/wine-run" ./RelivoX.exe) >"$work/relivox.out" 2>&1 &
+  app_pid=$!
+  echo "$app_pid" >"$work/relivox.pid"
+  # The main window appears with the start-up picture; then connect.
+  local window=""
+  for _ in $(seq 1 200); do
+    window=$(xdotool search --class "relivox" 2>/dev/null | head -1)
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  sleep 2
+  if [ "$connect" = 1 ] && [ -n "$window" ]; then
+    xdotool windowactivate "$window" 2>/dev/null || xdotool windowfocus "$window" 2>/dev/null
+    sleep 0.3
+    xdotool key F2
+  fi
+  if [ -n "$shot" ]; then
+    sleep 3
+    import -window root "$shot" 2>/dev/null && say "screenshot: $shot"
+  fi
+}
+
+sim_args=(--link "$link" --log "$work/device.log")
+[ -n "$seconds" ] && sim_args+=(--exit-after "$seconds")
+if [ -t 0 ] && [ -t 1 ]; then
+  say "the device's pins below; keys 1..6 press its keys, q quits"
+  start_program &
+  starter=$!
+  "$sim" "${sim_args[@]}"
+  wait "$starter" 2>/dev/null
+else
+  # Not at a terminal: no live view; run for the given time (60 s).
+  [ -n "$seconds" ] || sim_args+=(--exit-after 60)
+  "$sim" "${sim_args[@]}" --plain >"$work/device.out" 2>&1 &
+  sim_pid=$!
+  start_program
+  wait "$sim_pid"
+  say "device frames: $work/device.log"
+fi
+app_pid=$(cat "$work/relivox.pid" 2>/dev/null)
+say "log of the program: $out/res/RelivoX.pro"
