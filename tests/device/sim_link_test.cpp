@@ -240,3 +240,20 @@ TEST(SimLink, KeyStormFillsTheQueue) {
   for (int i = 0; i < 60; ++i) ReadFrame(link.s);
   EXPECT_EQ(QueuedKeys(link.s), kKeyQueueSize);
 }
+
+TEST(SimLink, ControlFifoSendsKeys) {
+  unlink("sim-control.fifo");
+  Simulator sim("control", {"--control", "sim-control.fifo"});
+  Session link(sim.link);
+  ASSERT_TRUE(Connect(link.s));
+  struct stat st {};
+  for (int i = 0; i < 100 && stat("sim-control.fifo", &st) != 0; ++i) usleep(10000);
+  {
+    std::ofstream control("sim-control.fifo");
+    control << "3\nkey 1000\nnonsense\n";
+  }
+  link.ReadKeys(2);
+  ASSERT_EQ(QueuedKeys(link.s), 2);
+  EXPECT_EQ(TakeNewestKey(link.s), kKeyButton4);
+  EXPECT_EQ(TakeNewestKey(link.s), kKeyButton2);
+}

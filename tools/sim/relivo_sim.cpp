@@ -52,6 +52,7 @@ struct Options {
   std::string wineprefix;
   int com = 0;            // map COMn of the prefix when not 0
   std::string keys;       // "delay:code,delay:code,..." after the connect
+  std::string control;    // FIFO taking key commands from other programs
   int view = -1;          // -1: when stdout is a terminal
   bool plain = false;
   bool silent = false, garbage = false, garbageAll = false, split = false, longName = false, storm = false;
@@ -124,6 +125,8 @@ void Usage() {
       "  --cells N --columns N  display info (default 20 and 60)\n"
       "  --keys LIST          scripted key reports after the connect: ms:code,...\n"
       "                       (code in hex key bits, e.g. 300:8000,0:0004)\n"
+      "  --control FIFO       make FIFO and take commands from it, one a line:\n"
+      "                       1..6 (a device key), key HEX (key bits), quit\n"
       "  --fault LIST         comma-separated fault modes:\n"
       "                       silent      answers nothing\n"
       "                       garbage     8 junk bytes before every frame it sends once\n"
@@ -200,6 +203,7 @@ bool ParseArgs(int argc, char** argv, Options& o) {
     else if (a == "--cells") o.cells = std::atoi(next("--cells"));
     else if (a == "--columns") o.columns = std::atoi(next("--columns"));
     else if (a == "--keys") o.keys = next("--keys");
+    else if (a == "--control") o.control = next("--control");
     else if (a == "--fault") {
       if (!ParseFaults(o, next("--fault"))) return false;
     } else if (a == "--split-delay-us") o.splitDelayUs = std::atoi(next("--split-delay-us"));
@@ -511,6 +515,39 @@ std::uint16_t KeyForDigit(char c) {
   return c >= '1' && c <= '6' ? kKeys[c - '1'] : 0;
 }
 
+// One command line from the control FIFO; false for "quit".
+bool ControlCommand(Device& d, const std::string& line) {
+  std::string cmd = line;
+  while (!cmd.empty() && (cmd.back() == '\r' || cmd.back() == ' ')) cmd.pop_back();
+  if (cmd == "quit") return false;
+  if (cmd.size() == 1 && KeyForDigit(cmd[0]) != 0) {
+    SendKey(d, KeyForDigit(cmd[0]));
+  } else if (cmd.rfind("key ", 0) == 0) {
+    char* end = nullptr;
+    unsigned long bits = std::strtoul(cmd.c_str() + 4, &end, 16);
+    if (end != cmd.c_str() + 4 && bits <= 0xFFFF) SendKey(d, static_cast<std::uint16_t>(bits));
+  } else if (!cmd.empty()) {
+    d.lastEvent = "unknown control command: " + cmd;
+    d.dirty = true;
+  }
+  return true;
+}
+
+// Reads what the FIFO holds and runs every complete line.
+bool ReadControl(Device& d, int fd, std::string& pending) {
+  char buf[256];
+  ssize_t n;
+  while ((n = read(fd, buf, sizeof buf)) > 0) pending.append(buf, static_cast<std::size_t>(n));
+  std::size_t eol;
+  while ((eol = pending.find('\n')) != std::string::npos) {
+    std::string line = pending.substr(0, eol);
+    pending.erase(0, eol + 1);
+    if (!ControlCommand(d, line)) return false;
+  }
+  if (pending.size() > 1024) pending.clear();
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -565,6 +602,19 @@ int main(int argc, char** argv) {
   std::printf("relivo-sim: ready\n");
   std::fflush(stdout);
 
+  int control = -1;
+  std::string pending;
+  if (!d.opt.control.empty()) {
+    unlink(d.opt.control.c_str());
+    // Opened for reading and writing, so that it never reports an end
+    // when a writer closes it.
+    if (mkfifo(d.opt.control.c_str(), 0600) != 0 ||
+        (control = open(d.opt.control.c_str(), O_RDWR | O_NONBLOCK)) < 0) {
+      std::perror(d.opt.control.c_str());
+      return 1;
+    }
+  }
+
   TerminalGuard term;
   if (view) term.MakeRaw();
   const Clock::time_point deadline = Clock::now() + std::chrono::seconds(d.opt.exitAfter);
@@ -577,8 +627,8 @@ int main(int argc, char** argv) {
       auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(d.nextKeyAt - now).count();
       if (wait < timeout) timeout = wait < 0 ? 0 : static_cast<int>(wait);
     }
-    pollfd fds[2] = {{d.master, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-    int nfds = term.active ? 2 : 1;
+    pollfd fds[3] = {{d.master, POLLIN, 0}, {control, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+    int nfds = term.active ? 3 : 2;  // a negative fd is skipped by poll
     int r = poll(fds, static_cast<nfds_t>(nfds), timeout);
     if (r < 0 && errno != EINTR) break;
     if (r > 0 && (fds[0].revents & POLLIN)) {
@@ -587,7 +637,8 @@ int main(int argc, char** argv) {
       while ((n = read(d.master, buf, sizeof buf)) > 0) d.inbox.insert(d.inbox.end(), buf, buf + n);
       ProcessInbox(d);
     }
-    if (nfds == 2 && r > 0 && (fds[1].revents & POLLIN)) {
+    if (r > 0 && control >= 0 && (fds[1].revents & POLLIN) && !ReadControl(d, control, pending)) break;
+    if (nfds == 3 && r > 0 && (fds[2].revents & POLLIN)) {
       char c = 0;
       if (read(STDIN_FILENO, &c, 1) == 1) {
         if (c == 'q') break;
@@ -606,6 +657,10 @@ int main(int argc, char** argv) {
   term.Restore();
   if (view) std::printf("\n");
   if (!d.opt.link.empty()) unlink(d.opt.link.c_str());
+  if (control >= 0) {
+    close(control);
+    unlink(d.opt.control.c_str());
+  }
   if (d.log != nullptr) std::fclose(d.log);
   close(d.slave);
   close(d.master);
