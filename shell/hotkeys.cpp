@@ -146,7 +146,7 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam) {
   if (code != HC_ACTION) return CallNextHookEx(s.hook.Get(), code, wParam, lParam);
   bool released = (static_cast<DWORD>(lParam) & 0x80000000u) != 0;
   if (released || (s.menuOpen && s.menuOpen())) return 0;
-  PostMessageA(s.keyTarget, kHookKeyMessage, wParam, lParam);
+  if (s.keyTarget) PostMessageA(s.keyTarget, kHookKeyMessage, wParam, lParam);
   bool popup = s.popupOpen && s.popupOpen();
   auto vk = static_cast<std::int32_t>(wParam);
   if (!popup && (vk == kVkTab || vk == kVkUp || vk == kVkDown)) return -1;
