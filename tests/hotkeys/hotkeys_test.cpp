@@ -218,6 +218,12 @@ TEST_F(HotKeysTest, HookProcedureForwardsPressesAndConsumesTabUpDown) {
   g_menuOpen = true;
   EXPECT_EQ(KeyboardHookProc(HC_ACTION, VK_TAB, 1), 0) << "nothing forwarded while a menu is open";
   g_menuOpen = false;
+  // A peek that leaves the key in the queue is followed by the real call:
+  // forwarding it too would run the key's command twice.
+  EXPECT_EQ(KeyboardHookProc(HC_NOREMOVE, 'A', 0x001E0001), 0);
+  SetKeyTarget(nullptr);
+  EXPECT_EQ(KeyboardHookProc(HC_ACTION, 'A', 0x001E0001), 0) << "no target: nothing posted";
+  SetKeyTarget(window_.hwnd());
   RecordingWindow::Pump(50);
   EXPECT_EQ(window_.Count(kHookKeyMessage, 'A'), 1);
   EXPECT_EQ(window_.Count(kHookKeyMessage, VK_TAB), 2);
