@@ -272,6 +272,11 @@ void AnnounceMenu(WPARAM wParam, LPARAM lParam) {
 }
 
 void OnTick(HWND window) {
+  static bool first = true;
+  if (first) {
+    first = false;
+    LogWrite("Erster Takt");
+  }
   Sleep(10);
   DeviceReadFrame();
   std::uint16_t code = 0;

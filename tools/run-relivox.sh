@@ -86,6 +86,7 @@ com=${com:-3}
 say "mapping COM$com of $prefix to $link"
 "$sim" --link "$link" --wineprefix "$prefix" --com "$com" --no-view --exit-after 1 >"$work/map.log" 2>&1
 grep -q "ready" "$work/map.log" || { cat "$work/map.log"; exit 1; }
+WINEPREFIX="$prefix" WINEDEBUG=-all wineserver -p5 >"$work/wineserver.log" 2>&1
 
 # 4. The program, started once the simulator listens; F2 connects.
 start_program() {

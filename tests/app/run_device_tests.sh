@@ -55,6 +55,8 @@ run() { # name, test name, simulator options...
 timeout 300 "$winerun" "$exe" --gtest_list_tests >/dev/null 2>&1 || { echo "the test program does not run under Wine"; exit 1; }
 start_sim map --wineprefix "$prefix" --com "$com" || exit 1
 stop_sim
+# A Wine server of its own, its messages in a file.
+WINEPREFIX="$RELIVO_WINEPREFIX" WINEDEBUG=-all wineserver -p5 >"$work/wineserver.log" 2>&1
 
 run connect AutostartConnectsThenSendsThePage
 run keys KeyReportsBecomeTheirButtonCommands --keys 800:0004,300:8000,300:4000,300:2000,300:1000,300:0002
