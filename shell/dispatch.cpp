@@ -45,7 +45,12 @@ void CommandRefresh(LPARAM lParam) {
   PackTextLine(g_page, g_dtm, DeviceLastText());
   PaintPins(g_page, g_view.page);
   PaintTextLine(g_page, g_view.txtwnd);
-  if (g_view.editWnd) SetWindowTextA(g_view.editWnd, g_dtm.text);
+  if (g_view.editWnd) {
+    // Setting the same text again would only move the caret to the start.
+    char current[kDtmTextBuffer] = "";
+    GetWindowTextA(g_view.editWnd, current, sizeof current);
+    if (std::strncmp(current, g_dtm.text, sizeof current) != 0) SetWindowTextA(g_view.editWnd, g_dtm.text);
+  }
   DeviceUpdateTextLine();
   PostMessageA(g_app.mainWindow, WM_COMMAND, CMD_SEND_PAGE, 0);
 }

@@ -519,7 +519,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (wParam != 0) {
         DefWindowProcA(window, message, wParam, lParam);
         DrawCaption(window);
-        return message == WM_NCACTIVATE ? TRUE : 0;
+        return 0;
       }
       break;
     case WM_NCCALCSIZE:

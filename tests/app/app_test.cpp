@@ -326,3 +326,84 @@ TEST(App, DtmSavedAndOpenedAgainGivesTheSameBytes) {
   EXPECT_NE(log.find("Datei " + source), std::string::npos) << log;
   EXPECT_NE(log.find("GSVN:" + copy), std::string::npos);
 }
+
+TEST(App, PageCommandsChangeWhatIsSaved) {
+  AppRun run;
+  std::string folder = MakeRunFolder(Ini("").c_str());
+  unsigned char page[350] = {'_', 'd', 't', 'm', '_', '<', '('};
+  for (int i = 10; i < 310; ++i) page[i] = static_cast<unsigned char>(i % 3 == 0 ? 0x5A : 0);
+  std::string file = folder + "data\\page.dtm";
+  ASSERT_TRUE(WriteFileBytes(file, page, sizeof page));
+  ASSERT_TRUE(StartApp(run, folder));
+  PostCommand(run, CMD_OPEN);
+  HWND open = WaitDialog(run.Pid(), "Relivo X Datei \xf6" "ffnen", 10000);
+  ASSERT_NE(open, nullptr);
+  ChooseFile(open, file);
+  ASSERT_TRUE(WaitForText(run.LogPath(), "mit 350 Byte", 10000));
+
+  // Inverted: every packed byte turns into its complement.
+  PostCommand(run, CMD_INVERT);
+  PostCommand(run, CMD_SAVE);
+  Settle(800);
+  std::vector<unsigned char> saved = ReadFileBytes(file);
+  ASSERT_EQ(saved.size(), 350u);
+  for (int i = 10; i < 310; ++i) ASSERT_EQ(saved[i], static_cast<unsigned char>(~page[i])) << i;
+
+  // Accepting keeps the raised pins; undo finds no stroke to remove.
+  PostCommand(run, CMD_ACP);
+  PostCommand(run, CMD_BACK);
+  PostCommand(run, CMD_SAVE);
+  Settle(800);
+  EXPECT_EQ(ReadFileBytes(file), saved);
+
+  // Deleting all clears the page.
+  PostCommand(run, CMD_DELETEALL);
+  PostCommand(run, CMD_SAVE);
+  Settle(800);
+  saved = ReadFileBytes(file);
+  ASSERT_EQ(saved.size(), 350u);
+  for (int i = 10; i < 350; ++i) ASSERT_EQ(saved[i], 0) << i;
+  EXPECT_TRUE(Dialogs(run.Pid()).empty());
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitExit(run, 10000));
+}
+
+TEST(App, SettingsCommandsToggleTheirKeys) {
+  AppRun run;
+  ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("[Device]\r\nAutoStart=0\r\n").c_str())));
+  PostCommand(run, CMD_AUTOSTART);
+  PostCommand(run, CMD_SOUND);
+  Settle(500);
+  EXPECT_EQ(IniValue(run.IniPath(), "Device", "autostart"), "1");
+  EXPECT_EQ(IniValue(run.IniPath(), "Def", "Sound"), "1");
+  PostCommand(run, CMD_AUTOSTART);
+  PostCommand(run, CMD_SOUND);
+  Settle(500);
+  EXPECT_EQ(IniValue(run.IniPath(), "Device", "autostart"), "0");
+  EXPECT_EQ(IniValue(run.IniPath(), "Def", "Sound"), "0");
+  // CMD_NEW and unknown identifiers do nothing.
+  PostCommand(run, CMD_NEW);
+  PostCommand(run, 4321);
+  Settle(300);
+  EXPECT_TRUE(IsWindowVisible(run.main));
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitExit(run, 10000));
+}
+
+TEST(App, ScreenViewHotKeyHidesAndShowsTheWindow) {
+  AppRun run;
+  ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("").c_str())));
+  PostMessageA(run.main, WM_HOTKEY, 999, 0);  // another identifier: only logged
+  Settle(300);
+  EXPECT_TRUE(IsWindowVisible(run.main));
+  PostMessageA(run.main, WM_HOTKEY, CMD_FLY, 0);
+  Settle(300);
+  EXPECT_FALSE(IsWindowVisible(run.main));
+  PostMessageA(run.main, WM_HOTKEY, CMD_FLY, 0);
+  for (int i = 0; i < 40 && !IsWindowVisible(run.main); ++i) Settle(100);
+  EXPECT_TRUE(IsWindowVisible(run.main));
+  std::string log = ReadFileText(run.LogPath());
+  EXPECT_NE(log.find("WM_HOTKEY: 999"), std::string::npos) << log;
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitExit(run, 10000));
+}
