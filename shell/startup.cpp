@@ -11,6 +11,7 @@
 #include "shell/device_link.h"
 #include "shell/log.h"
 #include "shell/main_window.h"
+#include "shell/scoped_win.h"
 #include "shell/settings.h"
 #include "ui/dialogs.h"
 #include "shell/hotkeys.h"
@@ -127,8 +128,11 @@ void ShowSplash() {
   g_app.splash = CreateWindowExA(WS_EX_TOPMOST | WS_EX_STATICEDGE, "STATIC", "", WS_POPUP | WS_VISIBLE | SS_BITMAP, x,
                                  100, kSplashWidth, kSplashHeight, g_app.mainWindow, nullptr, g_app.instance, nullptr);
   if (!g_app.splash) return;
-  HANDLE picture = LoadImageA(g_app.instance, "Splash", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR);
-  if (picture) SendMessageA(g_app.splash, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+  // The static control does not own the picture: it is kept here until
+  // the process ends.
+  static GdiObject<HBITMAP> picture;
+  picture.Reset(static_cast<HBITMAP>(LoadImageA(g_app.instance, "Splash", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  if (picture) SendMessageA(g_app.splash, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.Get()));
   ShowWindow(g_app.splash, SW_SHOW);
   UpdateWindow(g_app.splash);
 }
