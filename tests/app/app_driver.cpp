@@ -118,6 +118,9 @@ bool StartProcess(AppRun& run, const std::string& folder) {
 }
 
 bool StartApp(AppRun& run, const std::string& folder, DWORD timeoutMs) {
+  // One program per Wine server: an instance still closing would refuse
+  // the new one.
+  for (int i = 0; i < 100 && FindWindowA("RelivoXClass", nullptr); ++i) Sleep(kPollMs);
   if (!StartProcess(run, folder)) return false;
   DWORD start = GetTickCount();
   while (GetTickCount() - start < timeoutMs) {

@@ -407,3 +407,22 @@ TEST(App, ScreenViewHotKeyHidesAndShowsTheWindow) {
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitExit(run, 10000));
 }
+
+TEST(App, KeyPressReachesItsDefinitionThroughTheHook) {
+  AppRun run;
+  ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("[HotKeys]\r\nKey000=VK_F11,0,0,0,CMD_EXIT,0\r\n").c_str())));
+  SetForegroundWindow(run.main);
+  Settle(300);
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = VK_F11;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ASSERT_EQ(SendInput(2, keys, sizeof(INPUT)), 2u);
+  ASSERT_TRUE(WaitExit(run, 10000)) << ReadFileText(run.LogPath());
+  std::string log = ReadFileText(run.LogPath());
+  // The release is not forwarded: one key message, one command.
+  size_t first = log.find("MY_KEYDOWN hWnd: 7A");
+  ASSERT_NE(first, std::string::npos) << log;
+  EXPECT_EQ(log.find("MY_KEYDOWN", first + 1), std::string::npos);
+  EXPECT_NE(log.find("CMD_EXIT:"), std::string::npos);
+}
