@@ -32,6 +32,15 @@ HRESULT DeviceName(LumenoLibrary* handle, UINT32 index, Bstr& name) {
   return ReadDeviceName(library->devices.At(index), name);
 }
 
+// The device checks of an export whose work comes with a later piece of
+// the library (capture graph, stills, properties): their result, or
+// E_NOTIMPL once they pass.
+HRESULT CheckedNotBuilt(LumenoDevice* handle) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  return FAILED(hr) ? hr : E_NOTIMPL;
+}
+
 }  // namespace
 
 extern "C" {
@@ -173,32 +182,20 @@ HRESULT LUMENO_CALL LumenoCloseDevice(LumenoDevice* handle) {
 
 HRESULT LUMENO_CALL LumenoGetDeviceProperty(LumenoDevice* handle, UINT32 /*id*/, LumenoPropertyInfo* info) {
   if (!info) return E_INVALIDARG;
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // device properties
+  return CheckedNotBuilt(handle);  // device properties
 }
 
 HRESULT LUMENO_CALL LumenoSetDeviceProperty(LumenoDevice* handle, UINT32 /*id*/, INT32 /*value*/, UINT32 /*flags*/) {
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // device properties
+  return CheckedNotBuilt(handle);  // device properties
 }
 
 HRESULT LUMENO_CALL LumenoGetCaptureCaps(LumenoDevice* handle, UINT32* caps) {
   if (!caps) return E_INVALIDARG;
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // capture graph
+  return CheckedNotBuilt(handle);  // capture graph
 }
 
 HRESULT LUMENO_CALL LumenoFlipCapture(LumenoDevice* handle, UINT32 /*mode*/) {
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // capture graph
+  return CheckedNotBuilt(handle);  // capture graph
 }
 
 HRESULT LUMENO_CALL LumenoSetPreviewPosition(LumenoDevice* handle, const RECT* rect) {
@@ -211,94 +208,58 @@ HRESULT LUMENO_CALL LumenoSetPreviewPosition(LumenoDevice* handle, const RECT* r
 }
 
 HRESULT LUMENO_CALL LumenoShowPreview(LumenoDevice* handle, BOOL /*show*/) {
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // capture graph
+  return CheckedNotBuilt(handle);  // capture graph
 }
 
 HRESULT LUMENO_CALL LumenoPausePreview(LumenoDevice* handle, BOOL /*pause*/) {
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // capture graph
+  return CheckedNotBuilt(handle);  // capture graph
 }
 
 HRESULT LUMENO_CALL LumenoIsPreviewPaused(LumenoDevice* handle) {
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // capture graph
+  return CheckedNotBuilt(handle);  // capture graph
 }
 
 HRESULT LUMENO_CALL LumenoGetInputCount(LumenoDevice* handle, UINT32* count) {
   if (!DeviceFromHandle(handle)) return E_HANDLE;
   if (!count) return E_INVALIDARG;
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // capture graph
+  return CheckedNotBuilt(handle);  // capture graph
 }
 
 HRESULT LUMENO_CALL LumenoGetInputNameW(LumenoDevice* handle, INT32 /*index*/, WCHAR* buffer, UINT32 size) {
   if (!buffer || size == 0) return E_INVALIDARG;
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // capture graph
+  return CheckedNotBuilt(handle);  // capture graph
 }
 
 HRESULT LUMENO_CALL LumenoGetInputNameA(LumenoDevice* handle, INT32 /*index*/, char* buffer, UINT32 size) {
   if (!buffer || size == 0) return E_INVALIDARG;
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // capture graph
+  return CheckedNotBuilt(handle);  // capture graph
 }
 
 HRESULT LUMENO_CALL LumenoSetInput(LumenoDevice* handle, INT32 /*index*/) {
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // capture graph
+  return CheckedNotBuilt(handle);  // capture graph
 }
 
 HRESULT LUMENO_CALL LumenoTrigger(LumenoDevice* handle) {
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // still pictures
+  return CheckedNotBuilt(handle);  // still pictures
 }
 
 HRESULT LUMENO_CALL LumenoWaitForTrigger(LumenoDevice* handle) {
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // still pictures
+  return CheckedNotBuilt(handle);  // still pictures
 }
 
 HRESULT LUMENO_CALL LumenoGetSample(LumenoDevice* handle, HBITMAP* bitmap) {
   if (!bitmap) return E_INVALIDARG;
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // still pictures
+  return CheckedNotBuilt(handle);  // still pictures
 }
 
 HRESULT LUMENO_CALL LumenoGetSampleAsDIB(LumenoDevice* handle, HGLOBAL* dib) {
   if (!dib) return E_INVALIDARG;
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // still pictures
+  return CheckedNotBuilt(handle);  // still pictures
 }
 
 HRESULT LUMENO_CALL LumenoSaveSampleToFileW(LumenoDevice* handle, const WCHAR* path, INT32 /*quality*/) {
   if (!path) return E_INVALIDARG;
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // image files
+  return CheckedNotBuilt(handle);  // image files
 }
 
 HRESULT LUMENO_CALL LumenoSaveSampleToFileA(LumenoDevice* handle, const char* path, INT32 quality) {
@@ -324,10 +285,7 @@ HRESULT LUMENO_CALL LumenoSaveBitmapToFileA(HBITMAP bitmap, const char* path, IN
 }
 
 HRESULT LUMENO_CALL LumenoCopySampleToClipboard(LumenoDevice* handle) {
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;  // clipboard
+  return CheckedNotBuilt(handle);  // clipboard
 }
 
 HRESULT LUMENO_CALL LumenoCopyBitmapToClipboard(HBITMAP bitmap) {
