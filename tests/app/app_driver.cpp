@@ -25,6 +25,24 @@ bool CopyFolder(const std::string& from, const std::string& to) {
   return true;
 }
 
+void DeleteFolder(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        DeleteFolder(folder + name + "\\");
+      } else {
+        DeleteFileA((folder + name).c_str());
+      }
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
 struct DialogSearch {
   DWORD pid;
   const char* title;
@@ -90,6 +108,8 @@ AppRun::~AppRun() {
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
   }
+  // A second run of the same folder (second instance) leaves it to the first.
+  if (!folder.empty() && process.hProcess) DeleteFolder(folder);
 }
 
 std::string MakeRunFolder(const char* ini) {
