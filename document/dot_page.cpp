@@ -113,7 +113,7 @@ void InvertPage(DotPage& page, PageObserver& view) {
       view.RepaintPin(x, y);
     }
   }
-  view.RequestRefresh(false);
+  view.RequestRefresh(true);
 }
 
 void AcceptPage(DotPage& page, PageObserver& view) {
@@ -125,7 +125,7 @@ void AcceptPage(DotPage& page, PageObserver& view) {
       view.RepaintPin(x, y);
     }
   }
-  view.RequestRefresh(false);
+  view.RequestRefresh(true);
 }
 
 void UndoStroke(DotPage& page, PageObserver& view) {

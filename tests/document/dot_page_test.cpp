@@ -134,6 +134,7 @@ TEST(PageCommands, InvertAcceptAndDeleteAll) {
   EXPECT_EQ(Pin(page, 0, 0), 0);
   EXPECT_EQ(Pin(page, 1, 0), 1);
   EXPECT_EQ(view.pinRepaints, kPagePins);
+  EXPECT_EQ(view.fullRefreshes, 1);
   Pin(page, 1, 0) = 0x84;
   AcceptPage(page, view);
   EXPECT_EQ(Pin(page, 1, 0), 1);
@@ -145,7 +146,8 @@ TEST(PageCommands, InvertAcceptAndDeleteAll) {
   for (int i = 0; i < kPagePins; ++i) ASSERT_EQ(page.pins[i], 0);
   for (int i = 0; i < kTextPins; ++i) ASSERT_EQ(page.textPins[i], 0);
   for (int i = 0; i < kDtmSize; ++i) ASSERT_EQ(record.Bytes()[i], 0);
-  EXPECT_EQ(view.fullRefreshes, 1);
+  EXPECT_EQ(view.fullRefreshes, 3);
+  EXPECT_EQ(view.refreshes, 0);
 }
 
 TEST(PageCommands, StampTextLineJoinsTheNewestLayerAndClipsAtTheEdges) {
