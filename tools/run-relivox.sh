@@ -57,15 +57,8 @@ link="$work/device"
 xvfb_pid="" headless=0
 if [ -z "${DISPLAY:-}" ]; then
   headless=1
-  for n in $(seq 60 99); do
-    if [ ! -e "/tmp/.X${n}-lock" ]; then
-      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-      xvfb_pid=$!
-      export DISPLAY=":$n"
-      sleep 1
-      break
-    fi
-  done
+  source "$here/tools/xvfb.sh"
+  start_private_xvfb 60 99
   [ -n "$xvfb_pid" ] || { say "no free display for Xvfb"; exit 1; }
   [ -n "$shot" ] || shot="$work/relivox-screenshot.png"
 fi

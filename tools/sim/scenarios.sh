@@ -9,6 +9,7 @@
 # Then: scenarios_begin; scenario NAME FILTER [simulator options...] ...;
 #       exit $scenario_status
 
+scenarios_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export RELIVO_WINEPREFIX="${RELIVO_WINEPREFIX:-$prefix}"
 prefix=$RELIVO_WINEPREFIX
 mkdir -p "$work" "$results"
@@ -56,15 +57,8 @@ start_sim() { # name, options...
 # link once (the simulator restarts the prefix's Wine server for it).
 scenarios_begin() {
   if [ -z "${DISPLAY:-}" ]; then
-    for n in $(seq 150 199); do
-      if [ ! -e "/tmp/.X${n}-lock" ]; then
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        xvfb_pid=$!
-        export DISPLAY=":$n"
-        sleep 1
-        break
-      fi
-    done
+    source "$scenarios_dir/../xvfb.sh"
+    start_private_xvfb 150 199
   fi
   timeout 300 "$winerun" "$exe" --gtest_list_tests >/dev/null 2>&1 \
     || { echo "the test program does not run under Wine"; exit 1; }
