@@ -5,7 +5,7 @@
 
 namespace {
 
-// Longest conversion specification copied into the platform's formatter;
+// Longest conversion directive copied into the platform's formatter;
 // longer ones are copied literally.
 constexpr std::size_t kSpecMax = 24;
 // Widths and precisions above this are copied literally, so one conversion
@@ -50,7 +50,7 @@ const char* ParseSpec(const char* p, char* letter) {
   return p + 1;
 }
 
-// Builds the platform format of the spec [begin, end) without its length
+// Builds the platform format of the directive [begin, end) without its length
 // letters, with "l" for numbers so that the 32-bit argument is passed as a
 // long.
 bool BuildSpec(const char* begin, const char* end, char letter, char (&spec)[kSpecMax + 4]) {
