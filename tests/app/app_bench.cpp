@@ -5,6 +5,8 @@
 // over in RELIVO_SIM_LOG.
 #include <windows.h>
 
+#include "tests/bench_clock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -17,16 +19,7 @@
 
 namespace {
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+double Now() { return BenchSeconds() * 1000.0; }
 
 // Milliseconds since midnight, local time, as the simulator stamps its log.
 long ClockMs() {

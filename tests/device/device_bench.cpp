@@ -6,6 +6,8 @@
 // Usage: device_bench [frames]   (RELIVO_COM names the port, default 12)
 #include <windows.h>
 
+#include "tests/bench_clock.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,16 +19,7 @@
 
 namespace {
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+double Now() { return BenchSeconds(); }
 
 // Wraps a transport and adds up the time spent in each of its calls.
 class TimedTransport : public DeviceTransport {
