@@ -9,12 +9,12 @@
 
 #include "document/dot_page.h"
 #include "document/file_select.h"
+#include "document/tools.h"
 #include "shell/settings.h"
 
 constexpr int kNotConnectedMax = 80;   // label shown while no device is connected
 constexpr int kButtonLabelMax = 80;    // labels and help texts of the device keys
 constexpr int kDeviceButtons = 6;
-constexpr int kToolCount = 10;
 constexpr UINT_PTR kTickTimerId = 100;
 constexpr UINT kTickPeriodMs = 50;
 constexpr UINT WM_MY_KEYDOWN = WM_USER + 1;       // posted by the keyboard hook
@@ -65,14 +65,6 @@ struct PageView {
   HWND flyWnd = nullptr;
   char buttonLabel[kDeviceButtons][kButtonLabelMax] = {};
   char buttonHelp[kDeviceButtons][kButtonLabelMax] = {};
-};
-
-// State of the drawing tools.
-struct ToolState {
-  int tool = 1;           // 1..10
-  int lastX = -1;
-  int lastY = -1;
-  int skipCounter = 0;    // pointer events on the page still to be ignored
 };
 
 extern AppState g_app;
