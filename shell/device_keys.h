@@ -31,3 +31,49 @@ constexpr bool RefreshNeedsLayout(int& countdown, int period, long lParam) {
   }
   return layout;
 }
+
+// Browsing the typed text on the pins with the device keys BUTTON1 ..
+// BUTTON4 (key 1 .. 4): what to render and where the character cursor
+// goes. An empty text renders nothing; a cursor beyond the text (the text
+// got shorter) is taken back to its end first.
+enum class BrowseRender { kNothing, kText, kChar };
+struct BrowseStep {
+  BrowseRender render;
+  int at;  // kText: the text from this index; kChar: the character at it
+};
+
+constexpr BrowseStep BrowseText(int key, int length, int& position) {
+  if (length <= 0) {
+    position = 0;
+    return {BrowseRender::kNothing, 0};
+  }
+  if (position < 0) position = 0;
+  if (position > length) position = length;
+  switch (key) {
+    case 1:  // text back
+      if (position > 0) --position;
+      return {BrowseRender::kText, position};
+    case 2: {  // the character before the cursor
+      if (position < 1) position = length;
+      const int at = position - 1;
+      --position;
+      return {BrowseRender::kChar, at};
+    }
+    case 3:  // the character after the cursor, from the start after the last
+      if (position < length - 1) {
+        ++position;
+        return {BrowseRender::kChar, position};
+      }
+      position = 0;
+      return {BrowseRender::kChar, 0};
+    case 4:  // text forward
+      if (position < length - 4) {
+        ++position;
+      } else {
+        position = 0;
+      }
+      return {BrowseRender::kText, position};
+    default:
+      return {BrowseRender::kNothing, 0};
+  }
+}

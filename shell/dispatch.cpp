@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "document/dot_page.h"
+#include "braille/fonts.h"
 #include "document/file_dialogs.h"
 #include "shell/app_state.h"
 #include "shell/commands.h"
@@ -13,11 +14,13 @@
 #include "shell/device_link.h"
 #include "shell/log.h"
 #include "shell/main_window.h"
+#include "shell/page_input.h"
 #include "shell/page_paint.h"
 #include "shell/settings.h"
 #include "ui/dialogs.h"
 #include "shell/sound.h"
 #include "shell/text.h"
+#include "shell/text_render.h"
 
 namespace {
 
@@ -92,40 +95,9 @@ void CommandDeviceKey(int id) {
   if (key == 0 || key == 5 || g_main.brailleFocus != 0) return;
   char text[kBrowseTextMax] = "";
   if (g_view.editWnd) GetWindowTextA(g_view.editWnd, text, sizeof text);
-  int length = static_cast<int>(std::strlen(text));
-  int& pos = g_main.textPosition;
-  // The large text and character rendering into the pins (RenderTextBig,
-  // RenderCharBig) arrives with the page rendering; the walk is kept here.
-  switch (key) {
-    case 1:
-      if (pos > 0) --pos;
-      LogWrite("RenderTextBig ab %d", pos);
-      break;
-    case 2:
-      if (pos < 1) pos = length;
-      LogWrite("RenderCharBig %d", pos > 0 && pos <= length ? static_cast<unsigned char>(text[pos - 1]) : 0);
-      --pos;
-      break;
-    case 3:
-      if (pos < length - 1) {
-        LogWrite("RenderCharBig %d", static_cast<unsigned char>(text[pos + 1]));
-        ++pos;
-      } else {
-        pos = 0;
-        LogWrite("RenderCharBig %d", static_cast<unsigned char>(text[0]));
-      }
-      break;
-    case 4:
-      if (pos < length - 4) {
-        ++pos;
-      } else {
-        pos = 0;
-      }
-      LogWrite("RenderTextBig ab %d", pos);
-      break;
-    default:
-      break;
-  }
+  const BrowseStep step = BrowseText(key, static_cast<int>(std::strlen(text)), g_main.textPosition);
+  if (step.render == BrowseRender::kText) RenderTextBig(nullptr, 0, 0, text + step.at);
+  if (step.render == BrowseRender::kChar) RenderCharBig(nullptr, 0, 0, text[step.at]);
 }
 
 // ---- device ----------------------------------------------------------------
@@ -133,8 +105,7 @@ void CommandDeviceKey(int id) {
 void CommandConnect() {
   DeviceToggleConnection();
   if (DeviceConnected()) PlayEventSound("connect", 1);
-  // DrawIconBar arrives with the icon bar; the info panel is part of it.
-  ShowInfoPanel();
+  DrawMainIconBar(g_app.mainWindow);
   if (g_app.splash) {
     DestroyWindow(g_app.splash);
     g_app.splash = nullptr;
@@ -172,21 +143,7 @@ void CommandBack() {
 }
 
 void CommandCancel(HWND window) {
-  if (g_view.flyWnd) {
-    DestroyWindow(g_view.flyWnd);
-    g_view.flyWnd = nullptr;
-    g_tools.skipCounter = 2;
-  } else {
-    PostMessageA(window, WM_COMMAND, CMD_BACK, 0);
-  }
-}
-
-void CommandTool(int step) {
-  PlayEventSound("klick", 1);
-  g_tools.tool += step;
-  if (g_tools.tool > kToolCount) g_tools.tool = 1;
-  if (g_tools.tool < 1) g_tools.tool = kToolCount;
-  // DrawIconBar arrives with the icon bar.
+  if (!DropFlyWindow()) PostMessageA(window, WM_COMMAND, CMD_BACK, 0);
 }
 
 // ---- settings, help and program -----------------------------------------
@@ -234,12 +191,13 @@ bool CommandInRanges(int id, LPARAM lParam) {
     LogWrite("CMD_CAM %d", id - CMD_CAM_FIRST);  // cameras arrive with the camera
     return true;
   }
+  // Rebuilding the font menus with their check marks comes with the menus.
   if (CommandInRange(id, CMD_BFONT_FIRST, CMD_BFONT_LAST)) {
-    LogWrite("CMD_BFONT %d", id - CMD_BFONT_FIRST);  // fonts arrive with the braille text
+    ChooseBrailleFont(id - CMD_BFONT_FIRST);
     return true;
   }
   if (CommandInRange(id, CMD_TFONT_FIRST, CMD_TFONT_LAST)) {
-    LogWrite("CMD_TFONT %d", id - CMD_TFONT_FIRST);
+    ChooseTextFont(id - CMD_TFONT_FIRST);
     return true;
   }
   if (CommandInRange(id, CMD_LANGUAGE_FIRST, CMD_LANGUAGE_LAST)) {
@@ -272,8 +230,8 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CMD_BACK: CommandBack(); break;
     case CMD_CANCEL: CommandCancel(window); break;
     case CMD_TOOL_NEXT:
-    case CMD_TOOL_NEXT2: CommandTool(+1); break;
-    case CMD_TOOL_PREV: CommandTool(-1); break;
+    case CMD_TOOL_NEXT2: ChangeTool(+1); break;
+    case CMD_TOOL_PREV: ChangeTool(-1); break;
     case CMD_CONNECT: CommandConnect(); break;
     case CMD_SEND_PAGE: DeviceSendPage(); break;
     case CMD_AUTOSTART: CommandAutostart(); break;

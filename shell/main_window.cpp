@@ -3,12 +3,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "braille/fonts.h"
 #include "shell/app_state.h"
 #include "shell/commands.h"
 #include "shell/device_keys.h"
 #include "shell/device_link.h"
 #include "shell/dispatch.h"
 #include "shell/log.h"
+#include "shell/page_input.h"
 #include "shell/page_paint.h"
 #include "shell/scoped_win.h"
 #include "shell/settings.h"
@@ -28,6 +30,7 @@ constexpr int kStatusTextMax = 512;
 constexpr int kInfoTextMax = 512;
 constexpr int kProgramIcon = 100;
 constexpr char kCloseMark[] = "[x] ";
+constexpr int kButtonFrameWidth = 2;
 
 // Menu announcement: the menu-bar item announced last.
 struct MenuAnnouncement {
@@ -67,6 +70,11 @@ void PaintButton(int i) {
   SetTextColor(dc.Get(), ColorText(static_cast<ColorId>(kColButton0 + i)));
   SelectGuard font(dc.Get(), InterfaceFont(kFontDeviceButton));
   DrawTextA(dc.Get(), g_view.buttonLabel[i], -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  // The key under the pointer is framed.
+  if (HighlightedButton() == i) {
+    for (int inset = 0; inset < kButtonFrameWidth; ++inset, InflateRect(&r, -1, -1))
+      FrameRect(dc.Get(), &r, ColorBrush(kColButtonFocus));
+  }
 }
 
 void PaintStatus() {
@@ -86,10 +94,9 @@ void PaintStatus() {
 
 void PaintChild(HWND window) {
   if (window == g_view.page) {
-    PaintGrid(g_page, window, nullptr);
-    PaintPins(g_page, window);
+    PaintPageWindow(g_page, window);
   } else if (window == g_view.txtwnd) {
-    PaintTextLine(g_page, window);
+    PaintTextLine(g_page, window, true);
   } else if (window == g_view.statusWnd) {
     PaintStatus();
   } else {
@@ -100,6 +107,16 @@ void PaintChild(HWND window) {
 
 LRESULT CALLBACK ChildPaintProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto old = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  // The page and the text line are drawn whole from a bitmap: the control
+  // neither erases nor paints them first.
+  if (window == g_view.page || window == g_view.txtwnd) {
+    if (message == WM_ERASEBKGND) return 1;
+    if (message == WM_PAINT) {
+      { PaintDc paint(window); }
+      PaintChild(window);
+      return 0;
+    }
+  }
   LRESULT result = CallWindowProcA(old, window, message, wParam, lParam);
   if (message == WM_PAINT || (message == WM_SETTEXT && window == g_view.statusWnd)) PaintChild(window);
   return result;
@@ -126,11 +143,13 @@ void CreateChildren(int c, int r, int p) {
   const int W = client.right, H = client.bottom;
   const DWORD kChild = WS_CHILD | WS_VISIBLE;
   if (!g_view.page) {
-    g_view.page = MakeChild(0, "STATIC", kChild | WS_BORDER, 5, 5, c * p, r * p, 0);
+    // Clipped against the floating text line that may lie above them.
+    g_view.page = MakeChild(0, "STATIC", kChild | WS_BORDER | WS_CLIPSIBLINGS, 5, 5, c * p, r * p, 0);
     Subclass(g_view.page);
   }
   if (!g_view.txtwnd) {
-    g_view.txtwnd = MakeChild(0, "STATIC", kChild | WS_BORDER, c * p / 2 - 20 * p, r * p + 60, 40 * p + 1, 4 * p + 1, 0);
+    g_view.txtwnd = MakeChild(0, "STATIC", kChild | WS_BORDER | WS_CLIPSIBLINGS, c * p / 2 - 20 * p, r * p + 60,
+                              40 * p + 1, 4 * p + 1, 0);
     Subclass(g_view.txtwnd);
   }
   ReadButtonLabels();
@@ -404,8 +423,11 @@ void LayoutMainWindow(int columns, int rows, int pinSize) {
   g_page.pinSize = static_cast<std::uint8_t>(pinSize);
   if (!g_app.mainWindow) return;
   CreateChildren(columns, rows, pinSize);
-  HWND children[] = {g_view.page,      g_view.txtwnd,   g_view.cambutton, g_view.brLngWnd, g_view.brGradeWnd,
-                     g_view.brDotWnd,  g_view.editWnd,  g_view.statusWnd, g_view.infoWnd};
+  ShowWindow(g_view.page, SW_SHOW);
+  ShowWindow(g_view.txtwnd, SW_SHOW);
+  PaintGrid(g_page, g_view.page, g_view.txtwnd);
+  HWND children[] = {g_view.cambutton, g_view.brLngWnd, g_view.brGradeWnd, g_view.brDotWnd,
+                     g_view.editWnd,   g_view.statusWnd, g_view.infoWnd};
   for (HWND child : children) {
     ShowWindow(child, SW_SHOW);
     InvalidateRect(child, nullptr, TRUE);
@@ -416,7 +438,7 @@ void LayoutMainWindow(int columns, int rows, int pinSize) {
     InvalidateRect(button, nullptr, TRUE);
     UpdateWindow(button);
   }
-  ShowInfoPanel();
+  DrawMainIconBar(g_app.mainWindow);
 }
 
 void ShowStatus(const char* text) {
@@ -463,8 +485,9 @@ void CloseMainWindow(HWND window) {
   LogWrite("WM_CLOSE Exit");
   if (g_page.modified && ShowMessageDialog(404) != 0) SaveBeforeLeaving(window);
   PlayEventSound("Ende", 0);
-  // Removing the braille fonts, releasing the translator's tables and
-  // storing the braille selection arrive with the braille text issue.
+  RemoveFontFiles();
+  // Releasing the translator's tables and storing the braille selection
+  // arrive with the braille text issue.
   PostQuitMessage(0);
   DestroyWindow(window);
 }
@@ -495,7 +518,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   switch (message) {
     case WM_CREATE:
       LogWrite("WM_CREATE");
-      // DrawIconBar arrives with the menus and icon bar.
+      DrawMainIconBar(window);
       break;
     case WM_ACTIVATE:
       PaintTextLine(g_page, g_view.txtwnd);
@@ -505,7 +528,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       {
         PaintDc paint(window);
         SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
-        // DrawIconBar arrives with the menus and icon bar.
+        DrawMainIconBar(window);
       }
       PostMessageA(window, WM_COMMAND, CMD_FOCUS_EDIT, 0);
       return 0;
@@ -554,9 +577,13 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CTLCOLORSCROLLBAR:
       return OnCtlColorScrollbar(wParam);
     case WM_MOUSEMOVE:
+      OnMouseMove(window, wParam, lParam);
+      break;
     case WM_LBUTTONDOWN:
+      OnLeftButtonDown(window, wParam, lParam);
+      break;
     case WM_RBUTTONDOWN:
-      // The pointer handlers arrive with the drawing tools.
+      OnRightButtonDown(window, wParam, lParam);
       break;
     case WM_HOTKEY:
       OnHotKey(window, wParam, lParam);

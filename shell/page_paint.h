@@ -1,13 +1,30 @@
-// Plain painting of the page: grid lines and the pins in their colours.
+// Painting of the page: the magnified pin grid of the page window and the
+// braille text line of txtwnd (and of the floating copy of it).
+//
+// Coordinates are those of the window rectangle, border included: the
+// square of pin (x, y) is at (s·x + 1, s·y + 1), s − 2 pixels wide, with a
+// grid line every s pixels; the window border lies on the outer lines.
+// Everything is drawn into a memory bitmap first and reaches the screen in
+// one blit, so nothing flickers. The page keeps its bitmap: a repaint
+// draws only the pins whose byte changed since the last one and blits the
+// rectangle around them.
 #pragma once
 #include <windows.h>
 
 #include "document/dot_page.h"
 
-// Grid of the page window and of txtwnd, then every pin.
+// Grid of the page window and of txtwnd; every pin is drawn again (the
+// full layout, and whenever the colours may have changed).
 void PaintGrid(const DotPage& page, HWND pageWindow, HWND textWindow);
+// The pins of the page window that changed since they were last painted.
 void PaintPins(const DotPage& page, HWND pageWindow);
 void PaintPin(const DotPage& page, HWND pageWindow, int x, int y);
-void PaintTextLine(const DotPage& page, HWND window);
+// The whole page window from its bitmap (its WM_PAINT).
+void PaintPageWindow(const DotPage& page, HWND pageWindow);
+// The text line into txtwnd or the floating copy. Unless forced, a window
+// whose pins are as last painted is left alone.
+void PaintTextLine(const DotPage& page, HWND window, bool force = false);
 // The brush of a pin byte.
 HBRUSH PinBrush(std::uint8_t pin);
+// Drops the page's bitmap (when the window goes).
+void ReleasePageCanvas();

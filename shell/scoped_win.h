@@ -33,6 +33,24 @@ class GdiObject {
   T handle_ = nullptr;
 };
 
+// An icon loaded without LR_SHARED, destroyed when the owner goes.
+class IconHandle {
+ public:
+  IconHandle() = default;
+  ~IconHandle() { Reset(); }
+  IconHandle(const IconHandle&) = delete;
+  IconHandle& operator=(const IconHandle&) = delete;
+  void Reset(HICON icon = nullptr) {
+    if (icon_) DestroyIcon(icon_);
+    icon_ = icon;
+  }
+  HICON Get() const { return icon_; }
+  explicit operator bool() const { return icon_ != nullptr; }
+
+ private:
+  HICON icon_ = nullptr;
+};
+
 // Selects an object into a device context and puts the previous one back.
 class SelectGuard {
  public:

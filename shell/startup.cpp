@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "braille/fonts.h"
 #include "document/ext_settings.h"
 #include "shell/app_state.h"
 #include "shell/commands.h"
@@ -106,9 +107,9 @@ void StartLog() {
 
 void InitResources() {
   LogWrite("ResourcenInit() aufgerufen");
-  // The braille and text fonts and the substitution texts TransSrc and
-  // TransTxt arrive with the braille fonts and the menus.
+  ClearSubstitutionTexts();
   LoadColors();
+  BmpFontInit();
   CreateInterfaceFonts();
 }
 
@@ -224,7 +225,8 @@ int RunProgram(HINSTANCE instance) {
   LogStartLine();
   LogSetLevel(ProfileGetInt("Debug", 0, "Def"));
   g_main.refreshPeriod = ProfileGetInt("Refresh", 10, "Def");
-  // 9. Braille fonts from [Braillefont] arrive with the braille fonts.
+  // 9.
+  RegisterFontFiles(g_app.programFolder);
   // 10 .. 12.
   InitResources();
   ReadTexts();
@@ -247,6 +249,7 @@ int RunProgram(HINSTANCE instance) {
   // 19. The menus arrive with their issue; until then the layout they end
   // with runs here.
   LayoutMainWindow(kPageColumns, kPageRows, g_app.boxSize);
+  ReadSubstitutionTexts();
   // 20, 21.
   if (ProfileGetInt("autostart", 0, "Device") != 0) PostMessageA(g_app.mainWindow, WM_COMMAND, CMD_CONNECT, 0);
   SetTimer(g_app.mainWindow, kTickTimerId, kTickPeriodMs, nullptr);

@@ -1,0 +1,243 @@
+#include "shell/page_input.h"
+
+#include <windowsx.h>
+
+#include <cstdio>
+
+#include "document/tools.h"
+#include "shell/app_state.h"
+#include "shell/commands.h"
+#include "shell/device_link.h"
+#include "shell/log.h"
+#include "shell/main_window.h"
+#include "shell/page_paint.h"
+#include "shell/scoped_win.h"
+#include "shell/sound.h"
+#include "shell/ui_resources.h"
+#include "ui/icon_bar.h"
+
+namespace {
+
+constexpr int kToolKeyMax = 16;
+
+struct PointerState {
+  int button = -1;                 // device key highlighted under the pointer
+  PagePoint shown = {-1, -1};      // pin whose position the status line shows
+};
+
+PointerState& Pointer() {
+  static PointerState state;
+  return state;
+}
+
+POINT At(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+
+// A child window's rectangle in the main window's client area.
+RECT ChildRect(HWND child) {
+  RECT r = {0, 0, 0, 0};
+  if (!child) return r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, g_app.mainWindow, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+int ButtonAt(POINT p) {
+  for (int i = 0; i < kDeviceButtons; ++i) {
+    RECT r = ChildRect(g_view.buttons[i]);
+    if (PtInRect(&r, p)) return i;
+  }
+  return -1;
+}
+
+int PinSize() { return g_page.pinSize > 0 ? g_page.pinSize : g_app.boxSize; }
+
+void ShowToolPosition(PagePoint pin) {
+  char key[kToolKeyMax];
+  std::snprintf(key, sizeof key, "Pen%1d", g_tools.tool);
+  ShowStatusPos(key, pin.column, pin.row);
+  Pointer().shown = pin;
+}
+
+IconBarView BarView(HWND window) {
+  return IconBarView{window,
+                     g_app.instance,
+                     g_page.columns ? g_page.columns : kPageColumns,
+                     PinSize(),
+                     DeviceConnected(),
+                     g_main.cameraViewActive,
+                     g_tools.tool,
+                     ColorBrush(kColMainBack),
+                     ColorBrush(kColIcon)};
+}
+
+// ---- the floating text line -------------------------------------------------
+
+LRESULT CALLBACK FlyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ERASEBKGND) return 1;
+  if (message == WM_PAINT) {
+    { PaintDc paint(window); }
+    PaintTextLine(g_page, window, true);
+    return 0;
+  }
+  auto old = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  return CallWindowProcA(old, window, message, wParam, lParam);
+}
+
+// Opaque: a transparent window would not clip the page below it, which
+// would paint over the copy.
+void CreateFlyWindow(POINT p) {
+  RECT text;
+  GetWindowRect(g_view.txtwnd, &text);
+  g_view.flyWnd = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, p.x, p.y,
+                                  text.right - text.left, text.bottom - text.top, g_app.mainWindow, nullptr,
+                                  g_app.instance, nullptr);
+  if (!g_view.flyWnd) return;
+  LONG_PTR old = SetWindowLongPtrA(g_view.flyWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FlyProc));
+  SetWindowLongPtrA(g_view.flyWnd, GWLP_USERDATA, old);
+  SetWindowPos(g_view.flyWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  PaintTextLine(g_page, g_view.flyWnd, true);
+}
+
+void MoveFlyWindow(POINT p) {
+  SetWindowPos(g_view.flyWnd, HWND_TOP, p.x, p.y, 0, 0, SWP_NOSIZE);
+  PaintTextLine(g_page, g_view.flyWnd, true);
+}
+
+// Division that rounds toward minus infinity: a copy lying left of or
+// above the page stamps exactly where it is shown.
+int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+void StampFlyWindow() {
+  RECT fly, page;
+  GetWindowRect(g_view.flyWnd, &fly);
+  GetWindowRect(g_view.page, &page);
+  const int s = PinSize();
+  const int c0 = FloorDiv(fly.left - page.left + kPageOffset, s);
+  const int r0 = FloorDiv(fly.top - page.top + kPageOffset, s);
+  LogWrite("Stempel: %d %d", c0, r0);
+  StampTextLine(g_page, c0, r0, MainPageObserver());
+  DestroyWindow(g_view.flyWnd);
+  g_view.flyWnd = nullptr;
+  g_tools.skipCounter = kSkipAfterStamp;
+}
+
+bool OverTextLine(POINT p) {
+  RECT r = ChildRect(g_view.txtwnd);
+  return g_view.txtwnd && PtInRect(&r, p);
+}
+
+// ---- hover -------------------------------------------------------------------
+
+void HoverButtons(POINT p) {
+  PointerState& state = Pointer();
+  const int i = ButtonAt(p);
+  if (i == state.button) return;
+  const int previous = state.button;
+  state.button = i;
+  if (previous >= 0) InvalidateRect(g_view.buttons[previous], nullptr, FALSE);
+  if (i >= 0) {
+    InvalidateRect(g_view.buttons[i], nullptr, FALSE);
+    ShowStatus(g_view.buttonHelp[i]);
+  }
+}
+
+void HoverIcons(POINT p) {
+  bool changed = false;
+  const int i = HoverHintArea(BarView(g_app.mainWindow), p.x, p.y, changed);
+  if (changed && i >= 0) ShowStatus(HintAreas().area[i].text);
+}
+
+}  // namespace
+
+void OnLeftButtonDown(HWND window, WPARAM wParam, LPARAM lParam) {
+  const POINT p = At(lParam);
+  LogWrite("WM_LBUTTONDOWN: Y:%d X:%d wp:%d", static_cast<int>(p.y), static_cast<int>(p.x), static_cast<int>(wParam));
+  const int button = ButtonAt(p);
+  if (button >= 0) {
+    PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(BUTTON0 + button), 0);
+    return;
+  }
+  const int area = HoverAreaAt(HintAreas(), p.x, p.y);
+  if (area >= 0) {
+    PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(HintAreas().area[area].command), 0);
+    return;
+  }
+  if (!(wParam & MK_LBUTTON) || ConsumeSkip(g_tools)) return;
+  if (g_view.flyWnd) {
+    StampFlyWindow();
+    return;
+  }
+  if (OverTextLine(p)) {
+    CreateFlyWindow(p);
+    return;
+  }
+  PagePoint pin;
+  if (!TakePressPin(g_tools, p.x, p.y, PinSize(), pin)) return;
+  ShowToolPosition(pin);
+  if (g_tools.tool != kToolEraser) PlayEventSound("Draw", 1);
+  ToolPress(g_tools, g_page, pin, MainPageObserver());
+  if (g_tools.tool == kToolFill) ShowStatusText("Fill");
+}
+
+void OnRightButtonDown(HWND window, WPARAM wParam, LPARAM lParam) {
+  (void)window;
+  const POINT p = At(lParam);
+  LogWrite("WM_RBUTTONDOWN: Y:%d X:%d WP:%d", static_cast<int>(p.y), static_cast<int>(p.x), static_cast<int>(wParam));
+  if (!(wParam & MK_RBUTTON) || g_main.cameraViewActive || ConsumeSkip(g_tools)) return;
+  if (DropFlyWindow()) return;
+  PagePoint pin;
+  if (!TakePressPin(g_tools, p.x, p.y, PinSize(), pin)) return;
+  ShowToolPosition(pin);
+  ToolErase(g_page, pin, MainPageObserver());
+}
+
+void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
+  (void)window;
+  const POINT p = At(lParam);
+  const bool left = (wParam & MK_LBUTTON) != 0, right = (wParam & MK_RBUTTON) != 0;
+  PagePoint pin;
+  const bool onPage = PointerToPin(p.x, p.y, PinSize(), pin);
+  if (g_view.flyWnd) {
+    MoveFlyWindow(p);
+    return;
+  }
+  if (!left && !right) {
+    EndStroke(g_tools);
+    if (onPage && (pin.column != Pointer().shown.column || pin.row != Pointer().shown.row)) {
+      ShowStatusPos("pos", pin.column, pin.row);
+      Pointer().shown = pin;
+    }
+    HoverButtons(p);
+    HoverIcons(p);
+    return;
+  }
+  if (ConsumeSkip(g_tools)) return;
+  PagePoint from;
+  if (!TakeDragPin(g_tools, p.x, p.y, PinSize(), pin, from)) return;
+  ShowToolPosition(pin);
+  ToolDrag(g_tools, g_page, from, pin, left, MainPageObserver());
+}
+
+bool DropFlyWindow() {
+  if (!g_view.flyWnd) return false;
+  DestroyWindow(g_view.flyWnd);
+  g_view.flyWnd = nullptr;
+  g_tools.skipCounter = kSkipAfterDrop;
+  return true;
+}
+
+int HighlightedButton() { return Pointer().button; }
+
+void DrawMainIconBar(HWND window) {
+  DrawIconBar(BarView(window));
+  ShowInfoPanel();
+}
+
+void ChangeTool(int step) {
+  PlayEventSound("klick", 1);
+  g_tools.tool = step > 0 ? ToolNext(g_tools.tool) : ToolPrevious(g_tools.tool);
+  DrawMainIconBar(g_app.mainWindow);
+  char key[kToolKeyMax];
+  std::snprintf(key, sizeof key, "Pen%1d", g_tools.tool);
+  ShowStatusText(key);
+}

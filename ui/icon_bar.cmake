@@ -1,0 +1,11 @@
+# The icon bar and the hint areas of the main window (the areas are plain
+# geometry and build natively too).
+add_library(relivo_hover_areas STATIC ${CMAKE_CURRENT_LIST_DIR}/hover_areas.cpp)
+target_link_libraries(relivo_hover_areas PUBLIC relivo_shell_core)
+relivo_warnings(relivo_hover_areas)
+
+if(RELIVO_WINDOWS)
+  add_library(relivo_icon_bar STATIC ${CMAKE_CURRENT_LIST_DIR}/icon_bar.cpp)
+  target_link_libraries(relivo_icon_bar PUBLIC relivo_hover_areas relivo_settings gdi32 user32)
+  relivo_warnings(relivo_icon_bar)
+endif()
