@@ -79,6 +79,7 @@ bool ConsumeSkip(ToolState& state) {
   if (state.skipCounter <= 0) return false;
   --state.skipCounter;
   state.strokeOpen = false;
+  state.anchored = false;
   return true;
 }
 
@@ -104,10 +105,14 @@ bool TakeDragPin(ToolState& state, int px, int py, int pinSize, PagePoint& pin, 
   return true;
 }
 
-void EndStroke(ToolState& state) { state.strokeOpen = false; }
+void EndStroke(ToolState& state) {
+  state.strokeOpen = false;
+  state.anchored = false;
+}
 
-void ToolPress(const ToolState& state, DotPage& page, PagePoint pin, PageObserver& view) {
+void ToolPress(ToolState& state, DotPage& page, PagePoint pin, PageObserver& view) {
   const int tool = state.tool;
+  state.anchored = IsShapeTool(tool);
   if (tool == kToolEraser) {
     page.modified = 1;
     Pin(page, pin.column, pin.row) = 0;
@@ -131,7 +136,7 @@ void ToolDrag(const ToolState& state, DotPage& page, PagePoint from, PagePoint p
   const int tool = state.tool;
   if (tool == kToolFill) return;
   if (IsShapeTool(tool)) {
-    DrawShape(page, tool, page.anchorX, page.anchorY, pin.column, pin.row);
+    if (state.anchored) DrawShape(page, tool, page.anchorX, page.anchorY, pin.column, pin.row);
   } else if (left) {
     // The pen; the eraser draws too when dragged with the left button.
     page.modified = 1;

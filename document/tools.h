@@ -42,6 +42,9 @@ struct ToolState {
   // is drawn as the line between them. Broken by a move without button
   // and by the pointer leaving the page.
   bool strokeOpen = false;
+  // A shape is dragged only from an anchor that a press of the same stroke
+  // set, never from one left over from an earlier shape.
+  bool anchored = false;
 };
 
 struct PagePoint {
@@ -70,7 +73,7 @@ bool TakeDragPin(ToolState& state, int px, int py, int pinSize, PagePoint& pin, 
 void EndStroke(ToolState& state);
 
 // The left button's press action of the current tool on a pin.
-void ToolPress(const ToolState& state, DotPage& page, PagePoint pin, PageObserver& view);
+void ToolPress(ToolState& state, DotPage& page, PagePoint pin, PageObserver& view);
 // The drag action: with the left button (left = true) or only the right.
 void ToolDrag(const ToolState& state, DotPage& page, PagePoint from, PagePoint pin, bool left, PageObserver& view);
 // The right button pressed: erases the pin, whatever the tool.

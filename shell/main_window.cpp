@@ -579,6 +579,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_MOUSEMOVE:
       OnMouseMove(window, wParam, lParam);
       break;
+    case WM_MOUSELEAVE:
+      OnMouseLeave();
+      break;
     case WM_LBUTTONDOWN:
       OnLeftButtonDown(window, wParam, lParam);
       break;

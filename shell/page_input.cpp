@@ -23,7 +23,11 @@ constexpr int kToolKeyMax = 16;
 struct PointerState {
   int button = -1;                 // device key highlighted under the pointer
   PagePoint shown = {-1, -1};      // pin whose position the status line shows
+  bool tracking = false;           // WM_MOUSELEAVE asked for
 };
+
+// Somewhere no button or hint area is.
+constexpr POINT kNowhere = {-32768, -32768};
 
 PointerState& Pointer() {
   static PointerState state;
@@ -192,7 +196,6 @@ void OnRightButtonDown(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
-  (void)window;
   const POINT p = At(lParam);
   const bool left = (wParam & MK_LBUTTON) != 0, right = (wParam & MK_RBUTTON) != 0;
   PagePoint pin;
@@ -209,6 +212,11 @@ void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
     }
     HoverButtons(p);
     HoverIcons(p);
+    if (!Pointer().tracking) {
+      // Told when the pointer leaves, so that no highlight stays behind.
+      TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, 0};
+      Pointer().tracking = TrackMouseEvent(&track) != 0;
+    }
     return;
   }
   if (ConsumeSkip(g_tools)) return;
@@ -216,6 +224,12 @@ void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
   if (!TakeDragPin(g_tools, p.x, p.y, PinSize(), pin, from)) return;
   ShowToolPosition(pin);
   ToolDrag(g_tools, g_page, from, pin, left, MainPageObserver());
+}
+
+void OnMouseLeave() {
+  Pointer().tracking = false;
+  HoverButtons(kNowhere);
+  HoverIcons(kNowhere);
 }
 
 bool DropFlyWindow() {

@@ -8,6 +8,8 @@
 void OnLeftButtonDown(HWND window, WPARAM wParam, LPARAM lParam);
 void OnRightButtonDown(HWND window, WPARAM wParam, LPARAM lParam);
 void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam);
+// The pointer left the main window: no key or icon stays highlighted.
+void OnMouseLeave();
 
 // Drops the floating text line without stamping (CMD_CANCEL, the right
 // button); false when there is none.

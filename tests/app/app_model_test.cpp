@@ -1,7 +1,14 @@
-// The device keys and the refresh countdown of the main window.
+// The device keys, the refresh countdown, the browsing of the typed text,
+// the braille-font form of texts and the hint areas of the main window.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+
+#include "braille/braille_form.h"
 #include "shell/device_keys.h"
+#include "shell/text.h"
+#include "ui/hover_areas.h"
 
 TEST(DeviceKeys, SixCodesRaiseTheirButtons) {
   EXPECT_EQ(DeviceKeyCommand(0x0004), BUTTON0);
@@ -44,4 +51,77 @@ TEST(Refresh, AnyOtherParameterCountsAsPlain) {
 TEST(Refresh, PeriodZeroLaysOutEveryTime) {
   int countdown = 0;
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(RefreshNeedsLayout(countdown, 0, 0));
+}
+
+TEST(Browse, KeysWalkTheTextAndWrap) {
+  int pos = 0;
+  // BUTTON3 on a two-letter text at position 1 renders the first letter.
+  pos = 1;
+  BrowseStep step = BrowseText(3, 2, pos);
+  EXPECT_EQ(step.render, BrowseRender::kChar);
+  EXPECT_EQ(step.at, 0);
+  EXPECT_EQ(pos, 0);
+  step = BrowseText(3, 2, pos);  // the character after the cursor
+  EXPECT_EQ(step.at, 1);
+  EXPECT_EQ(pos, 1);
+  // BUTTON2 from the start wraps to the last character.
+  pos = 0;
+  step = BrowseText(2, 5, pos);
+  EXPECT_EQ(step.render, BrowseRender::kChar);
+  EXPECT_EQ(step.at, 4);
+  EXPECT_EQ(pos, 4);
+  // BUTTON4 moves on while five characters can follow, then starts over.
+  pos = 0;
+  EXPECT_EQ(BrowseText(4, 10, pos).at, 1);
+  pos = 6;
+  step = BrowseText(4, 10, pos);
+  EXPECT_EQ(step.render, BrowseRender::kText);
+  EXPECT_EQ(step.at, 0);
+  // BUTTON1 goes back, not below 0.
+  EXPECT_EQ(BrowseText(1, 10, pos).at, 0);
+}
+
+TEST(Browse, EmptyOrShortenedTextIsSafe) {
+  int pos = 7;
+  EXPECT_EQ(BrowseText(2, 0, pos).render, BrowseRender::kNothing);
+  EXPECT_EQ(pos, 0);
+  pos = 40;  // the text got shorter since
+  BrowseStep step = BrowseText(2, 3, pos);
+  EXPECT_EQ(step.at, 2);
+  EXPECT_EQ(BrowseText(0, 3, pos).render, BrowseRender::kNothing);
+  EXPECT_EQ(BrowseText(5, 3, pos).render, BrowseRender::kNothing);
+}
+
+TEST(BrailleForm, SubstitutesPositionByPositionAndTheLastPositionWins) {
+  BrailleSubstitution sub;
+  CopyText(sub.source, sizeof sub.source, "abca");
+  CopyText(sub.target, sizeof sub.target, "xyz");
+  char out[16];
+  BrailleForm(sub, "abcd", out, sizeof out);
+  // "a" occurs twice: its last position has no substitute, so it stays.
+  EXPECT_STREQ(out, "ayzd");
+  CopyText(sub.source, sizeof sub.source, "ab");
+  CopyText(sub.target, sizeof sub.target, "xy");
+  BrailleForm(sub, "a-b", out, sizeof out);
+  EXPECT_STREQ(out, "x-y");
+  BrailleForm(sub, "aaaaaaaa", out, 4);
+  EXPECT_STREQ(out, "xxx");
+  EXPECT_EQ(BrailleFormOf(BrailleSubstitution{}, '-'), '-');
+}
+
+TEST(HoverAreas, FirstAreaHoldingThePointWinsAndTheListIsBounded) {
+  HoverAreas areas;
+  EXPECT_TRUE(AddHoverArea(areas, 10, 10, 48, 300, "connect"));
+  EXPECT_TRUE(AddHoverArea(areas, 60, 10, 16, 308, "left"));
+  EXPECT_EQ(HoverAreaAt(areas, 10, 10), 0);
+  EXPECT_EQ(HoverAreaAt(areas, 57, 57), 0);
+  EXPECT_EQ(HoverAreaAt(areas, 58, 57), -1);  // right and bottom edges are outside
+  EXPECT_EQ(HoverAreaAt(areas, 75, 25), 1);
+  EXPECT_EQ(areas.area[1].command, 308);
+  for (int i = 2; i < kHoverAreaMax; ++i) EXPECT_TRUE(AddHoverArea(areas, 0, 0, 1, 0, ""));
+  EXPECT_FALSE(AddHoverArea(areas, 0, 0, 1, 0, ""));
+  std::string longText(200, 'x');
+  ClearHoverAreas(areas);
+  AddHoverArea(areas, 0, 0, 1, 0, longText.c_str());
+  EXPECT_EQ(std::strlen(areas.area[0].text), static_cast<size_t>(kHoverTextMax - 1));
 }

@@ -9,4 +9,7 @@ scenarios_begin
 
 scenario connect AppDevice.AutostartConnectsThenSendsThePage
 scenario keys AppDevice.KeyReportsBecomeTheirButtonCommands --keys 800:0004,300:8000,300:4000,300:2000,300:1000,300:0002
+scenario drawing AppDraw.StrokesUndoErasingAndTheStampedLineReachTheDevice
+scenario browse AppDraw.DeviceKeysBrowseTheTypedTextInBraille
+scenario colours AppDraw.EveryStrokeColourOnScreen
 exit $scenario_status

@@ -250,9 +250,19 @@ TEST(Tools, SkipCounterSwallowsTheNextEvents) {
   s.Press(3, 3);
   s.Drag(4, 3);
   EXPECT_TRUE(Marked(s.page).empty());
-  s.Drag(5, 3);  // starts a run of its own, no press needed
+  s.Drag(5, 3);  // the pen starts a run of its own, no press needed
   EXPECT_EQ(Marked(s.page), (Pins{{5, 3}}));
   EXPECT_EQ(s.state.skipCounter, 0);
+  // A shape needs the press that anchors it: a swallowed press leaves the
+  // drags without one, and an anchor of an earlier shape is not reused.
+  s.state.tool = kToolRectangle;
+  s.Press(10, 10);
+  s.Drag(12, 12);
+  s.state.skipCounter = 1;
+  s.Press(30, 30);
+  s.Drag(35, 35);
+  EXPECT_FALSE(Marked(s.page).count({35, 35}));
+  EXPECT_FALSE(Marked(s.page).count({10, 35}));
 }
 
 TEST(Tools, NextAndPreviousWrap) {

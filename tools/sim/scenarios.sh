@@ -8,6 +8,8 @@
 # Before sourcing, set: sim winerun exe prefix com work results
 # Then: scenarios_begin; scenario NAME FILTER [simulator options...] ...;
 #       exit $scenario_status
+# A case finds the simulator's frame log in RELIVO_SIM_LOG and the FIFO
+# that presses its keys in RELIVO_SIM_CONTROL (Wine paths).
 
 scenarios_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export RELIVO_WINEPREFIX="${RELIVO_WINEPREFIX:-$prefix}"
@@ -70,8 +72,8 @@ scenarios_begin() {
 scenario() { # name, gtest filter, simulator options...
   local name=$1 filter=$2; shift 2
   echo "--- case $name: $filter (simulator $*)"
-  start_sim "$name" "$@" || { scenario_status=1; return; }
-  RELIVO_COM=$com RELIVO_SIM_LOG="Z:$work/sim-$name.log" \
+  start_sim "$name" --control "$work/sim-$name.keys" "$@" || { scenario_status=1; return; }
+  RELIVO_COM=$com RELIVO_SIM_LOG="Z:$work/sim-$name.log" RELIVO_SIM_CONTROL="Z:$work/sim-$name.keys" \
     timeout 180 "$winerun" "$exe" --gtest_filter="$filter" \
     --gtest_output="xml:Z:$results/$(basename "$exe" .exe)_$name.xml" \
     || { scenario_status=1; echo "--- simulator log:"; head -c 4000 "$work/sim-$name.log"; }
