@@ -39,14 +39,12 @@ add_executable(RelivoX WIN32
   ${CMAKE_CURRENT_LIST_DIR}/startup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dispatch.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/page_paint.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page_input.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_render.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/ui_resources.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app_state.cpp
   ${CMAKE_CURRENT_LIST_DIR}/device_link.cpp
   ${_app_rc_object})
-target_link_libraries(RelivoX PRIVATE relivo_fonts relivo_icon_bar relivo_document relivo_file_dialogs relivo_document_settings relivo_serial
+target_link_libraries(RelivoX PRIVATE relivo_page_paint relivo_fonts relivo_icon_bar relivo_document relivo_file_dialogs relivo_document_settings relivo_serial
   relivo_dialogs relivo_hotkeys relivo_sound relivo_settings comctl32 comdlg32 shell32 gdi32 user32 winmm)
 set_target_properties(RelivoX PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RELIVO_OUT})
 add_dependencies(RelivoX relivo_app_sounds)

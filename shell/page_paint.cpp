@@ -3,13 +3,13 @@
 #include <cstring>
 #include <memory>
 
-#include "shell/app_state.h"
 #include "shell/scoped_win.h"
 #include "shell/ui_resources.h"
 
 namespace {
 
-int PinSize(const DotPage& page) { return page.pinSize > 0 ? page.pinSize : g_app.boxSize; }
+// Set by the layout; nothing is painted before it.
+int PinSize(const DotPage& page) { return page.pinSize; }
 
 // What lies between the squares and the grid lines: the face of the static
 // control the page is.
@@ -87,6 +87,7 @@ struct PageCanvas {
   std::unique_ptr<Canvas> canvas;
   std::uint8_t shown[kPagePins] = {};
   bool pinsShown = false;  // every square shows the byte in `shown`
+  int colors = -1;         // colour generation the squares were painted with
 };
 
 PageCanvas& ThePage() {
@@ -108,6 +109,10 @@ PageCanvas* PageFor(HWND window, int s) {
     if (!p.canvas->Ok()) return nullptr;
     FillRect(p.canvas->Dc(), &size, GapBrush());
     Grid(p.canvas->Dc(), s, kPageColumns, kPageRows);
+  }
+  if (p.colors != ColorGeneration()) {
+    p.colors = ColorGeneration();
+    p.pinsShown = false;
   }
   return p.canvas->Ok() ? &p : nullptr;
 }
@@ -164,7 +169,6 @@ void PaintGrid(const DotPage& page, HWND pageWindow, HWND textWindow) {
   if (pageWindow && s > 0) {
     if (PageCanvas* p = PageFor(pageWindow, s)) {
       Grid(p->canvas->Dc(), s, kPageColumns, kPageRows);
-      p->pinsShown = false;  // the colours may be new
       SyncPins(*p, page);
       p->canvas->Blit(pageWindow, WindowSize(pageWindow));
     }

@@ -13,8 +13,9 @@
 
 #include "document/dot_page.h"
 
-// Grid of the page window and of txtwnd; every pin is drawn again (the
-// full layout, and whenever the colours may have changed).
+// The full layout's paint: grid and pins of the page window and of txtwnd,
+// all of it put on the screen. Pins are drawn again when the colours were
+// read again since.
 void PaintGrid(const DotPage& page, HWND pageWindow, HWND textWindow);
 // The pins of the page window that changed since they were last painted.
 void PaintPins(const DotPage& page, HWND pageWindow);

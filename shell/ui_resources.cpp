@@ -60,6 +60,7 @@ struct UiResources {
   ColorEntry colors[kColorCount];
   GdiObject<HBRUSH> fallbackBrush;  // brushes of names that have none
   GdiObject<HFONT> fonts[kFontCount];
+  int generation = 0;
 };
 
 UiResources& Ui() {
@@ -79,7 +80,10 @@ void LoadColors() {
     if (spec.parts & kR) entry.brush.Reset(CreateColorBrush(spec.name));
   }
   if (!ui.fallbackBrush) ui.fallbackBrush.Reset(CreateSolidBrush(RGB(255, 255, 255)));
+  ++ui.generation;
 }
+
+int ColorGeneration() { return Ui().generation; }
 
 const char* ColorName(ColorId id) { return kColorSpecs[id].name; }
 COLORREF ColorText(ColorId id) { return Ui().colors[id].text; }

@@ -18,6 +18,9 @@ enum FontId { kFontTitle, kFontEdit, kFontMenu, kFontStatus, kFontButton, kFontD
 
 // Reads every colour, background and brush of the colour list.
 void LoadColors();
+// Counts the LoadColors calls: whoever keeps painted pixels repaints them
+// when it changed.
+int ColorGeneration();
 const char* ColorName(ColorId id);
 COLORREF ColorText(ColorId id);
 COLORREF ColorBack(ColorId id);
