@@ -13,6 +13,7 @@
 #include "shell/page_paint.h"
 #include "shell/scoped_win.h"
 #include "shell/sound.h"
+#include "shell/text.h"
 #include "shell/ui_resources.h"
 #include "ui/icon_bar.h"
 
@@ -55,9 +56,46 @@ int ButtonAt(POINT p) {
 
 int PinSize() { return g_page.pinSize > 0 ? g_page.pinSize : g_app.boxSize; }
 
+// The position shown for a drag or a plain move waits until the program
+// has nothing else to do (timer messages come last): a stroke's pins reach
+// the device first, the status line follows within milliseconds.
+struct PendingStatus {
+  char key[kToolKeyMax] = "";
+  PagePoint pin = {0, 0};
+  UINT_PTR timer = 0;
+};
+
+PendingStatus& Pending() {
+  static PendingStatus pending;
+  return pending;
+}
+
+void CancelPendingStatus() {
+  PendingStatus& p = Pending();
+  if (p.timer) KillTimer(nullptr, p.timer);
+  p.timer = 0;
+}
+
+void CALLBACK ShowPendingStatus(HWND, UINT, UINT_PTR, DWORD) {
+  CancelPendingStatus();
+  ShowStatusPos(Pending().key, Pending().pin.column, Pending().pin.row);
+}
+
+void ShowPositionSoon(const char* key, PagePoint pin) {
+  PendingStatus& p = Pending();
+  CopyText(p.key, sizeof p.key, key);
+  p.pin = pin;
+  if (!p.timer) p.timer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, ShowPendingStatus);
+  Pointer().shown = pin;
+}
+
+void ToolKey(char (&key)[kToolKeyMax]) { std::snprintf(key, sizeof key, "Pen%1d", g_tools.tool); }
+
+// A press shows its position at once.
 void ShowToolPosition(PagePoint pin) {
+  CancelPendingStatus();
   char key[kToolKeyMax];
-  std::snprintf(key, sizeof key, "Pen%1d", g_tools.tool);
+  ToolKey(key);
   ShowStatusPos(key, pin.column, pin.row);
   Pointer().shown = pin;
 }
@@ -141,6 +179,7 @@ void HoverButtons(POINT p) {
   if (previous >= 0) InvalidateRect(g_view.buttons[previous], nullptr, FALSE);
   if (i >= 0) {
     InvalidateRect(g_view.buttons[i], nullptr, FALSE);
+    CancelPendingStatus();
     ShowStatus(g_view.buttonHelp[i]);
   }
 }
@@ -148,7 +187,10 @@ void HoverButtons(POINT p) {
 void HoverIcons(POINT p) {
   bool changed = false;
   const int i = HoverHintArea(BarView(g_app.mainWindow), p.x, p.y, changed);
-  if (changed && i >= 0) ShowStatus(HintAreas().area[i].text);
+  if (changed && i >= 0) {
+    CancelPendingStatus();
+    ShowStatus(HintAreas().area[i].text);
+  }
 }
 
 }  // namespace
@@ -206,10 +248,8 @@ void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
   }
   if (!left && !right) {
     EndStroke(g_tools);
-    if (onPage && (pin.column != Pointer().shown.column || pin.row != Pointer().shown.row)) {
-      ShowStatusPos("pos", pin.column, pin.row);
-      Pointer().shown = pin;
-    }
+    if (onPage && (pin.column != Pointer().shown.column || pin.row != Pointer().shown.row))
+      ShowPositionSoon("pos", pin);
     HoverButtons(p);
     HoverIcons(p);
     if (!Pointer().tracking) {
@@ -222,7 +262,9 @@ void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
   if (ConsumeSkip(g_tools)) return;
   PagePoint from;
   if (!TakeDragPin(g_tools, p.x, p.y, PinSize(), pin, from)) return;
-  ShowToolPosition(pin);
+  char key[kToolKeyMax];
+  ToolKey(key);
+  ShowPositionSoon(key, pin);
   ToolDrag(g_tools, g_page, from, pin, left, MainPageObserver());
 }
 
@@ -252,6 +294,7 @@ void ChangeTool(int step) {
   g_tools.tool = step > 0 ? ToolNext(g_tools.tool) : ToolPrevious(g_tools.tool);
   DrawMainIconBar(g_app.mainWindow);
   char key[kToolKeyMax];
-  std::snprintf(key, sizeof key, "Pen%1d", g_tools.tool);
+  ToolKey(key);
+  CancelPendingStatus();
   ShowStatusText(key);
 }

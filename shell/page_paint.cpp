@@ -88,6 +88,7 @@ struct PageCanvas {
   std::uint8_t shown[kPagePins] = {};
   bool pinsShown = false;  // every square shows the byte in `shown`
   int colors = -1;         // colour generation the squares were painted with
+  RECT unshown = {0, 0, 0, 0};  // drawn into the bitmap, not yet on the screen
 };
 
 PageCanvas& ThePage() {
@@ -170,6 +171,7 @@ void PaintGrid(const DotPage& page, HWND pageWindow, HWND textWindow) {
     if (PageCanvas* p = PageFor(pageWindow, s)) {
       Grid(p->canvas->Dc(), s, kPageColumns, kPageRows);
       SyncPins(*p, page);
+      p->unshown = RECT{0, 0, 0, 0};
       p->canvas->Blit(pageWindow, WindowSize(pageWindow));
     }
   }
@@ -182,6 +184,8 @@ void PaintPins(const DotPage& page, HWND pageWindow) {
   PageCanvas* p = PageFor(pageWindow, s);
   if (!p) return;
   RECT dirty = SyncPins(*p, page);
+  UnionRect(&dirty, &dirty, &p->unshown);
+  p->unshown = RECT{0, 0, 0, 0};
   if (!IsRectEmpty(&dirty)) p->canvas->Blit(pageWindow, dirty);
 }
 
@@ -194,7 +198,7 @@ void PaintPin(const DotPage& page, HWND pageWindow, int x, int y) {
   p->shown[i] = page.pins[i];
   RECT r = {s * x + 1, s * y + 1, s * x + s - 1, s * y + s - 1};
   if (s > 2) FillRect(p->canvas->Dc(), &r, PinBrush(page.pins[i]));
-  p->canvas->Blit(pageWindow, r);
+  UnionRect(&p->unshown, &p->unshown, &r);
 }
 
 void PaintPageWindow(const DotPage& page, HWND pageWindow) {
@@ -203,6 +207,7 @@ void PaintPageWindow(const DotPage& page, HWND pageWindow) {
   PageCanvas* p = PageFor(pageWindow, s);
   if (!p) return;
   SyncPins(*p, page);
+  p->unshown = RECT{0, 0, 0, 0};
   p->canvas->Blit(pageWindow, WindowSize(pageWindow));
 }
 

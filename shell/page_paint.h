@@ -17,8 +17,11 @@
 // all of it put on the screen. Pins are drawn again when the colours were
 // read again since.
 void PaintGrid(const DotPage& page, HWND pageWindow, HWND textWindow);
-// The pins of the page window that changed since they were last painted.
+// The pins of the page window that changed since they were last painted,
+// and those PaintPin drew, put on the screen in one blit.
 void PaintPins(const DotPage& page, HWND pageWindow);
+// One pin into the bitmap; a whole-page command repaints pin by pin and
+// ends with a refresh, whose PaintPins shows them all at once.
 void PaintPin(const DotPage& page, HWND pageWindow, int x, int y);
 // The whole page window from its bitmap (its WM_PAINT).
 void PaintPageWindow(const DotPage& page, HWND pageWindow);
