@@ -134,6 +134,8 @@ TEST(App, EmptySettingsFillWithDefaults) {
   EXPECT_EQ(IniValue(ini, "0049", "not_connected"), "nicht\\nverbunden");
   EXPECT_EQ(IniValue(ini, "0049", "Ready"), "-");
   EXPECT_EQ(IniValue(ini, "Color", "Main.Back.Brush"), "FFFFFF");
+  EXPECT_EQ(IniValue(ini, "0049", "BFont00"), "IBraille 6");
+  EXPECT_EQ(IniValue(ini, "0049", "TFont00.size"), "32");
   EXPECT_EQ(IniValue(ini, "Sound", "Start"), "-");
 }
 

@@ -267,6 +267,17 @@ TEST(AppDraw, DeviceKeysBrowseTheTypedTextInBraille) {
   EXPECT_NE(log.find("Show:  1.36 bmW:60 bmH:44 bmWB:8 bmP:1 bmBP:1"), std::string::npos) << log;
   EXPECT_NE(log.find("Font: Relivo Braille Size:40"), std::string::npos);
   EXPECT_NE(log.find("Schriftart hinzugef\xfcgt:1"), std::string::npos);
+
+  // The third text font: written as "TFont", all four fonts made again
+  // (a face without its key falls back to "Arial", height 32).
+  PostCommand(run, CMD_TFONT + 2);
+  ASSERT_TRUE(WaitForText(run.LogPath(), "Font: Arial Size:32", 10000));
+  EXPECT_EQ(IniValue(run.IniPath(), "0049", "TFont"), "2");
+  log = ReadFileText(run.LogPath());
+  size_t again = log.rfind("BmpFontInit() aufgerufen");
+  int fonts = 0;
+  for (size_t at = log.find("Font: ", again); at != std::string::npos; at = log.find("Font: ", at + 1)) ++fonts;
+  EXPECT_EQ(fonts, 4);
   CloseWithoutSaving(run);
   log = ReadFileText(run.LogPath());
   EXPECT_NE(log.find("Schriftart entfernt:1"), std::string::npos);
