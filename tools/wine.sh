@@ -52,7 +52,7 @@ wine_server() {
 wine_runs_32bit() {
   wine_32bit_reason=""
   if [ -n "${RELIVO_NO_32BIT:-}" ]; then
-    wine_32bit_reason="RELIVO_NO_32BIT is set (a machine without 32-bit execution simulated)"
+    wine_32bit_reason="RELIVO_NO_32BIT is set, which plays a machine without 32-bit execution"
     return 1
   fi
   local loader out
