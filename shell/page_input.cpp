@@ -176,9 +176,11 @@ void HoverButtons(POINT p) {
   if (i == state.button) return;
   const int previous = state.button;
   state.button = i;
-  if (previous >= 0) InvalidateRect(g_view.buttons[previous], nullptr, FALSE);
+  // Painted at once: the key shows its frame (or loses it) now.
+  constexpr UINT kNow = RDW_INVALIDATE | RDW_UPDATENOW;
+  if (previous >= 0) RedrawWindow(g_view.buttons[previous], nullptr, nullptr, kNow);
   if (i >= 0) {
-    InvalidateRect(g_view.buttons[i], nullptr, FALSE);
+    RedrawWindow(g_view.buttons[i], nullptr, nullptr, kNow);
     CancelPendingStatus();
     ShowStatus(g_view.buttonHelp[i]);
   }

@@ -12,6 +12,7 @@
 #include "shell/device_link.h"
 #include "shell/log.h"
 #include "shell/main_window.h"
+#include "shell/page_paint.h"
 #include "shell/scoped_win.h"
 #include "shell/settings.h"
 #include "ui/dialogs.h"
@@ -269,6 +270,7 @@ int RunProgram(HINSTANCE instance) {
   RemoveKeyboardHook();
   UnregisterHotKeys();
   LogWrite("***Ende");
+  ReleasePageCanvas();
   FreeUiResources();
   return code;
 }

@@ -96,6 +96,16 @@ bool DeviceShowsWhere(Test test) {
   return false;
 }
 
+bool WaitForWindowText(HWND window, const std::string& text) {
+  DWORD start = GetTickCount();
+  do {
+    if (WindowText(window) == text) return true;
+    Sleep(50);
+  } while (GetTickCount() - start < kFrameWaitMs);
+  ADD_FAILURE() << "window text: \"" << WindowText(window) << "\", expected \"" << text << "\"";
+  return false;
+}
+
 // The real pointer over the main window, in its client coordinates.
 class Mouse {
  public:
@@ -319,12 +329,40 @@ TEST(AppDraw, EveryStrokeColourOnScreen) {
   HDC screen = GetDC(nullptr);
   POINT origin = {0, 0};
   ClientToScreen(run.main, &origin);
+  auto color = [&](const char* name) {
+    return static_cast<COLORREF>(std::strtoul(IniValue(run.IniPath(), "Color", name).c_str(), nullptr, 16));
+  };
+  // The colour of a client point once it shows the expected one (or the
+  // last one seen).
+  auto pixel = [&](int x, int y, COLORREF expected) {
+    COLORREF got = 0;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 5000; Sleep(50))
+      if ((got = GetPixel(screen, origin.x + x, origin.y + y)) == expected) break;
+    return got;
+  };
   for (const Expect& e : expected) {
-    std::string value = IniValue(run.IniPath(), "Color", (std::string(e.brush) + ".Brush").c_str());
-    COLORREF want = static_cast<COLORREF>(std::strtoul(value.c_str(), nullptr, 16));
-    COLORREF got = GetPixel(screen, origin.x + Mouse::PinX(e.x), origin.y + Mouse::PinY(e.y));
-    EXPECT_EQ(got, want) << e.brush << " at " << e.x << "," << e.y;
+    const COLORREF want = color((std::string(e.brush) + ".Brush").c_str());
+    EXPECT_EQ(pixel(Mouse::PinX(e.x), Mouse::PinY(e.y), want), want) << e.brush << " at " << e.x << "," << e.y;
   }
+
+  // Under the pointer the key "<<" and the undo icon are framed, and their
+  // texts shown; the frame goes when the pointer moves on.
+  HWND status = nullptr;
+  for (const ChildInfo& c : Children(run.main))
+    if (_stricmp(c.cls.c_str(), "Edit") == 0 && c.rect.left == 2 && c.rect.top > 600) status = c.window;
+  ASSERT_NE(status, nullptr);
+  const int key1 = kColumns * kPin / 2 + 40 * kPin / 6 - 20 * kPin, keyTop = kRows * kPin + 20;
+  mouse.Move(key1 + 25, keyTop + 16);
+  EXPECT_TRUE(WaitForWindowText(status, IniValue(run.IniPath(), "0049", "Buttons1.str")));
+  EXPECT_EQ(pixel(key1, keyTop + 16, color("Button.focus.Brush")), color("Button.focus.Brush"));
+  const POINT back = bar.Back();
+  mouse.Move(back.x, back.y);
+  EXPECT_TRUE(WaitForWindowText(status, IniValue(run.IniPath(), "0049", "Icon.back")));
+  EXPECT_EQ(pixel(back.x - 25, back.y, color("Icon.Brush")), color("Icon.Brush"));
+  EXPECT_EQ(pixel(key1, keyTop + 16, color("Button1.Brush")), color("Button1.Brush"));
+  mouse.Move(Mouse::PinX(50), Mouse::PinY(30));
+  EXPECT_TRUE(WaitForWindowText(status, "[50 30] " + IniValue(run.IniPath(), "0049", "pos")));
+  EXPECT_EQ(pixel(back.x - 25, back.y, color("Main.Back.Brush")), color("Main.Back.Brush"));
   ReleaseDC(nullptr, screen);
   // The picture, to look at: next to the simulator's log.
   std::string dir = SimLog().substr(2);
