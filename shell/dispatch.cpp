@@ -191,7 +191,6 @@ bool CommandInRanges(int id, LPARAM lParam) {
     LogWrite("CMD_CAM %d", id - CMD_CAM_FIRST);  // cameras arrive with the camera
     return true;
   }
-  // Rebuilding the font menus with their check marks comes with the menus.
   if (CommandInRange(id, CMD_BFONT_FIRST, CMD_BFONT_LAST)) {
     ChooseBrailleFont(id - CMD_BFONT_FIRST);
     return true;
