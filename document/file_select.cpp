@@ -53,4 +53,5 @@ void SetChoice(FileSelection& files, const char* path, int nameOffset, int extOf
   }
   if (nameOffset < 0 || nameOffset > static_cast<int>(std::strlen(stem))) nameOffset = 0;
   CopyText(files.title, sizeof files.title, stem + nameOffset);
+  files.format = FormatFromExtension(files, files.extension);
 }
