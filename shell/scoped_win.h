@@ -95,3 +95,22 @@ class MemoryDc {
  private:
   HDC dc_;
 };
+
+// A library loaded with LoadLibrary, freed when the owner goes.
+class ModuleHandle {
+ public:
+  ModuleHandle() = default;
+  explicit ModuleHandle(HMODULE module) : module_(module) {}
+  ~ModuleHandle() { Reset(); }
+  ModuleHandle(const ModuleHandle&) = delete;
+  ModuleHandle& operator=(const ModuleHandle&) = delete;
+  void Reset(HMODULE module = nullptr) {
+    if (module_) FreeLibrary(module_);
+    module_ = module;
+  }
+  HMODULE Get() const { return module_; }
+  explicit operator bool() const { return module_ != nullptr; }
+
+ private:
+  HMODULE module_ = nullptr;
+};
