@@ -179,7 +179,6 @@ TEST(App, SecondInstanceIsRefusedAndWritesNothing) {
   // write of a default would show.
   WritePrivateProfileStringA("Def", "Sound", nullptr, first.IniPath().c_str());
   WritePrivateProfileStringA("Def", "Lng", nullptr, first.IniPath().c_str());
-  Settle(200);
   std::string log = ReadFileText(first.LogPath());
   std::string ini = ReadFileText(first.IniPath());
 
@@ -229,18 +228,18 @@ TEST(App, RefreshLaysOutOnTheEleventhPlainRefresh) {
   auto mark = [&] { SendMessageA(info, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("mark")); };
   mark();
   PostCommand(run, CMD_REFRESH, 1);
-  Settle(400);
+  ASSERT_TRUE(Sync(run));
   EXPECT_EQ(WindowText(info), panel);
   mark();
   for (int i = 0; i < 10; ++i) PostCommand(run, CMD_REFRESH, 0);
-  Settle(800);
+  ASSERT_TRUE(Sync(run));
   EXPECT_EQ(WindowText(info), "mark");
   PostCommand(run, CMD_REFRESH, 0);
-  Settle(400);
+  ASSERT_TRUE(Sync(run));
   EXPECT_EQ(WindowText(info), panel);
   mark();
   PostCommand(run, CMD_REFRESH, 0);
-  Settle(400);
+  ASSERT_TRUE(Sync(run));
   EXPECT_EQ(WindowText(info), "mark");
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitExit(run, 10000));
@@ -250,7 +249,7 @@ TEST(App, ClosingAModifiedPageAsksOnceAndSavesOnConsent) {
   AppRun run;
   ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("").c_str())));
   PostCommand(run, CMD_INVERT);
-  Settle(400);
+  ASSERT_TRUE(Sync(run));
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   AnswerQuestion(run, true);
   // No file chosen yet: the save dialog comes at once.
@@ -275,7 +274,7 @@ TEST(App, ClosingAModifiedPageWithoutConsentSavesNothing) {
   AppRun run;
   ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("").c_str())));
   PostCommand(run, CMD_INVERT);
-  Settle(400);
+  ASSERT_TRUE(Sync(run));
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   AnswerQuestion(run, false);
   ASSERT_TRUE(WaitExit(run, 10000));
@@ -300,7 +299,7 @@ TEST(App, DtmSavedAndOpenedAgainGivesTheSameBytes) {
   ASSERT_NE(open, nullptr);
   ChooseFile(open, source);
   ASSERT_TRUE(WaitForText(run.LogPath(), "mit 350 Byte", 10000));
-  Settle(300);
+  ASSERT_TRUE(Sync(run));
 
   PostCommand(run, CMD_SAVEAS);
   HWND save = WaitDialog(run.Pid(), "Relivo X Datei speichern", 10000);
@@ -316,7 +315,7 @@ TEST(App, DtmSavedAndOpenedAgainGivesTheSameBytes) {
   // CMD_SAVE now writes the same file again without a dialog.
   DeleteFileA(copy.c_str());
   PostCommand(run, CMD_SAVE);
-  Settle(800);
+  ASSERT_TRUE(Sync(run));
   EXPECT_TRUE(Dialogs(run.Pid()).empty());
   EXPECT_EQ(ReadFileBytes(copy), saved);
 
@@ -344,7 +343,7 @@ TEST(App, PageCommandsChangeWhatIsSaved) {
   // Inverted: every packed byte turns into its complement.
   PostCommand(run, CMD_INVERT);
   PostCommand(run, CMD_SAVE);
-  Settle(800);
+  ASSERT_TRUE(Sync(run));
   std::vector<unsigned char> saved = ReadFileBytes(file);
   ASSERT_EQ(saved.size(), 350u);
   for (int i = 10; i < 310; ++i) ASSERT_EQ(saved[i], static_cast<unsigned char>(~page[i])) << i;
@@ -353,13 +352,13 @@ TEST(App, PageCommandsChangeWhatIsSaved) {
   PostCommand(run, CMD_ACP);
   PostCommand(run, CMD_BACK);
   PostCommand(run, CMD_SAVE);
-  Settle(800);
+  ASSERT_TRUE(Sync(run));
   EXPECT_EQ(ReadFileBytes(file), saved);
 
   // Deleting all clears the page.
   PostCommand(run, CMD_DELETEALL);
   PostCommand(run, CMD_SAVE);
-  Settle(800);
+  ASSERT_TRUE(Sync(run));
   saved = ReadFileBytes(file);
   ASSERT_EQ(saved.size(), 350u);
   for (int i = 10; i < 350; ++i) ASSERT_EQ(saved[i], 0) << i;
@@ -373,18 +372,18 @@ TEST(App, SettingsCommandsToggleTheirKeys) {
   ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("[Device]\r\nAutoStart=0\r\n").c_str())));
   PostCommand(run, CMD_AUTOSTART);
   PostCommand(run, CMD_SOUND);
-  Settle(500);
+  ASSERT_TRUE(Sync(run));
   EXPECT_EQ(IniValue(run.IniPath(), "Device", "autostart"), "1");
   EXPECT_EQ(IniValue(run.IniPath(), "Def", "Sound"), "1");
   PostCommand(run, CMD_AUTOSTART);
   PostCommand(run, CMD_SOUND);
-  Settle(500);
+  ASSERT_TRUE(Sync(run));
   EXPECT_EQ(IniValue(run.IniPath(), "Device", "autostart"), "0");
   EXPECT_EQ(IniValue(run.IniPath(), "Def", "Sound"), "0");
   // CMD_NEW and unknown identifiers do nothing.
   PostCommand(run, CMD_NEW);
   PostCommand(run, 4321);
-  Settle(300);
+  ASSERT_TRUE(Sync(run));
   EXPECT_TRUE(IsWindowVisible(run.main));
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitExit(run, 10000));
@@ -394,13 +393,13 @@ TEST(App, ScreenViewHotKeyHidesAndShowsTheWindow) {
   AppRun run;
   ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("").c_str())));
   PostMessageA(run.main, WM_HOTKEY, 999, 0);  // another identifier: only logged
-  Settle(300);
+  ASSERT_TRUE(Sync(run));
   EXPECT_TRUE(IsWindowVisible(run.main));
   PostMessageA(run.main, WM_HOTKEY, CMD_FLY, 0);
-  Settle(300);
+  ASSERT_TRUE(Sync(run));
   EXPECT_FALSE(IsWindowVisible(run.main));
   PostMessageA(run.main, WM_HOTKEY, CMD_FLY, 0);
-  for (int i = 0; i < 40 && !IsWindowVisible(run.main); ++i) Settle(100);
+  ASSERT_TRUE(Sync(run));
   EXPECT_TRUE(IsWindowVisible(run.main));
   std::string log = ReadFileText(run.LogPath());
   EXPECT_NE(log.find("WM_HOTKEY: 999"), std::string::npos) << log;
@@ -412,7 +411,7 @@ TEST(App, KeyPressReachesItsDefinitionThroughTheHook) {
   AppRun run;
   ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("[HotKeys]\r\nKey000=VK_F11,0,0,0,CMD_EXIT,0\r\n").c_str())));
   SetForegroundWindow(run.main);
-  Settle(300);
+  ASSERT_TRUE(Sync(run));
   INPUT keys[2] = {};
   keys[0].type = keys[1].type = INPUT_KEYBOARD;
   keys[0].ki.wVk = keys[1].ki.wVk = VK_F11;

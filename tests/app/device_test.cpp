@@ -108,7 +108,7 @@ TEST(AppDevice, AutostartConnectsThenSendsThePage) {
   EXPECT_EQ(frames[next], GraphicFrame(empty));
   EXPECT_NE(frames[3], frames[next]);
 
-  Settle(500);
+  ASSERT_TRUE(Sync(run));
   EXPECT_FALSE(SplashShown(run.Pid()));  // the start-up picture is gone
   std::string log = ReadFileText(run.LogPath());
   EXPECT_NE(log.find("Name:[Relivo Sim]"), std::string::npos) << log;

@@ -66,6 +66,18 @@ std::vector<Bytes> Received(std::size_t n) {
   return ReadReceived();
 }
 
+// Waits until the port's input queue holds at least n bytes (at most 3 s).
+bool WaitForInput(DWORD n) {
+  for (int i = 0; i < 300; ++i) {
+    DWORD errors = 0;
+    COMSTAT status = {};
+    ClearCommError(g_serialPort.handle, &errors, &status);
+    if (status.cbInQue >= n) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
 Bytes Frame(std::uint8_t target, const std::uint8_t* data, std::size_t k) {
   Bytes f(k + kFrameOverhead);
   BuildFrame(f.data(), f.size(), target, kCmdDisplayData, data, k);
@@ -188,7 +200,7 @@ TEST_F(DeviceE2E, PortsAreListedAndOpenedByTheirDeviceName) {
   // A name request: its 19-byte reply is read as far as asked, and a read
   // asking for more than is waiting returns exactly what is waiting.
   WriteComBlock(kNameRequest.data(), static_cast<int>(kNameRequest.size()));
-  Sleep(50);
+  ASSERT_TRUE(WaitForInput(19)) << "the name reply did not arrive";
   std::uint8_t reply[15];
   EXPECT_EQ(ReadCommBlock(reply, 15), 15);
   EXPECT_EQ(reply[0], 0xAA);
@@ -208,7 +220,6 @@ TEST_F(DeviceE2E, PortsAreListedAndOpenedByTheirDeviceName) {
 TEST_F(DeviceE2E, KeysAreQueuedAndTakenNewestFirst) {
   ASSERT_TRUE(Connect(s));
   ASSERT_EQ(s.connected, 1);
-  Sleep(500);
   ReadKeys(2);
   ASSERT_EQ(QueuedKeys(s), 2);
   EXPECT_EQ(TakeNewestKey(s), kKeyButton0);
@@ -219,7 +230,6 @@ TEST_F(DeviceE2E, KeysAreQueuedAndTakenNewestFirst) {
 TEST_F(DeviceE2E, ReaderResynchronisesAfterGarbage) {
   ASSERT_TRUE(Connect(s));
   ASSERT_EQ(s.connected, 1);
-  Sleep(500);
   ReadKeys(1);
   ASSERT_EQ(QueuedKeys(s), 1);
   EXPECT_EQ(TakeNewestKey(s), kKeyButton2);
@@ -277,9 +287,8 @@ TEST_F(DeviceE2E, FramesSplitAcrossWritesAreReadWhole) {
 TEST_F(DeviceE2E, KeyStormFillsTheQueueAndNoMore) {
   ASSERT_TRUE(Connect(s));
   ASSERT_EQ(s.connected, 1);
-  Sleep(300);
-  for (int i = 0; i < 100; ++i) ReadFrame(s);
   ReadKeys(kKeyQueueSize);
+  for (int i = 0; i < 100; ++i) ReadFrame(s);  // the rest of the storm finds the queue full
   EXPECT_EQ(QueuedKeys(s), kKeyQueueSize);
   EXPECT_EQ(TakeNewestKey(s), kKeyButton0);  // key 31 of the storm
 }
