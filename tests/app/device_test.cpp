@@ -89,6 +89,13 @@ void CloseWithoutSaving(AppRun& run) {
 
 const unsigned char kBlank[300] = {};
 
+// The page with every pin raised, as CMD_INVERT makes it of an empty page.
+Frame RaisedGraphic() {
+  unsigned char raised[300];
+  std::memset(raised, 0xFF, sizeof raised);
+  return GraphicFrame(raised);
+}
+
 std::string Ini(const char* extra) {
   return std::string("[Def]\r\nSound=0\r\nDebug=1\r\n[Device]\r\nCOM=3\r\nautostart=1\r\n") + extra;
 }
@@ -113,6 +120,14 @@ bool SplashShown(DWORD pid) {
   SplashSearch search{pid, false};
   EnumWindows(FindSplash, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+// Starts the program, which connects at once, and waits until its first
+// write after the start image has stalled and been released.
+void StartUntilTheStall(AppRun& run) {
+  ASSERT_FALSE(SimLog().empty());
+  ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("").c_str())));
+  ASSERT_TRUE(WaitForText(run.LogPath(), "Err: WriteComBlock", 20000)) << ReadFileText(run.LogPath());
 }
 
 }  // namespace
@@ -178,15 +193,11 @@ TEST(AppDevice, KeyReportsBecomeTheirButtonCommands) {
 // output released: the program answers, the next page reaches the device,
 // and at the end the device is blanked.
 TEST(AppDevice, StrayXoffNeitherFreezesTheProgramNorKeepsThePinsUp) {
-  ASSERT_FALSE(SimLog().empty());
   AppRun run;
-  ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("").c_str())));
-  ASSERT_TRUE(WaitForText(run.LogPath(), "Err: WriteComBlock", 20000)) << ReadFileText(run.LogPath());
+  ASSERT_NO_FATAL_FAILURE(StartUntilTheStall(run));
   PostCommand(run, CMD_INVERT);
   ASSERT_TRUE(Sync(run));
-  unsigned char raised[300];
-  std::memset(raised, 0xFF, sizeof raised);
-  EXPECT_TRUE(WaitForFrame(GraphicFrame(raised), 1, 10000));
+  EXPECT_TRUE(WaitForFrame(RaisedGraphic(), 1, 10000));
   CloseWithoutSaving(run);
   std::vector<Frame> frames = ReceivedFrames();
   ASSERT_GE(frames.size(), 2u);
@@ -199,18 +210,14 @@ TEST(AppDevice, StrayXoffNeitherFreezesTheProgramNorKeepsThePinsUp) {
 // meanwhile arrives when the device reads again, and so does the page
 // after it.
 TEST(AppDevice, PagesSentDuringAndAfterAStallArrive) {
-  ASSERT_FALSE(SimLog().empty());
   AppRun run;
-  ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("").c_str())));
-  ASSERT_TRUE(WaitForText(run.LogPath(), "Err: WriteComBlock", 20000)) << ReadFileText(run.LogPath());
+  ASSERT_NO_FATAL_FAILURE(StartUntilTheStall(run));
   // (Wine without a window manager takes 2 s to take the start-up picture
   // away at the end of the connect.)
   PostCommand(run, CMD_INVERT);
   ASSERT_TRUE(Sync(run, 4000));
   ASSERT_EQ(ReadFileText(SimLog()).find("TX-flow 11"), std::string::npos) << "it answered only after the stall";
-  unsigned char raised[300];
-  std::memset(raised, 0xFF, sizeof raised);
-  ASSERT_TRUE(WaitForFrame(GraphicFrame(raised), 1, 10000));
+  ASSERT_TRUE(WaitForFrame(RaisedGraphic(), 1, 10000));
   PostCommand(run, CMD_INVERT);
   EXPECT_TRUE(WaitForFrame(GraphicFrame(kBlank), 2, 10000)) << "the blank page after the stall";
   CloseWithoutSaving(run);
