@@ -1,17 +1,15 @@
-// The open and save dialogs of the documents and the three file commands.
+// The open and save dialogs of the documents: the platform's common file
+// dialogs, whose choice fills a file selection record.
 #pragma once
 #include <windows.h>
 
+#include "document/file_select.h"
+
 constexpr int kFilterMax = 256;   // the filter text with its NUL separators
 
-// Fill the file selection record; false when the user cancelled.
-bool OpenFileDialog(HWND owner);
-bool SaveFileDialog(HWND owner);
-
-// CMD_OPEN, CMD_SAVE and CMD_SAVEAS.
-void CommandOpen(HWND window);
-void CommandSave(HWND window);
-void CommandSaveAs(HWND window);
-// Saves the page before it is replaced or the program ends: CMD_SAVE when
-// a file is chosen, the save dialog otherwise, both finished on return.
-void SaveBeforeLeaving(HWND window);
+// Runs the open dialog over `owner` (the file must exist) and fills `files`
+// with the chosen file and its format; false when the user cancelled.
+bool OpenFileDialog(HWND owner, FileSelection& files);
+// The same with the save dialog: default extension "dtm", the user is asked
+// before a file is overwritten or created.
+bool SaveFileDialog(HWND owner, FileSelection& files);

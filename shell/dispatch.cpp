@@ -7,11 +7,11 @@
 
 #include "document/dot_page.h"
 #include "braille/fonts.h"
-#include "document/file_dialogs.h"
 #include "shell/app_state.h"
 #include "shell/commands.h"
 #include "shell/device_keys.h"
 #include "shell/device_link.h"
+#include "shell/file_commands.h"
 #include "shell/log.h"
 #include "shell/main_window.h"
 #include "shell/page_input.h"

@@ -9,17 +9,16 @@
 #include "shell/device_keys.h"
 #include "shell/device_link.h"
 #include "shell/dispatch.h"
+#include "shell/file_commands.h"
 #include "shell/log.h"
 #include "shell/page_input.h"
 #include "shell/page_paint.h"
 #include "shell/scoped_win.h"
 #include "shell/settings.h"
-#include "ui/dialogs.h"
 #include "shell/hotkeys.h"
 #include "shell/sound.h"
 #include "shell/text.h"
 #include "shell/ui_resources.h"
-#include "document/file_dialogs.h"
 #include "document/file_select.h"
 
 namespace {
@@ -483,7 +482,7 @@ void RequestRefresh(int n) {
 
 void CloseMainWindow(HWND window) {
   LogWrite("WM_CLOSE Exit");
-  if (g_page.modified && ShowMessageDialog(404) != 0) SaveBeforeLeaving(window);
+  AskToSaveModifiedPage(window);
   PlayEventSound("Ende", 0);
   RemoveFontFiles();
   // Releasing the translator's tables and storing the braille selection

@@ -166,12 +166,6 @@ void DeviceKey(char key) {
   CloseHandle(fifo);
 }
 
-void CloseWithoutSaving(AppRun& run) {
-  PostMessageA(run.main, WM_CLOSE, 0, 0);
-  if (HWND question = WaitDialog(run.Pid(), nullptr, 5000)) ClickButton(question, IDCANCEL);
-  EXPECT_TRUE(WaitExit(run, 15000));
-}
-
 Pins Rectangle(int x0, int y0, int x1, int y1) {
   Pins pins;
   for (int x = x0; x <= x1; ++x) pins.insert({x, y0}), pins.insert({x, y1});
@@ -235,7 +229,7 @@ TEST(AppDraw, StrokesUndoErasingAndTheStampedLineReachTheDevice) {
   ASSERT_TRUE(DeviceShows(erased));
   std::string log = ReadFileText(run.LogPath());
   EXPECT_NE(log.find("WM_RBUTTONDOWN"), std::string::npos);
-  CloseWithoutSaving(run);
+  EXPECT_TRUE(CloseWithoutSaving(run));
 }
 
 TEST(AppDraw, DeviceKeysBrowseTheTypedTextInBraille) {
@@ -288,7 +282,7 @@ TEST(AppDraw, DeviceKeysBrowseTheTypedTextInBraille) {
   int fonts = 0;
   for (size_t at = log.find("Font: ", again); at != std::string::npos; at = log.find("Font: ", at + 1)) ++fonts;
   EXPECT_EQ(fonts, 4);
-  CloseWithoutSaving(run);
+  EXPECT_TRUE(CloseWithoutSaving(run));
   log = ReadFileText(run.LogPath());
   EXPECT_NE(log.find("Schriftart entfernt:1"), std::string::npos);
 }
@@ -368,5 +362,5 @@ TEST(AppDraw, EveryStrokeColourOnScreen) {
   std::string dir = SimLog().substr(2);
   dir = dir.substr(0, dir.find_last_of("/\\"));
   EXPECT_TRUE(RunHostCommand("/usr/bin/import -window root " + dir + "/stroke-colours.png", 30000));
-  CloseWithoutSaving(run);
+  EXPECT_TRUE(CloseWithoutSaving(run));
 }

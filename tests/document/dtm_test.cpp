@@ -6,6 +6,7 @@
 #include <string>
 
 #include "document/dtm.h"
+#include "document/formats.h"
 #include "page_fixture.h"
 #include "shell/log.h"
 
@@ -62,6 +63,23 @@ TEST_F(DtmFiles, CornerPinsSaveAtBytes10And309) {
   PackPage(page, record);
   record.Save("corner.dtm", view);
   EXPECT_EQ(ReadBytes("corner.dtm")[309], '\x80');
+}
+
+TEST_F(DtmFiles, FormatTableDispatchesByFormatNumber) {
+  Pin(page, 3, 0) = 1;
+  PackPage(page, record);
+  Document doc{page, record, view};
+  EXPECT_EQ(SaveDocument(kFormatDtm, "table.dtm", doc), 350);
+  DotPage loaded = EmptyPage();
+  DTM other = EmptyRecord();
+  Document into{loaded, other, view};
+  EXPECT_EQ(LoadDocument(kFormatDtm, "table.dtm", into), 350);
+  EXPECT_EQ(Pin(loaded, 3, 0), 1);
+  for (std::int32_t format : {0, 2, 3, 7}) {  // unknown, XML, BMP, no row
+    EXPECT_EQ(LoadDocument(format, "table.dtm", into), kFormatNotSupported) << format;
+    EXPECT_EQ(SaveDocument(format, "other.dtm", doc), kFormatNotSupported) << format;
+  }
+  EXPECT_EQ(ReadBytes("other.dtm"), "");
 }
 
 TEST_F(DtmFiles, SaveAndLoadRoundTrip) {

@@ -1,0 +1,37 @@
+// The document formats the file commands load and save, in one table: the
+// format number of the file selection picks a row, and a row without a
+// function is a format the program does not read or write yet.
+#pragma once
+#include <cstdint>
+
+#include "document/dot_page.h"
+#include "document/file_select.h"
+
+// What loading and saving work on: the page, its packed record (braille
+// cells and text included) and the view that shows them.
+struct Document {
+  DotPage& page;
+  DTM& record;
+  PageObserver& view;
+};
+
+// Both give the bytes (or 1) read or written, 0 on failure.
+using DocumentLoadFn = int (*)(const char* fileName, Document& doc);
+using DocumentSaveFn = int (*)(const char* fileName, Document& doc);
+
+struct DocumentFormatRow {
+  std::int32_t format;  // the number the extension table gives
+  DocumentLoadFn load;  // null: not supported
+  DocumentSaveFn save;  // null: not supported
+};
+
+// The result of a load or save of a format that has no function for it.
+constexpr int kFormatNotSupported = -1;
+
+// The row of a format number; null when there is none.
+const DocumentFormatRow* FindDocumentFormat(std::int32_t format);
+
+// Loads or saves with the function of the format's row: its result, or
+// kFormatNotSupported.
+int LoadDocument(std::int32_t format, const char* fileName, Document& doc);
+int SaveDocument(std::int32_t format, const char* fileName, Document& doc);

@@ -1,0 +1,14 @@
+// The program's file commands: CMD_OPEN, CMD_SAVE and CMD_SAVEAS on the
+// process-wide page and file selection, and the question about an unsaved
+// page before it is replaced or the program ends.
+#pragma once
+#include <windows.h>
+
+void CommandOpen(HWND window);
+void CommandSave(HWND window);
+void CommandSaveAs(HWND window);
+
+// When the page is modified, asks whether to save it (message dialog
+// mode 404) and on consent saves it before returning: CMD_SAVE when a file
+// is chosen, the save dialog otherwise.
+void AskToSaveModifiedPage(HWND window);
