@@ -104,15 +104,7 @@ double PenStroke(HWND main, const char* simLog, int row, int intervalMs) {
 // Time stamps of the graphic frames the simulator received.
 std::vector<long> GraphicTimes(const std::string& log) {
   std::vector<long> times;
-  std::istringstream lines(ReadFileText(log));
-  std::string line;
-  while (std::getline(lines, line)) {
-    int h = 0, m = 0, s = 0, ms = 0;
-    char kind[16] = "";
-    if (std::sscanf(line.c_str(), "%d:%d:%d.%d %15s", &h, &m, &s, &ms, kind) != 5) continue;
-    if (std::string(kind) != "RX" || line.find("RX AA 55 01 32 01 02") == std::string::npos) continue;
-    times.push_back(((h * 60L + m) * 60L + s) * 1000L + ms);
-  }
+  for (const Received& frame : GraphicFrames(log)) times.push_back(frame.ms);
   return times;
 }
 
