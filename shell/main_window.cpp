@@ -460,7 +460,7 @@ void RequestRefresh(int n) {
 
 void CloseMainWindow(HWND window) {
   LogWrite("WM_CLOSE Exit");
-  AskToSaveModifiedPage(window);
+  if (!AskToSaveModifiedPage(window)) return;
   PlayEventSound("Ende", 0);
   // Removing the braille fonts, releasing the translator's tables and
   // storing the braille selection arrive with the braille text issue.
