@@ -151,10 +151,7 @@ BmpKind BmpFileKind(const char* fileName) {
 
 int BMP::Load(const char* fileName, DotPage& page, PageObserver& view) {
   std::vector<std::uint8_t> bytes;
-  if (ReadDocumentFile(fileName, kBmpReadMax, bytes) == FileRead::kCannotOpen) {
-    LogWrite("Err: BMP beim \xD6" "ffnen von %s zum Lesen", fileName ? fileName : "");
-    return 0;
-  }
+  if (LoadDocumentBytes("BMP", fileName, kBmpReadMax, bytes) == FileRead::kCannotOpen) return 0;
   BmpLayout layout = BmpInspect(bytes.data(), bytes.size());
   if (layout.kind == BmpKind::kBroken) {
     LogWrite("Err: BMP %s nicht geladen: %s", fileName, layout.problem);
@@ -181,15 +178,7 @@ int BMP::Load(const char* fileName, DotPage& page, PageObserver& view) {
 
 int BMP::Save(const char* fileName, const DotPage& page, bool gap) {
   std::vector<std::uint8_t> file = BmpFormat(page, gap);
-  FileWrite written = WriteDocumentFile(fileName, file.data(), file.size());
-  if (written == FileWrite::kCannotOpen) {
-    LogWrite("Err: BMP beim \xD6" "ffnen von %s zum Schreiben", fileName ? fileName : "");
-    return 0;
-  }
-  if (written == FileWrite::kWriteFailed) {
-    LogWrite("Err: BMP beim Schreiben von %s", fileName);
-    return 0;
-  }
+  if (!SaveDocumentBytes("BMP", fileName, file.data(), file.size())) return 0;
   const int bytes = static_cast<int>(file.size());
   LogWrite("BMP::Save %s mit %d gespeichert.", fileName, bytes);
   return bytes;

@@ -34,3 +34,11 @@ enum class FileWrite { kWritten, kCannotOpen, kWriteFailed };
 
 // Creates or truncates the file and writes the bytes in binary mode.
 FileWrite WriteDocumentFile(const char* name, const void* bytes, std::size_t size);
+
+// The same for a format's Load and Save, with the log lines of a failure:
+// "Err: <kind> beim Öffnen von <name> zum Lesen" when the file cannot be
+// read, "... zum Schreiben" when it cannot be created, "Err: <kind> beim
+// Schreiben von <name>" when writing fails. A save gives true only when
+// every byte is written.
+FileRead LoadDocumentBytes(const char* kind, const char* name, std::size_t limit, std::vector<std::uint8_t>& out);
+bool SaveDocumentBytes(const char* kind, const char* name, const void* bytes, std::size_t size);

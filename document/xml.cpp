@@ -238,11 +238,8 @@ XmlReading XmlReadPage(const char* bytes, std::size_t size, DotPage& page) {
 
 int XML::Load(const char* fileName, DotPage& page, PageObserver& view) {
   std::vector<std::uint8_t> bytes;
-  FileRead read = ReadDocumentFile(fileName, kXmlFileMax, bytes);
-  if (read == FileRead::kCannotOpen) {
-    LogWrite("Err: XML beim \xD6" "ffnen von %s zum Lesen", fileName ? fileName : "");
-    return 0;
-  }
+  FileRead read = LoadDocumentBytes("XML", fileName, kXmlFileMax, bytes);
+  if (read == FileRead::kCannotOpen) return 0;
   LogWrite("XML \xD6" "ffnen von %s zum Lesen", fileName);
   if (read == FileRead::kTooLarge) {
     LogWrite("Err: XML %s ist gr\xF6\xDF" "er als %d Byte", fileName, static_cast<int>(kXmlFileMax));
@@ -270,15 +267,7 @@ int XML::Load(const char* fileName, DotPage& page, PageObserver& view) {
 
 int XML::Save(const char* fileName, const DotPage& page, const DTM& record, const char* language) {
   std::string file = XmlFormat(page, record.text, language);
-  FileWrite written = WriteDocumentFile(fileName, file.data(), file.size());
-  if (written == FileWrite::kCannotOpen) {
-    LogWrite("Err: XML beim \xD6" "ffnen von %s zum Schreiben", fileName ? fileName : "");
-    return 0;
-  }
-  if (written == FileWrite::kWriteFailed) {
-    LogWrite("Err: XML beim Schreiben von %s", fileName);
-    return 0;
-  }
+  if (!SaveDocumentBytes("XML", fileName, file.data(), file.size())) return 0;
   LogWrite("XML::Save %s gespeichert.", fileName);
   return 1;
 }
