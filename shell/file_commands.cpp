@@ -62,7 +62,9 @@ void TellFileFailed(const char* key, const char* def) {
 
 // CMD_SAVE. `askForName`: a chosen file of a format that cannot be saved
 // (a picture) is saved under a new name; from CMD_SAVEAS it is refused.
-void SaveCommand(HWND window, bool askForName) {
+// `wasModified`: the page's mark before the command, kept when the save
+// fails.
+void SaveCommand(HWND window, bool askForName, std::int32_t wasModified) {
   LogWrite("CMD_SAVE");
   ShowStatusText("Save");
   PackPage(g_page, g_dtm);
@@ -72,7 +74,6 @@ void SaveCommand(HWND window, bool askForName) {
     return;
   }
   PlayEventSound("Save", 1);
-  const std::int32_t wasModified = g_page.modified;
   g_page.modified = 0;
   char name[kFilePathMax];
   ChosenFileName(name);
@@ -128,7 +129,7 @@ void CommandOpen(HWND window) {
   RequestRefresh(1);
 }
 
-void CommandSave(HWND window) { SaveCommand(window, true); }
+void CommandSave(HWND window) { SaveCommand(window, true, g_page.modified); }
 
 void CommandSaveAs(HWND window) {
   LogWrite("CMD_SAVEAS");
@@ -140,6 +141,7 @@ void CommandSaveAs(HWND window) {
   char name[kFilePathMax];
   ChosenFileName(name);
   LogWrite("Open:%s", name);
+  const std::int32_t wasModified = g_page.modified;
   g_page.modified = 0;
-  SaveCommand(window, false);
+  SaveCommand(window, false, wasModified);
 }

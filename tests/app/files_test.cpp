@@ -211,5 +211,26 @@ TEST(AppFiles, BadFilesChangeNeitherThePageNorItsFile) {
   ASSERT_EQ(saved.size(), static_cast<size_t>(kDtmSize));
   EXPECT_EQ(std::memcmp(saved.data() + 10, page + 10, 320), 0);
   EXPECT_TRUE(Dialogs(run.Pid()).empty());
-  Close(run);
+
+  // A picture format cannot be saved: the user is told, and the changed
+  // page still counts as unsaved when the program closes.
+  PostCommand(run, CMD_INVERT);
+  PostCommand(run, CMD_SAVEAS);
+  HWND save = WaitDialog(run.Pid(), "Relivo X Datei speichern", kWaitMs);
+  ASSERT_NE(save, nullptr);
+  ChooseFile(save, data + "page.png");
+  ConfirmNewFile(run.Pid(), save, 5000);
+  HWND message = WaitMessage(run);
+  ASSERT_NE(message, nullptr);
+  EXPECT_NE(DialogMessage(message).find("page.png\r\nkonnte nicht gespeichert werden"), std::string::npos)
+      << DialogMessage(message);
+  ClickButton(message, IDOK);
+  for (int i = 0; i < 100 && IsWindow(message); ++i) Settle(50);
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  HWND question = WaitMessage(run);
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(DialogMessage(question).rfind("(page)", 0), 0u) << DialogMessage(question);  // mode 404
+  ClickButton(question, IDCANCEL);
+  EXPECT_TRUE(WaitExit(run, kWaitMs));
+  EXPECT_EQ(GetFileAttributesA((data + "page.png").c_str()), INVALID_FILE_ATTRIBUTES);
 }
