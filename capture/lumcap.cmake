@@ -2,22 +2,21 @@
 # 64-bit tree, from the same sources. Its rules without platform are also
 # built natively for their tests.
 
-# Every export with its number of parameters (the 32-bit build exports
-# "_Name@N" with N = 4 x parameters).
-set(LUMCAP_EXPORTS
-  LumenoInitialize:3 LumenoUninitialize:1 LumenoEnableDeviceChangeNotifications:2
-  LumenoDeviceChange:3 LumenoGetDeviceCount:2 LumenoFindDeviceA:4 LumenoFindDeviceW:4
-  LumenoGetDeviceNameA:4 LumenoGetDeviceNameW:4 LumenoGetDeviceCaps:3
-  LumenoGetDeviceResolutions:5 LumenoOpenDevice:4 LumenoGetDeviceIndex:2 LumenoCloseDevice:1
-  LumenoGetDeviceProperty:3 LumenoSetDeviceProperty:4 LumenoGetCaptureCaps:2 LumenoFlipCapture:2
-  LumenoSetPreviewPosition:2 LumenoShowPreview:2 LumenoPausePreview:2 LumenoIsPreviewPaused:1
-  LumenoGetInputCount:2 LumenoGetInputNameA:4 LumenoGetInputNameW:4 LumenoSetInput:2
-  LumenoTrigger:1 LumenoWaitForTrigger:1 LumenoGetSample:2 LumenoGetSampleAsDIB:2
-  LumenoSaveSampleToFileA:3 LumenoSaveSampleToFileW:3 LumenoSaveBitmapToFileA:4
-  LumenoSaveBitmapToFileW:4 LumenoCopySampleToClipboard:1 LumenoCopyBitmapToClipboard:1
-  LumenoGetBitmapFromClipboard:1 LumenoGetUvcProperty:5 LumenoSetUvcProperty:5
-  LumenoGetErrorA:3 LumenoGetErrorW:3 LumenoSubtypeToStringA:4 LumenoSubtypeToStringW:4
-  LumenoPlaySound:0)
+# Every export with its number of parameters, from the one list in
+# lumcap_exports.h (the 32-bit build exports "_Name@N" with N = 4 x
+# parameters).
+set(LUMCAP_EXPORTS_HEADER ${CMAKE_CURRENT_LIST_DIR}/lumcap_exports.h)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${LUMCAP_EXPORTS_HEADER})
+file(READ ${LUMCAP_EXPORTS_HEADER} _lumcap_text)
+string(REGEX MATCHALL "X\\(Lumeno[A-Za-z0-9]+, *[0-9]+, *[01]\\)" _lumcap_items "${_lumcap_text}")
+set(LUMCAP_EXPORTS "")
+foreach(_item ${_lumcap_items})
+  string(REGEX REPLACE "^X\\((Lumeno[A-Za-z0-9]+), *([0-9]+),.*$" "\\1:\\2" _entry "${_item}")
+  list(APPEND LUMCAP_EXPORTS ${_entry})
+endforeach()
+if(NOT LUMCAP_EXPORTS)
+  message(FATAL_ERROR "no exports found in ${LUMCAP_EXPORTS_HEADER}")
+endif()
 
 set(LUMCAP_DIR ${CMAKE_CURRENT_LIST_DIR})
 

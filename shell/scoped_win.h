@@ -97,6 +97,49 @@ class MemoryDc {
   HDC dc_;
 };
 
+// A library loaded with LoadLibrary, freed when the owner goes.
+class ModuleHandle {
+ public:
+  ModuleHandle() = default;
+  explicit ModuleHandle(HMODULE module) : module_(module) {}
+  ~ModuleHandle() { Reset(); }
+  ModuleHandle(const ModuleHandle&) = delete;
+  ModuleHandle& operator=(const ModuleHandle&) = delete;
+  void Reset(HMODULE module = nullptr) {
+    if (module_) FreeLibrary(module_);
+    module_ = module;
+  }
+  HMODULE Get() const { return module_; }
+  explicit operator bool() const { return module_ != nullptr; }
+
+ private:
+  HMODULE module_ = nullptr;
+};
+
+// A kernel handle closed with CloseHandle when the owner goes. Files and
+// devices use INVALID_HANDLE_VALUE for "none", every other object null.
+template <bool kFileLike>
+class KernelHandleOwner {
+ public:
+  static HANDLE None() { return kFileLike ? INVALID_HANDLE_VALUE : nullptr; }
+  KernelHandleOwner() = default;
+  explicit KernelHandleOwner(HANDLE handle) : handle_(handle) {}
+  ~KernelHandleOwner() { Reset(); }
+  KernelHandleOwner(const KernelHandleOwner&) = delete;
+  KernelHandleOwner& operator=(const KernelHandleOwner&) = delete;
+  void Reset(HANDLE handle = None()) {
+    if (handle_ != None() && handle_ != nullptr) CloseHandle(handle_);
+    handle_ = handle;
+  }
+  HANDLE Get() const { return handle_; }
+  explicit operator bool() const { return handle_ != None() && handle_ != nullptr; }
+
+ private:
+  HANDLE handle_ = None();
+};
+using KernelHandle = KernelHandleOwner<false>;  // events, threads, mutexes
+using FileHandle = KernelHandleOwner<true>;     // files and devices
+
 // COM on the calling thread for as long as the guard lives; uninitialised
 // only when the initialisation succeeded (S_FALSE included: the thread had
 // it already, the count is balanced all the same).

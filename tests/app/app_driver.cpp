@@ -1,11 +1,21 @@
 #include "tests/app/app_driver.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+#include "shell/commands.h"
 
 namespace {
 
 constexpr DWORD kPollMs = 50;
+constexpr const char* kSyncLine = "WM_COMMAND CMD_FLY";
+
+std::size_t CountText(const std::string& text, const char* wanted) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(wanted); at != std::string::npos; at = text.find(wanted, at + 1)) ++n;
+  return n;
+}
 
 bool CopyFolder(const std::string& from, const std::string& to) {
   CreateDirectoryA(to.c_str(), nullptr);
@@ -151,8 +161,8 @@ bool StartApp(AppRun& run, const std::string& folder, DWORD timeoutMs) {
       // Laid out once the status line exists: the last child created.
       if (pid == run.Pid() && Children(window).size() >= 15) {
         run.main = window;
-        Settle(500);
-        return true;
+        // The key definitions and the keyboard hook come after the layout.
+        return std::atoi(IniValue(run.IniPath(), "Def", "Debug").c_str()) < 1 || Sync(run);
       }
     }
     if (WaitForSingleObject(run.process.hProcess, kPollMs) == WAIT_OBJECT_0) return false;
@@ -175,7 +185,16 @@ void PostCommand(const AppRun& run, int id, LPARAM lParam) {
   PostMessageA(run.main, WM_COMMAND, static_cast<WPARAM>(id), lParam);
 }
 
-void Settle(DWORD ms) { Sleep(ms); }
+bool Sync(const AppRun& run, DWORD timeoutMs) {
+  const std::size_t before = CountText(ReadFileText(run.LogPath()), kSyncLine);
+  PostCommand(run, CMD_FLY);
+  DWORD start = GetTickCount();
+  do {
+    if (CountText(ReadFileText(run.LogPath()), kSyncLine) > before) return true;
+    Sleep(kPollMs);
+  } while (GetTickCount() - start < timeoutMs);
+  return false;
+}
 
 std::vector<HWND> Dialogs(DWORD pid) {
   DialogSearch search{pid, nullptr, {}};
@@ -219,7 +238,6 @@ void ChooseFile(HWND dialog, const std::string& path) {
   HWND field = GetDlgItem(dialog, kEdt1);
   if (!field) field = GetDlgItem(dialog, kCmb13);
   SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-  Sleep(100);
   ClickButton(dialog, IDOK);
 }
 

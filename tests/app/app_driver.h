@@ -29,14 +29,19 @@ std::string MakeRunFolder(const char* ini = nullptr);
 
 // Starts RelivoX.exe in the folder (also its working folder).
 bool StartProcess(AppRun& run, const std::string& folder);
-// Starts it and waits for the main window and its laid-out children.
+// Starts it and waits for the main window and its laid-out children, and,
+// when the settings log at [Def] Debug 1 or more, for the end of its
+// start-up (Sync).
 bool StartApp(AppRun& run, const std::string& folder, DWORD timeoutMs = 20000);
 // Waits until the program has ended; false on time-out.
 bool WaitExit(AppRun& run, DWORD timeoutMs);
 // Posts WM_COMMAND (id, lParam) to the main window.
 void PostCommand(const AppRun& run, int id, LPARAM lParam = 0);
-// Lets the program work through what was posted.
-void Settle(DWORD ms = 300);
+// Waits until the program has handled every message posted to it before
+// this call: posts CMD_FLY, whose only work is its log line, and waits for
+// that line (the program must log at [Def] Debug 1 or more). False on
+// time-out.
+bool Sync(const AppRun& run, DWORD timeoutMs = 10000);
 
 // A visible top-level dialog (#32770) of the process, optionally with a
 // title; nullptr after the time-out.

@@ -17,6 +17,15 @@ std::string Ini(const char* extra) {
   return std::string("[Ext]\r\n00=*\r\n01=dtm\r\n02=xml\r\n03=bmp\r\n[Def]\r\nSound=0\r\nDebug=1\r\n") + extra;
 }
 
+// One press and release of a key, as the keyboard gives it.
+void PressKey(WORD vk) {
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = vk;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+}
+
 // A list box keeps to whole lines: the platform may make it lower than
 // created (never higher).
 bool SameRect(const ChildInfo& c, const RECT& r) {
@@ -179,7 +188,6 @@ TEST(App, SecondInstanceIsRefusedAndWritesNothing) {
   // write of a default would show.
   WritePrivateProfileStringA("Def", "Sound", nullptr, first.IniPath().c_str());
   WritePrivateProfileStringA("Def", "Lng", nullptr, first.IniPath().c_str());
-  Settle(200);
   std::string log = ReadFileText(first.LogPath());
   std::string ini = ReadFileText(first.IniPath());
 
@@ -229,18 +237,18 @@ TEST(App, RefreshLaysOutOnTheEleventhPlainRefresh) {
   auto mark = [&] { SendMessageA(info, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("mark")); };
   mark();
   PostCommand(run, CMD_REFRESH, 1);
-  Settle(400);
+  ASSERT_TRUE(Sync(run));
   EXPECT_EQ(WindowText(info), panel);
   mark();
   for (int i = 0; i < 10; ++i) PostCommand(run, CMD_REFRESH, 0);
-  Settle(800);
+  ASSERT_TRUE(Sync(run));
   EXPECT_EQ(WindowText(info), "mark");
   PostCommand(run, CMD_REFRESH, 0);
-  Settle(400);
+  ASSERT_TRUE(Sync(run));
   EXPECT_EQ(WindowText(info), panel);
   mark();
   PostCommand(run, CMD_REFRESH, 0);
-  Settle(400);
+  ASSERT_TRUE(Sync(run));
   EXPECT_EQ(WindowText(info), "mark");
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitExit(run, 10000));
@@ -250,7 +258,7 @@ TEST(App, ClosingAModifiedPageAsksOnceAndSavesOnConsent) {
   AppRun run;
   ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("").c_str())));
   PostCommand(run, CMD_INVERT);
-  Settle(400);
+  ASSERT_TRUE(Sync(run));
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   AnswerQuestion(run, true);
   // No file chosen yet: the save dialog comes at once.
@@ -275,7 +283,7 @@ TEST(App, ClosingAModifiedPageWithoutConsentSavesNothing) {
   AppRun run;
   ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("").c_str())));
   PostCommand(run, CMD_INVERT);
-  Settle(400);
+  ASSERT_TRUE(Sync(run));
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   AnswerQuestion(run, false);
   ASSERT_TRUE(WaitExit(run, 10000));
@@ -300,7 +308,7 @@ TEST(App, DtmSavedAndOpenedAgainGivesTheSameBytes) {
   ASSERT_NE(open, nullptr);
   ChooseFile(open, source);
   ASSERT_TRUE(WaitForText(run.LogPath(), "mit 350 Byte", 10000));
-  Settle(300);
+  ASSERT_TRUE(Sync(run));
 
   PostCommand(run, CMD_SAVEAS);
   HWND save = WaitDialog(run.Pid(), "Relivo X Datei speichern", 10000);
@@ -316,7 +324,7 @@ TEST(App, DtmSavedAndOpenedAgainGivesTheSameBytes) {
   // CMD_SAVE now writes the same file again without a dialog.
   DeleteFileA(copy.c_str());
   PostCommand(run, CMD_SAVE);
-  Settle(800);
+  ASSERT_TRUE(Sync(run));
   EXPECT_TRUE(Dialogs(run.Pid()).empty());
   EXPECT_EQ(ReadFileBytes(copy), saved);
 
@@ -344,7 +352,7 @@ TEST(App, PageCommandsChangeWhatIsSaved) {
   // Inverted: every packed byte turns into its complement.
   PostCommand(run, CMD_INVERT);
   PostCommand(run, CMD_SAVE);
-  Settle(800);
+  ASSERT_TRUE(Sync(run));
   std::vector<unsigned char> saved = ReadFileBytes(file);
   ASSERT_EQ(saved.size(), 350u);
   for (int i = 10; i < 310; ++i) ASSERT_EQ(saved[i], static_cast<unsigned char>(~page[i])) << i;
@@ -353,13 +361,13 @@ TEST(App, PageCommandsChangeWhatIsSaved) {
   PostCommand(run, CMD_ACP);
   PostCommand(run, CMD_BACK);
   PostCommand(run, CMD_SAVE);
-  Settle(800);
+  ASSERT_TRUE(Sync(run));
   EXPECT_EQ(ReadFileBytes(file), saved);
 
   // Deleting all clears the page.
   PostCommand(run, CMD_DELETEALL);
   PostCommand(run, CMD_SAVE);
-  Settle(800);
+  ASSERT_TRUE(Sync(run));
   saved = ReadFileBytes(file);
   ASSERT_EQ(saved.size(), 350u);
   for (int i = 10; i < 350; ++i) ASSERT_EQ(saved[i], 0) << i;
@@ -373,18 +381,18 @@ TEST(App, SettingsCommandsToggleTheirKeys) {
   ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("[Device]\r\nAutoStart=0\r\n").c_str())));
   PostCommand(run, CMD_AUTOSTART);
   PostCommand(run, CMD_SOUND);
-  Settle(500);
+  ASSERT_TRUE(Sync(run));
   EXPECT_EQ(IniValue(run.IniPath(), "Device", "autostart"), "1");
   EXPECT_EQ(IniValue(run.IniPath(), "Def", "Sound"), "1");
   PostCommand(run, CMD_AUTOSTART);
   PostCommand(run, CMD_SOUND);
-  Settle(500);
+  ASSERT_TRUE(Sync(run));
   EXPECT_EQ(IniValue(run.IniPath(), "Device", "autostart"), "0");
   EXPECT_EQ(IniValue(run.IniPath(), "Def", "Sound"), "0");
   // CMD_NEW and unknown identifiers do nothing.
   PostCommand(run, CMD_NEW);
   PostCommand(run, 4321);
-  Settle(300);
+  ASSERT_TRUE(Sync(run));
   EXPECT_TRUE(IsWindowVisible(run.main));
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitExit(run, 10000));
@@ -394,13 +402,13 @@ TEST(App, ScreenViewHotKeyHidesAndShowsTheWindow) {
   AppRun run;
   ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("").c_str())));
   PostMessageA(run.main, WM_HOTKEY, 999, 0);  // another identifier: only logged
-  Settle(300);
+  ASSERT_TRUE(Sync(run));
   EXPECT_TRUE(IsWindowVisible(run.main));
   PostMessageA(run.main, WM_HOTKEY, CMD_FLY, 0);
-  Settle(300);
+  ASSERT_TRUE(Sync(run));
   EXPECT_FALSE(IsWindowVisible(run.main));
   PostMessageA(run.main, WM_HOTKEY, CMD_FLY, 0);
-  for (int i = 0; i < 40 && !IsWindowVisible(run.main); ++i) Settle(100);
+  ASSERT_TRUE(Sync(run));
   EXPECT_TRUE(IsWindowVisible(run.main));
   std::string log = ReadFileText(run.LogPath());
   EXPECT_NE(log.find("WM_HOTKEY: 999"), std::string::npos) << log;
@@ -412,12 +420,8 @@ TEST(App, KeyPressReachesItsDefinitionThroughTheHook) {
   AppRun run;
   ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("[HotKeys]\r\nKey000=VK_F11,0,0,0,CMD_EXIT,0\r\n").c_str())));
   SetForegroundWindow(run.main);
-  Settle(300);
-  INPUT keys[2] = {};
-  keys[0].type = keys[1].type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = keys[1].ki.wVk = VK_F11;
-  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  ASSERT_EQ(SendInput(2, keys, sizeof(INPUT)), 2u);
+  ASSERT_TRUE(Sync(run));
+  PressKey(VK_F11);
   ASSERT_TRUE(WaitExit(run, 10000)) << ReadFileText(run.LogPath());
   std::string log = ReadFileText(run.LogPath());
   // The release is not forwarded: one key message, one command.
@@ -425,4 +429,36 @@ TEST(App, KeyPressReachesItsDefinitionThroughTheHook) {
   ASSERT_NE(first, std::string::npos) << log;
   EXPECT_EQ(log.find("MY_KEYDOWN", first + 1), std::string::npos);
   EXPECT_NE(log.find("CMD_EXIT:"), std::string::npos);
+}
+
+// While the open dialog runs, its keys are its own: Tab moves the focus in
+// it, Esc cancels it, and no key definition runs (Esc is also CMD_CANCEL,
+// which would undo a stroke).
+TEST(App, KeysStayInTheFileDialog) {
+  AppRun run;
+  ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("[HotKeys]\r\nKey000=VK_ESCAPE,0,0,0,CMD_CANCEL,0\r\n"
+                                               "Key001=VK_TAB,0,0,0,CMD_TAB,0\r\n").c_str())));
+  PostCommand(run, CMD_OPEN);
+  HWND open = WaitDialog(run.Pid(), "Relivo X Datei \xf6" "ffnen", 10000);
+  ASSERT_NE(open, nullptr);
+  SetForegroundWindow(open);
+  auto focus = [&] {
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(run.process.dwThreadId, &gui);
+    return gui.hwndFocus;
+  };
+  DWORD start = GetTickCount();
+  while ((GetForegroundWindow() != open || !focus()) && GetTickCount() - start < 5000) Sleep(50);
+  const HWND before = focus();
+  PressKey(VK_TAB);
+  for (start = GetTickCount(); focus() == before && GetTickCount() - start < 5000;) Sleep(50);
+  EXPECT_NE(focus(), before) << "Tab moves the focus inside the dialog";
+  PressKey(VK_ESCAPE);
+  for (start = GetTickCount(); IsWindow(open) && GetTickCount() - start < 5000;) Sleep(50);
+  EXPECT_FALSE(IsWindow(open)) << "Esc cancels the dialog";
+  ASSERT_TRUE(Sync(run));
+  EXPECT_EQ(ReadFileText(run.LogPath()).find("MY_KEYDOWN"), std::string::npos);
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitExit(run, 10000));
 }

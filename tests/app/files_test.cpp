@@ -83,13 +83,21 @@ std::string XmlOf(const std::vector<unsigned char>& dtm) {
          "\r\n</lng>\r\n</dot>\r\n";
 }
 
+constexpr DWORD kPollMs = 50;
+
 // The program's message dialog (not the file dialog that is closing).
 HWND WaitMessage(const AppRun& run) {
-  for (DWORD waited = 0; waited < kWaitMs; waited += 50, Settle(50))
+  for (DWORD waited = 0; waited < kWaitMs; waited += kPollMs, Sleep(kPollMs))
     for (HWND dialog : Dialogs(run.Pid()))
       if (WindowText(dialog).find("Relivo X Datei") == std::string::npos && !DialogMessage(dialog).empty())
         return dialog;
   return nullptr;
+}
+
+// Answers the message dialog and waits until it is gone.
+void Dismiss(HWND message, int button) {
+  ClickButton(message, button);
+  for (DWORD waited = 0; waited < kWaitMs && IsWindow(message); waited += kPollMs) Sleep(kPollMs);
 }
 
 void Close(AppRun& run) {
@@ -196,8 +204,7 @@ TEST(AppFiles, BadFilesChangeNeitherThePageNorItsFile) {
     std::string text = DialogMessage(message);
     EXPECT_NE(text.find(b.name), std::string::npos) << text;
     EXPECT_NE(text.find("konnte nicht geladen werden"), std::string::npos) << text;
-    ClickButton(message, IDOK);
-    for (int i = 0; i < 100 && IsWindow(message); ++i) Settle(50);
+    Dismiss(message, IDOK);
   }
   std::string log = ReadFileText(run.LogPath());
   for (const char* err : {"Err: XML", "Err: BMP", "Err: Bild", "Err: DTM::Load"})
@@ -224,8 +231,7 @@ TEST(AppFiles, BadFilesChangeNeitherThePageNorItsFile) {
   ASSERT_NE(message, nullptr);
   EXPECT_NE(DialogMessage(message).find("page.png\r\nkonnte nicht gespeichert werden"), std::string::npos)
       << DialogMessage(message);
-  ClickButton(message, IDOK);
-  for (int i = 0; i < 100 && IsWindow(message); ++i) Settle(50);
+  Dismiss(message, IDOK);
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   HWND question = WaitMessage(run);
   ASSERT_NE(question, nullptr);

@@ -1,5 +1,7 @@
 #include "lumcap_api.h"
 
+#include "camera/capture_names.h"
+
 #include <dbt.h>
 
 #include <cstdio>
@@ -27,16 +29,7 @@ const GUID kCaptureCategory = {0x65E8773D, 0x8F56, 0x11D0, {0xA3, 0xB9, 0x00, 0x
 std::wstring LumcapPath() { return WindowsPath(LUMCAP_PATH); }
 
 FARPROC FindLumcapExport(HMODULE module, const char* name, int params) {
-#ifdef _WIN64
-  (void)params;
-  return GetProcAddress(module, name);
-#else
-  char decorated[128];
-  std::snprintf(decorated, sizeof decorated, "_%s", name);
-  if (FARPROC found = GetProcAddress(module, decorated)) return found;
-  std::snprintf(decorated, sizeof decorated, "_%s@%1d", name, 4 * params);
-  return GetProcAddress(module, decorated);
-#endif
+  return FindProc(module, ProcName{name, LumcapArgumentBytes(params)}, kCaptureNameRule);
 }
 
 const LumcapApi& Lumcap() {
@@ -47,11 +40,11 @@ const LumcapApi& Lumcap() {
       std::fprintf(stderr, "cannot load %ls: error %lu\n", LumcapPath().c_str(), GetLastError());
       std::abort();
     }
-#define LUMCAP_BIND(name, params)                                                                            \
+#define LUMCAP_BIND(name, params, bound)                                                                            \
   result.name = reinterpret_cast<decltype(result.name)>(                                                     \
       reinterpret_cast<void*>(FindLumcapExport(result.module, #name, params)));                              \
   if (!result.name) ++result.missing;
-    LUMCAP_FUNCTIONS(LUMCAP_BIND)
+    LUMCAP_EXPORTS(LUMCAP_BIND)
 #undef LUMCAP_BIND
     return result;
   }();

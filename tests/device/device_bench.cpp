@@ -38,11 +38,12 @@ class TimedTransport : public DeviceTransport {
     read += Now() - t;
     return got;
   }
-  void Write(const std::uint8_t* buffer, int n) override {
+  bool Write(const std::uint8_t* buffer, int n) override {
     double t = Now();
-    inner_.Write(buffer, n);
+    bool written = inner_.Write(buffer, n);
     write += Now() - t;
     bytes += n;
+    return written;
   }
   void Sleep(int ms) override {
     double t = Now();
@@ -67,7 +68,7 @@ class NullTransport : public DeviceTransport {
     std::memset(buffer, 0, static_cast<std::size_t>(n));
     return 0;
   }
-  void Write(const std::uint8_t*, int) override {}
+  bool Write(const std::uint8_t*, int) override { return true; }
   void Sleep(int) override {}
 };
 
