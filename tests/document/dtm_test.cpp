@@ -10,19 +10,8 @@
 
 namespace {
 
-class DtmFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    LogSetPath("dtm_test.pro");
-    LogReset();
-    LogSetLevel(1);
-    page = EmptyPage();
-    record = EmptyRecord();
-  }
-  std::string Log() { return ReadBytes("dtm_test.pro"); }
-  DotPage page;
-  DTM record;
-  RecordingView view;
+struct DtmFiles : PageFileTest {
+  DtmFiles() : PageFileTest("dtm_test.pro") {}
 };
 
 }  // namespace

@@ -42,14 +42,11 @@ struct FakeDecoder : PictureDecoder {
   }
 };
 
-class Pictures : public ::testing::Test {
+class Pictures : public PageFileTest {
  protected:
+  Pictures() : PageFileTest("picture_test.pro") {}
   void SetUp() override {
-    LogSetPath("picture_test.pro");
-    LogReset();
-    LogSetLevel(1);
-    page = EmptyPage();
-    record = EmptyRecord();
+    PageFileTest::SetUp();
     for (int i = 0; i < kPagePins; i += 5) page.pins[i] = 0x80;
     page.textPins[3] = 1;
   }
@@ -58,10 +55,6 @@ class Pictures : public ::testing::Test {
     doc.pictures = &decoder;
     return LoadDocument(format, name, doc);
   }
-  std::string Log() { return ReadBytes("picture_test.pro"); }
-  DotPage page;
-  DTM record;
-  RecordingView view;
   FakeDecoder decoder;
 };
 

@@ -43,16 +43,9 @@ void ExpectSamePins(const DotPage& a, const DotPage& b, int textColumns) {
       ASSERT_EQ(a.textPins[y * kPageColumns + x] != 0, b.textPins[y * kPageColumns + x] != 0) << x << "," << y;
 }
 
-class Files : public ::testing::Test {
+class Files : public PageFileTest {
  protected:
-  void SetUp() override {
-    LogSetPath("xml_bmp_test.pro");
-    LogReset();
-    LogSetLevel(1);
-    page = EmptyPage();
-    record = EmptyRecord();
-  }
-  std::string Log() { return ReadBytes("xml_bmp_test.pro"); }
+  Files() : PageFileTest("xml_bmp_test.pro") {}
   // Loads a bad file into a page full of content: refused, page untouched.
   void ExpectRefused(const char* what, const std::string& bytes, bool xml) {
     const char* name = xml ? "bad.xml" : "bad.bmp";
@@ -71,9 +64,6 @@ class Files : public ::testing::Test {
     EXPECT_EQ(v.pageRepaints, 0) << what;
     EXPECT_NE(Log().find("Err:"), std::string::npos) << what;
   }
-  DotPage page;
-  DTM record;
-  RecordingView view;
 };
 
 }  // namespace
