@@ -482,7 +482,7 @@ void RequestRefresh(int n) {
 
 void CloseMainWindow(HWND window) {
   LogWrite("WM_CLOSE Exit");
-  AskToSaveModifiedPage(window);
+  if (!AskToSaveModifiedPage(window)) return;
   PlayEventSound("Ende", 0);
   RemoveFontFiles();
   // Releasing the translator's tables and storing the braille selection
