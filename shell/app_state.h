@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "braille/braille_text.h"
+#include "braille/louis_module.h"
 #include "document/dot_page.h"
 #include "document/file_select.h"
 #include "shell/settings.h"
@@ -82,3 +84,5 @@ extern ToolState g_tools;
 extern DotPage g_page;
 extern DTM g_dtm;
 extern FileSelection g_files;
+extern LouisModule g_louis;
+extern BrailleSelection g_braille;

@@ -7,6 +7,7 @@
 
 #include "document/dot_page.h"
 #include "shell/app_state.h"
+#include "shell/braille_link.h"
 #include "shell/commands.h"
 #include "shell/device_keys.h"
 #include "shell/device_link.h"
@@ -68,7 +69,7 @@ void CommandUpDown(int step) {
   if (g_main.brailleFocus != 1 && g_main.brailleFocus != 2) return;
   HWND list = CurrentList();
   if (!list) return;
-  // ShowBrailleFocus arrives with the braille text.
+  BrailleShowFocus();
   LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
   if (count <= 0) return;
   LRESULT index = SendMessageA(list, LB_GETCURSEL, 0, 0) + step;
@@ -79,7 +80,7 @@ void CommandUpDown(int step) {
 
 void SetBrailleFocus(int state) {
   g_main.brailleFocus = ((state % 3) + 3) % 3;
-  // ShowBrailleFocus arrives with the braille text.
+  BrailleShowFocus();
 }
 
 // ---- device keys -----------------------------------------------------------
@@ -282,7 +283,8 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case IDM_REF: LogWrite("IDM_REF"); break;
     case ID_BRLNG_LIST:
     case ID_BRGRADE_LIST:
-      // brListSet arrives with the braille text.
+      if (HIWORD(wParam) == LBN_SELCHANGE || HIWORD(wParam) == LBN_DBLCLK || HIWORD(wParam) == LBN_SETFOCUS)
+        BrailleListNotified(reinterpret_cast<HWND>(lParam));
       break;
     case CMD_UP: CommandUpDown(-1); break;
     case CMD_DOWN: CommandUpDown(+1); break;

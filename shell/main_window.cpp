@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "shell/app_state.h"
+#include "shell/braille_link.h"
 #include "shell/commands.h"
 #include "shell/device_keys.h"
 #include "shell/device_link.h"
@@ -410,6 +411,7 @@ void LayoutMainWindow(int columns, int rows, int pinSize) {
     InvalidateRect(child, nullptr, TRUE);
     UpdateWindow(child);
   }
+  BrailleLayout();
   for (HWND button : g_view.buttons) {
     ShowWindow(button, SW_SHOW);
     InvalidateRect(button, nullptr, TRUE);
@@ -421,7 +423,7 @@ void LayoutMainWindow(int columns, int rows, int pinSize) {
 void ShowStatus(const char* text) {
   if (!g_view.statusWnd) return;
   SetWindowTextA(g_view.statusWnd, text ? text : "");
-  // ShowBrailleFocus (the braille focus marks) arrives with the braille text.
+  BrailleShowFocus();
 }
 
 void ShowStatusText(const char* key) {
@@ -462,8 +464,8 @@ void CloseMainWindow(HWND window) {
   LogWrite("WM_CLOSE Exit");
   AskToSaveModifiedPage(window);
   PlayEventSound("Ende", 0);
-  // Removing the braille fonts, releasing the translator's tables and
-  // storing the braille selection arrive with the braille text issue.
+  // Removing the braille fonts arrives with the fonts.
+  BrailleClose();
   PostQuitMessage(0);
   DestroyWindow(window);
 }

@@ -7,6 +7,7 @@
 
 #include "document/ext_settings.h"
 #include "shell/app_state.h"
+#include "shell/braille_link.h"
 #include "shell/commands.h"
 #include "shell/device_link.h"
 #include "shell/log.h"
@@ -258,8 +259,9 @@ int RunProgram(HINSTANCE instance) {
   InstallKeyboardHook(g_app.mainWindow, MenuIsOpen, PopupIsOpen);
   // 25. Extension table.
   ReadExtensionTable(g_files);
-  // 26 .. 29. The braille translator and the capture library arrive with
-  // their issues.
+  // 26. The braille translator.
+  BrailleStart();
+  // 27 .. 29. The capture library arrives with its issue.
   // 30.
   int code = MessageLoop();
   // Shutdown.

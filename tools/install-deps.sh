@@ -5,7 +5,7 @@ set -euo pipefail
 pkgs=(cmake ninja-build python3 g++ clang libclang-rt-14-dev googletest
       mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
       wine wine32:i386 wine64 xvfb xauth x11-utils xdotool imagemagick sox
-      liblouis-data)
+      liblouis-data python3-louis)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
