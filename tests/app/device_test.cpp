@@ -3,56 +3,13 @@
 // simulator for each case and hands its frame log over in RELIVO_SIM_LOG.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/app/app_driver.h"
+#include "tests/app/sim_log.h"
 
 namespace {
-
-using Frame = std::vector<unsigned char>;
-
-std::string SimLog() {
-  const char* path = std::getenv("RELIVO_SIM_LOG");
-  return path ? path : "";
-}
-
-// The frames the simulator received, in order.
-std::vector<Frame> ReceivedFrames() {
-  std::vector<Frame> frames;
-  std::istringstream log(ReadFileText(SimLog()));
-  std::string line;
-  while (std::getline(log, line)) {
-    std::istringstream fields(line);
-    std::string time, kind, byte;
-    fields >> time >> kind;
-    if (kind != "RX") continue;
-    Frame frame;
-    while (fields >> byte) frame.push_back(static_cast<unsigned char>(std::strtoul(byte.c_str(), nullptr, 16)));
-    frames.push_back(frame);
-  }
-  return frames;
-}
-
-Frame CommandFrame(unsigned char c1, unsigned char c2) {
-  return Frame{0xAA, 0x55, 0x00, 0x06, 0x00, c1, c2, 0x00, 0x00, static_cast<unsigned char>(c1 ^ c2 ^ 0xA5)};
-}
-
-Frame GraphicFrame(const unsigned char* graphic) {
-  Frame frame{0xAA, 0x55, 0x01, 0x32, 0x01, 0x02, 0x00, 0x00, 0x00};
-  unsigned char sum = 0xA5 ^ 0x01 ^ 0x02;
-  for (int i = 0; i < 300; ++i) {
-    frame.push_back(graphic[i]);
-    sum ^= graphic[i];
-  }
-  frame.push_back(sum);
-  return frame;
-}
-
-bool IsGraphic(const Frame& f) { return f.size() == 310 && f[4] == 0x01 && f[5] == 0x02; }
 
 std::string Ini(const char* extra) {
   return std::string("[Def]\r\nSound=0\r\nDebug=1\r\n[Device]\r\nCOM=3\r\nautostart=1\r\n") + extra;

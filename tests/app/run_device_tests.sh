@@ -9,4 +9,6 @@ scenarios_begin
 
 scenario connect AppDevice.AutostartConnectsThenSendsThePage
 scenario keys AppDevice.KeyReportsBecomeTheirButtonCommands --keys 800:0004,300:8000,300:4000,300:2000,300:1000,300:0002
+scenario braille AppBraille.TypedTextArrivesAsTheTranslatorsCellsAndAGradeRetranslates
+scenario no-translator AppBraille.WithoutTheTranslatorTheProgramSaysSoAndTheLineStaysEmpty
 exit $scenario_status
