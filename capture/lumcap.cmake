@@ -27,11 +27,7 @@ if(RELIVO_NATIVE)
 endif()
 
 if(RELIVO_WINDOWS)
-  if(RELIVO_WIN32)
-    set(LUMCAP_NAME lumcap32)
-  else()
-    set(LUMCAP_NAME lumcap64)
-  endif()
+  set(LUMCAP_NAME lumcap${RELIVO_BITS})
 
   # Module-definition file: decorated names in the 32-bit build, plain
   # names in the 64-bit build.

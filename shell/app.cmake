@@ -1,7 +1,7 @@
 # The program RelivoX.exe: start-up, the main window, command dispatch and
 # its resources (icons and start-up picture drawn at build time, sounds
 # made with sox).
-if(NOT RELIVO_WIN32)
+if(NOT RELIVO_WINDOWS)
   return()
 endif()
 

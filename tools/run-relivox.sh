@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs RelivoX against the simulated Relivo device.
 #
-# Builds the 32-bit Windows tree if needed (under build/, or
-# $RELIVO_BUILD_ROOT), starts the device simulator on a pseudo-terminal,
+# Runs the 32-bit program where this machine executes 32-bit programs, else
+# the 64-bit one, and says which (--tree win32|win64 chooses). Builds that
+# Windows tree if needed (under build/, or $RELIVO_BUILD_ROOT), starts the
+# device simulator on a pseudo-terminal,
 # maps it to the COM port of the program's settings ([Device] COM) in the
 # tree's Wine prefix, starts RelivoX.exe under Wine and connects (F2, the
 # connect key of the shipped settings). With a display the program opens in
@@ -10,19 +12,23 @@
 # saved. The simulator's live pin view stays in this terminal: keys 1..6
 # press the device's keys, q quits (and ends the program).
 #
-# Usage: tools/run-relivox.sh [--no-install] [--no-connect] [--seconds N] [--screenshot FILE]
+# Usage: tools/run-relivox.sh [--tree win32|win64] [--no-install] [--no-connect]
+#                             [--seconds N] [--screenshot FILE]
 set -uo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build_root="${RELIVO_BUILD_ROOT:-$here/build}"
-tree="$build_root/win32"
-install=1 connect=1 seconds="" shot=""
+source "$here/tools/wine.sh"
+kind="" install=1 connect=1 seconds="" shot=""
 while [ $# -gt 0 ]; do
   case $1 in
+    --tree)
+      kind=$2; shift
+      case $kind in win32|win64) ;; *) echo "--tree takes win32 or win64" >&2; exit 2 ;; esac ;;
     --no-install) install=0 ;;
     --no-connect) connect=0 ;;
     --seconds) seconds=$2; shift ;;
     --screenshot) shot=$2; shift ;;
-    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
     *) echo "unknown option: $1" >&2; exit 2 ;;
   esac
   shift
@@ -30,19 +36,39 @@ done
 
 say() { echo "run-relivox: $*" >&2; }
 
-# 1. The packages and the build.
+# 1. The packages.
 if [ "$install" = 1 ]; then
   "$here/tools/install-deps.sh" || { say "installing the packages failed"; exit 1; }
 fi
+
+# 2. The tree: the 32-bit program where it can run, else the 64-bit one.
+if [ -z "$kind" ]; then
+  if wine_runs_32bit; then
+    kind=win32
+    say "running the 32-bit program (build $kind)"
+  else
+    kind=win64
+    say "running the 64-bit program (build $kind): this machine does not execute 32-bit programs ($wine_32bit_reason)"
+  fi
+else
+  say "running the ${kind#win}-bit program (build $kind, chosen)"
+fi
+tree="$build_root/$kind"
+toolchain=$here/cmake/toolchain-i686-w64-mingw32.cmake
+[ "$kind" = win64 ] && toolchain=$here/cmake/toolchain-x86_64-w64-mingw32.cmake
+
+# 3. The build: the program, the libraries it loads and the simulator.
 if [ ! -f "$tree/build.ninja" ]; then
   say "configuring $tree"
   mkdir -p "$tree"
   cmake -S "$here" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-i686-w64-mingw32.cmake" >"$tree.configure.log" 2>&1 \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" >"$tree.configure.log" 2>&1 \
     || { cat "$tree.configure.log"; exit 1; }
 fi
-say "building RelivoX and the simulator"
-cmake --build "$tree" --target RelivoX relivo_sim -j "$(nproc)" >"$tree.run-build.log" 2>&1 \
+targets=(RelivoX lumcap louis_tables relivo_sim)
+cmake --build "$tree" --target help 2>/dev/null | grep -q '^liblouis:' && targets+=(liblouis)
+say "building ${targets[*]}"
+cmake --build "$tree" --target "${targets[@]}" -j "$(nproc)" >"$tree.run-build.log" 2>&1 \
   || { tail -30 "$tree.run-build.log"; exit 1; }
 
 out="$tree/out"
@@ -53,7 +79,7 @@ work="$tree/run-relivox"
 mkdir -p "$work"
 link="$work/device"
 
-# 2. A display: the user's, or a private Xvfb.
+# 4. A display: the user's, or a private Xvfb.
 xvfb_pid="" headless=0
 if [ -z "${DISPLAY:-}" ]; then
   headless=1
@@ -71,17 +97,18 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# 3. The Wine prefix (made on first use) and the COM port of the settings,
+# 5. The Wine prefix (made on first use) and the COM port of the settings,
 # mapped to the simulator's link. Mapping restarts the prefix's Wine server.
 "$tree/wine-run" cmd /c exit >/dev/null 2>&1
 com=$(sed -n '/^\[Device\]/,/^\[/{s/^COM=\([0-9]*\).*/\1/p}' "$out/res/RelivoX.ini" | head -1 | tr -d '\r')
 com=${com:-3}
 say "mapping COM$com of $prefix to $link"
-"$sim" --link "$link" --wineprefix "$prefix" --com "$com" --no-view --exit-after 1 >"$work/map.log" 2>&1
+"$sim" --link "$link" --wineprefix "$prefix" --wine-run "$tree/wine-run" --com "$com" --no-view --exit-after 1 \
+  >"$work/map.log" 2>&1
 grep -q "ready" "$work/map.log" || { cat "$work/map.log"; exit 1; }
-WINEPREFIX="$prefix" WINEDEBUG=-all wineserver -p5 >"$work/wineserver.log" 2>&1
+"$tree/wine-run" --server -p5 >"$work/wineserver.log" 2>&1
 
-# 4. The program, started once the simulator listens; F2 connects.
+# 6. The program, started once the simulator listens; F2 connects.
 start_program() {
   for _ in $(seq 1 100); do [ -e "$link" ] && break; sleep 0.1; done
   (cd "$out" && exec "$tree/wine-run" ./RelivoX.exe) >"$work/relivox.out" 2>&1 &

@@ -2,11 +2,7 @@
 # DirectShow source filter in a COM server) and vcamctl.exe, its
 # command-line front end. Both land in <tree>/tools/vcam.
 if(RELIVO_WINDOWS)
-  if(RELIVO_WIN32)
-    set(VCAM_NAME vcam32)
-  else()
-    set(VCAM_NAME vcam64)
-  endif()
+  set(VCAM_NAME vcam${RELIVO_BITS})
   set(VCAM_OUT ${CMAKE_BINARY_DIR}/tools/vcam)
   set(VCAM_DIR ${CMAKE_CURRENT_LIST_DIR}/vcam)
 

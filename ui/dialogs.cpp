@@ -6,6 +6,7 @@
 #include "res/resource_ids.h"
 #include "shell/commands.h"
 #include "shell/hotkeys.h"
+#include "shell/library_files.h"
 #include "shell/log.h"
 #include "shell/scoped_win.h"
 #include "shell/settings.h"
@@ -117,11 +118,11 @@ void BuildMessageText(int mode, char (&out)[kMessageTextMax + 1]) {
     }
     case kModeLouisMissing:
       GetText("LouisLoadErr", format, "%s\\n", sizeof format);
-      argument = "liblouis32.dll";
+      argument = kLouisLibraryFile;
       break;
     case kModeCaptureMissing:
       GetText("LCLoadErr", format, "%s\\n", sizeof format);
-      argument = "lumcap32.dll";
+      argument = kCaptureLibraryFile;
       break;
     case kModeMessage:
       CopyText(out, sizeof out, s.message);

@@ -7,9 +7,9 @@ export RELIVO_WINEPREFIX="${RELIVO_WINEPREFIX:-$prefix}"
 mkdir -p "$work"
 cd "$work" || exit 1
 "$winerun" cmd /c exit >/dev/null 2>&1
-"$sim" --link "$work/sim-pty" --wineprefix "$RELIVO_WINEPREFIX" --com 3 --no-view --exit-after 1 >"$work/map.out" 2>&1
+"$sim" --link "$work/sim-pty" --wineprefix "$RELIVO_WINEPREFIX" --wine-run "$winerun" --com 3 --no-view --exit-after 1 >"$work/map.out" 2>&1
 # A Wine server of its own, its messages in a file.
-WINEPREFIX="$RELIVO_WINEPREFIX" WINEDEBUG=-all wineserver -p5 >"$work/wineserver.log" 2>&1
+"$winerun" --server -p5 >"$work/wineserver.log" 2>&1
 rm -f "$work/sim.log"
 "$sim" --link "$work/sim-pty" --log "$work/sim.log" --no-view --exit-after 300 >"$work/sim.out" 2>&1 &
 sim_pid=$!

@@ -13,6 +13,7 @@
 #include "res/resource_ids.h"
 #include "shell/commands.h"
 #include "shell/hotkeys.h"
+#include "shell/library_files.h"
 #include "shell/sound.h"
 
 namespace {
@@ -212,8 +213,8 @@ TEST_F(DialogsTest, MissingLibrariesAreNamedAndTheCloseBoxConfirms) {
         [&] { r2 = ShowMessageDialog(kModeCaptureMissing); });
   EXPECT_EQ(r1, 1);
   EXPECT_EQ(r2, 1);
-  EXPECT_EQ(louis, "liblouis32.dll\r\n");
-  EXPECT_EQ(capture, "Kamera: lumcap32.dll fehlt\r\nweiter?");
+  EXPECT_EQ(louis, std::string(kLouisLibraryFile) + "\r\n");
+  EXPECT_EQ(capture, std::string("Kamera: ") + kCaptureLibraryFile + " fehlt\r\nweiter?");
 }
 
 TEST_F(DialogsTest, MessageTextIsExpandedAndUnsafeFormatsStayText) {

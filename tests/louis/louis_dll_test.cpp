@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "shell/library_files.h"
+
 namespace {
 
 using TranslateString = int(__stdcall*)(const char*, const unsigned int*, int*, unsigned int*, int*,
@@ -16,7 +18,7 @@ using Version = const char*(__stdcall*)();
 using Free = void(__stdcall*)();
 
 struct Library {
-  HMODULE h = LoadLibraryA("liblouis32.dll");
+  HMODULE h = LoadLibraryA(kLouisLibraryFile);
   ~Library() {
     if (h) FreeLibrary(h);
   }
@@ -42,7 +44,7 @@ std::u32string Translate(Library& lib, const char* table, const std::u32string& 
 
 TEST(LouisDll, ExportsThePlainNames) {
   Library lib;
-  ASSERT_NE(lib.h, nullptr) << "liblouis32.dll not found in the program folder";
+  ASSERT_NE(lib.h, nullptr) << kLouisLibraryFile << " not found in the program folder";
   for (const char* name : {"lou_translateString", "lou_charSize", "lou_version", "lou_free",
                            "lou_registerLogCallback", "lou_setLogLevel", "lou_backTranslateString",
                            "lou_getTable", "lou_setDataPath", "lou_dotsToChar", "lou_charToDots"})

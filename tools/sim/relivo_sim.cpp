@@ -50,6 +50,7 @@ struct Options {
   std::string link;       // symlink to the pty, kept while running
   std::string pathFile;   // file that receives the pty path
   std::string wineprefix;
+  std::string wineRun;    // the tree's wine-run: its Wine loader and server
   int com = 0;            // map COMn of the prefix when not 0
   std::string keys;       // "delay:code,delay:code,..." after the connect
   std::string control;    // FIFO taking key commands from other programs
@@ -117,6 +118,8 @@ void Usage() {
       "  --link PATH          keep a symlink PATH -> the pty while running\n"
       "  --path-file FILE     write the pty path (or the link) into FILE\n"
       "  --wineprefix DIR     Wine prefix whose COM port is mapped (with --com)\n"
+      "  --wine-run FILE      the Windows tree's wine-run, which runs Wine's reg and\n"
+      "                       server with the loader of the tree (with --com)\n"
       "  --com N              map COMn of the prefix to the link (or the pty) and\n"
       "                       restart its wineserver so that the mapping takes effect\n"
       "  --log FILE           hex log of every frame received (and sent), time-stamped\n"
@@ -196,6 +199,7 @@ bool ParseArgs(int argc, char** argv, Options& o) {
     if (a == "--link") o.link = next("--link");
     else if (a == "--path-file") o.pathFile = next("--path-file");
     else if (a == "--wineprefix") o.wineprefix = next("--wineprefix");
+    else if (a == "--wine-run") o.wineRun = next("--wine-run");
     else if (a == "--com") o.com = std::atoi(next("--com"));
     else if (a == "--log") o.log = next("--log");
     else if (a == "--name") o.name = next("--name");
@@ -220,8 +224,8 @@ bool ParseArgs(int argc, char** argv, Options& o) {
       return false;
     }
   }
-  if (o.com < 0 || o.com > 254 || (o.com > 0 && o.wineprefix.empty())) {
-    std::fprintf(stderr, "relivo-sim: --com needs a port 1..254 and --wineprefix\n");
+  if (o.com < 0 || o.com > 254 || (o.com > 0 && (o.wineprefix.empty() || o.wineRun.empty()))) {
+    std::fprintf(stderr, "relivo-sim: --com needs a port 1..254, --wineprefix and --wine-run\n");
     return false;
   }
   return true;
@@ -274,6 +278,7 @@ int RunCommand(const std::vector<std::string>& args, const std::string& winepref
   if (pid < 0) return -1;
   if (pid == 0) {
     setenv("WINEPREFIX", wineprefix.c_str(), 1);
+    setenv("RELIVO_WINEPREFIX", wineprefix.c_str(), 1);
     setenv("WINEDEBUG", "-all", 1);
     int null = open("/dev/null", O_WRONLY);
     if (null >= 0) {
@@ -296,15 +301,15 @@ int RunCommand(const std::vector<std::string>& args, const std::string& winepref
 // manager reads when its server starts; the server is restarted for that.
 bool MapComPort(const Options& o, const std::string& target) {
   std::string value = "COM" + std::to_string(o.com);
-  int rc = RunCommand({"wine", "reg", "add", "HKLM\\Software\\Wine\\Ports", "/v", value, "/t", "REG_SZ", "/d",
+  int rc = RunCommand({o.wineRun, "reg", "add", "HKLM\\Software\\Wine\\Ports", "/v", value, "/t", "REG_SZ", "/d",
                        target, "/f"},
                       o.wineprefix);
   if (rc != 0) {
-    std::fprintf(stderr, "relivo-sim: wine reg add failed (%d)\n", rc);
+    std::fprintf(stderr, "relivo-sim: %s reg add failed (%d)\n", o.wineRun.c_str(), rc);
     return false;
   }
-  RunCommand({"wineserver", "-k"}, o.wineprefix);
-  RunCommand({"wineserver", "-w"}, o.wineprefix);
+  RunCommand({o.wineRun, "--server", "-k"}, o.wineprefix);
+  RunCommand({o.wineRun, "--server", "-w"}, o.wineprefix);
   return true;
 }
 

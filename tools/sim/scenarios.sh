@@ -29,7 +29,7 @@ stop_sim() {
 
 scenarios_cleanup() {
   stop_sim
-  WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1
+  "$winerun" --server -k >/dev/null 2>&1
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
 }
 trap scenarios_cleanup EXIT
@@ -62,9 +62,9 @@ scenarios_begin() {
   fi
   timeout 300 "$winerun" "$exe" --gtest_list_tests >/dev/null 2>&1 \
     || { echo "the test program does not run under Wine"; exit 1; }
-  start_sim map --wineprefix "$prefix" --com "$com" || exit 1
+  start_sim map --wineprefix "$prefix" --wine-run "$winerun" --com "$com" || exit 1
   stop_sim
-  WINEPREFIX="$prefix" WINEDEBUG=-all wineserver -p >"$work/wineserver.log" 2>&1
+  "$winerun" --server -p >"$work/wineserver.log" 2>&1
 }
 
 scenario() { # name, gtest filter, simulator options...
