@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,6 +20,7 @@
 #include "shell/settings.h"
 #include "shell/text.h"
 #include "tests/bench_clock.h"
+#include "tests/device/null_transport.h"
 #include "tests/louis/braille_controls.h"
 
 namespace {
@@ -29,19 +29,10 @@ constexpr double kTickMs = 50.0;
 
 // Takes every frame at once; sleeps only when asked to keep the
 // protocol's pacing (2 ms after every frame sent).
-class NullPort : public DeviceTransport {
+class NullPort : public NullTransport {
  public:
   bool pace = false;
   long frames = 0;
-  int ScanPorts() override { return 1; }
-  bool IsPortPresent(int port) override { return port == 1; }
-  int PortAt(int i) override { return i == 0 ? 1 : 0; }
-  bool Open(int, int) override { return true; }
-  void Close() override {}
-  int Read(std::uint8_t* buffer, int n) override {
-    std::memset(buffer, 0, static_cast<std::size_t>(n));
-    return 0;
-  }
   void Write(const std::uint8_t*, int) override { ++frames; }
   void Sleep(int ms) override {
     if (pace) ::Sleep(static_cast<DWORD>(ms));

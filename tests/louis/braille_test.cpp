@@ -72,6 +72,23 @@ class Braille : public ::testing::Test {
   virtual bool UseShippedSettings() const { return true; }
 };
 
+// The translator of the tree, the controls, and the lists filled from the
+// settings.
+struct Loaded {
+  LouisModule louis;
+  BrailleControls controls;
+  BrailleView view = controls.View(kOut);
+  BrailleSelection selection;
+  int focus = kFocusGraphic;
+  Loaded() {
+    EXPECT_EQ(LoadLouis(louis, kOut.c_str()), 0);
+    FillBrailleLists(view, selection, focus);
+  }
+  ~Loaded() { FreeLouis(louis); }
+  Loaded(const Loaded&) = delete;
+  Loaded& operator=(const Loaded&) = delete;
+};
+
 struct Translation {
   int result = -1;
   std::uint16_t count = 0;
@@ -175,13 +192,8 @@ TEST_F(Braille, ALibraryThatLacksNamesOrIsMissingIsReported) {
 }
 
 TEST_F(Braille, EveryShippedTableListTranslatesAsTheHostTranslatorDoes) {
-  LouisModule louis;
-  ASSERT_EQ(LoadLouis(louis, kOut.c_str()), 0);
-  BrailleControls controls;
-  const BrailleView view = controls.View(kOut);
-  BrailleSelection selection;
-  int focus = kFocusGraphic;
-  FillBrailleLists(view, selection, focus);
+  Loaded loaded;
+  const BrailleView& view = loaded.view;
   ASSERT_GE(Count(view.language), 6);
   std::vector<std::string> languages;
   for (int i = 0; i < Count(view.language); ++i) languages.push_back(ListText(view.language, i));
@@ -193,17 +205,16 @@ TEST_F(Braille, EveryShippedTableListTranslatesAsTheHostTranslatorDoes) {
   int tables = 0;
   for (int l = 0; l < Count(view.language); ++l) {
     Select(view.language, l);
-    EXPECT_EQ(CheckBrailleSelection(view, selection, focus), l > 0) << languages[l];
+    EXPECT_EQ(CheckBrailleSelection(view, loaded.selection, loaded.focus), l > 0) << languages[l];
     ASSERT_GE(Count(view.grade), 1) << languages[l];
     for (int g = 0; g < Count(view.grade); ++g, ++tables) {
       Select(view.grade, g);
-      EXPECT_TRUE(SameAsHost(Translate(louis, view, sample), view, sample)) << languages[l] << " " << g;
+      EXPECT_TRUE(SameAsHost(Translate(loaded.louis, view, sample), view, sample)) << languages[l] << " " << g;
     }
   }
   EXPECT_GE(tables, 12);
   // The last choice is stored.
   EXPECT_EQ(IniValue("Braille", "Lng"), std::to_string(Count(view.language) - 1));
-  FreeLouis(louis);
 }
 
 class BrailleSettings : public Braille {
@@ -275,12 +286,9 @@ TEST_F(BrailleSettings, SelectionIsTakenOverOnceAndStored) {
 }
 
 TEST_F(Braille, BadInputGivesADefinedLineAndALogLine) {
-  LouisModule louis;
-  ASSERT_EQ(LoadLouis(louis, kOut.c_str()), 0);
-  BrailleControls controls;
-  const BrailleView view = controls.View(kOut);
-  BrailleSelection selection;
-  FillBrailleLists(view, selection, kFocusGraphic);
+  Loaded loaded;
+  const LouisModule& louis = loaded.louis;
+  const BrailleView& view = loaded.view;
 
   Translation empty = Translate(louis, view, "");
   EXPECT_EQ(empty.result, 1);
@@ -309,5 +317,4 @@ TEST_F(Braille, BadInputGivesADefinedLineAndALogLine) {
   EXPECT_EQ(none.count, kMinTranslatedCells);
   EXPECT_EQ(none.cells[0], 0);
   EXPECT_TRUE(Logged("Err: CodePage 12345: Text nicht umsetzbar"));
-  FreeLouis(louis);
 }
