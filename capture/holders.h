@@ -128,14 +128,26 @@ class MediaTypePtr {
 // A VARIANT that is cleared when it goes.
 class Variant {
  public:
-  Variant() { VariantInit(&value_); }
+  Variant() = default;
   ~Variant() { VariantClear(&value_); }
   Variant(const Variant&) = delete;
   Variant& operator=(const Variant&) = delete;
 
   VARIANT* Get() { return &value_; }
   const VARIANT& Value() const { return value_; }
-  void Clear() { VariantClear(&value_); }
+  // Empty, every byte 0: no pointer is left over from what it held.
+  void Clear() {
+    VariantClear(&value_);
+    value_ = VARIANT{};
+  }
+  // Empty and typed as text, for a property bag to read into: some systems
+  // free the string such a variant already holds, so its pointer is null.
+  VARIANT* ForString() {
+    Clear();
+    value_.vt = VT_BSTR;
+    value_.bstrVal = nullptr;
+    return &value_;
+  }
   // Hands the string of a VT_BSTR variant over to the caller.
   BSTR DetachString() {
     if (value_.vt != VT_BSTR) return nullptr;
@@ -146,7 +158,7 @@ class Variant {
   }
 
  private:
-  VARIANT value_;
+  VARIANT value_ = {};  // VT_EMPTY
 };
 
 // A BSTR, freed with SysFreeString.

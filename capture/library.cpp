@@ -29,9 +29,7 @@ std::uint32_t TagOf(const void* handle) {
 }
 
 HRESULT ReadText(IPropertyBag* bag, const WCHAR* property, Variant& value) {
-  value.Clear();
-  value.Get()->vt = VT_BSTR;
-  HRESULT hr = bag->Read(property, value.Get(), nullptr);
+  HRESULT hr = bag->Read(property, value.ForString(), nullptr);
   if (FAILED(hr)) return hr;
   if (value.Value().vt != VT_BSTR) {
     hr = VariantChangeType(value.Get(), value.Get(), 0, VT_BSTR);

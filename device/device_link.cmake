@@ -1,6 +1,7 @@
 # Device link: the frame codec and session (model code, every tree) and the
 # COM port that carries them (Windows trees).
 add_library(relivo_device_model STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/bounded_write.cpp
   ${CMAKE_CURRENT_LIST_DIR}/device_frame.cpp
   ${CMAKE_CURRENT_LIST_DIR}/device_session.cpp
   ${CMAKE_CURRENT_LIST_DIR}/start_image.cpp)

@@ -20,6 +20,13 @@ constexpr int kFrameSendBuffer = kGraphicSize + kFrameOverhead;
 constexpr int kPayloadCommandHi = 1;
 constexpr int kPayloadCommandLo = 2;
 constexpr int kPayloadData = 4;
+constexpr int kLengthLowByte = 3;  // frame offset of the length byte the reader uses
+constexpr int kKeyBytes = 2;
+constexpr int kInfoBytes = 3;
+// Top-ups of the receive buffer while one read looks for a frame start, so
+// that a line full of junk cannot hold the tick.
+constexpr int kSyncRounds = 8;
+constexpr int kPayloadRetries = 2;
 
 const std::uint8_t kBlankGraphic[kGraphicSize] = {};
 
@@ -53,6 +60,59 @@ void TakeReplyText(char* out, const std::uint8_t* payload, int length, int got) 
   out[n] = '\0';
 }
 
+// ---- receiving ------------------------------------------------------------
+
+// Moves what has arrived into the receive buffer until it holds `want`
+// bytes; returns the number of bytes added.
+int ReceiveMore(DeviceSession& s, int want) {
+  const int room = want - s.receivedCount;
+  if (room <= 0) return 0;
+  int got = s.link->Read(s.received + s.receivedCount, room);
+  if (got < 0) got = 0;
+  if (got > room) got = room;
+  s.receivedCount += got;
+  return got;
+}
+
+void DropReceived(DeviceSession& s, int n) {
+  if (n <= 0) return;
+  if (n > s.receivedCount) n = s.receivedCount;
+  std::memmove(s.received, s.received + n, static_cast<std::size_t>(s.receivedCount - n));
+  s.receivedCount -= n;
+}
+
+// Index of the first frame start in received[from, to): AA 55, or AA as
+// the last byte received (its 55 may follow); `to` when there is none.
+int FindFrameStart(const DeviceSession& s, int from, int to) {
+  for (int i = from; i < to; ++i) {
+    if (s.received[i] != kFrameSync0) continue;
+    if (i + 1 == s.receivedCount || s.received[i + 1] == kFrameSync1) return i;
+  }
+  return to;
+}
+
+// Fills the buffer up to a frame header that begins with AA 55, dropping
+// what comes before it. Waits kPayloadRetryMs once for the rest of a header
+// cut by the line. False when no whole header is there.
+bool ReceiveHeader(DeviceSession& s) {
+  if (ReceiveMore(s, kFrameHeader) == 0 && s.receivedCount == 0) return false;
+  bool waited = false;
+  for (int round = 0; round < kSyncRounds; ++round) {
+    DropReceived(s, FindFrameStart(s, 0, s.receivedCount));
+    if (s.receivedCount >= kFrameHeader) return true;
+    if (ReceiveMore(s, kFrameHeader) > 0) continue;
+    if (waited || s.receivedCount == 0) return false;
+    waited = true;
+    s.link->Sleep(kPayloadRetryMs);
+    if (ReceiveMore(s, kFrameHeader) == 0) return false;
+  }
+  return false;
+}
+
+bool ChecksumRight(const std::uint8_t* frame, int size) {
+  return FrameChecksum(frame + kFrameHeader, static_cast<std::size_t>(size - kFrameHeader - 1)) == frame[size - 1];
+}
+
 void QueueKey(DeviceSession& s, std::uint16_t bits) {
   s.keyBits |= bits;
   if (s.keyBits == 0) return;
@@ -61,6 +121,36 @@ void QueueKey(DeviceSession& s, std::uint16_t bits) {
   LogWrite("key:%s", text);
   if (s.keyCount < kKeyQueueSize) s.keyQueue[s.keyCount++] = s.keyBits;
   s.keyBits = 0;
+}
+
+// Acts on one frame: `payload` holds the `got` bytes that arrived of the
+// `length` announced; `whole` when they all arrived and the checksum is
+// right.
+void HandleFrame(DeviceSession& s, const std::uint8_t* payload, int length, int got, bool whole) {
+  if (got <= kPayloadCommandLo) return;  // the command code did not arrive
+  const std::uint16_t command =
+      static_cast<std::uint16_t>(payload[kPayloadCommandHi] << 8 | payload[kPayloadCommandLo]);
+  const std::uint8_t* data = payload + kPayloadData;
+  switch (command) {
+    case kCmdNameReply:
+      TakeReplyText(s.name, payload, length, got);
+      break;
+    case kCmdVersionReply:
+      TakeReplyText(s.version, payload, length, got);
+      break;
+    case kCmdInfoReply:
+      if (got >= kPayloadData + kInfoBytes) {
+        s.cells = static_cast<std::int16_t>(data[0] + 256 * data[1]);
+        s.columns = data[2];
+      }
+      break;
+    default:
+      // A key only from a frame that arrived whole, its two key bytes
+      // before the checksum.
+      if (IsKeyReport(command) && whole && length > kPayloadData + kKeyBytes)
+        QueueKey(s, static_cast<std::uint16_t>(data[0] << 8 | data[1]));
+      break;
+  }
 }
 
 }  // namespace
@@ -130,6 +220,10 @@ bool Connect(DeviceSession& s) {
   int baud = s.host->GetInt("Baud", kDefaultBaud, kDeviceSection);
   std::snprintf(s.linkText, sizeof s.linkText, "COM:%d Baud:%d", port, baud);
 
+  // A port left open (by a connect that found no device, or by anyone)
+  // would refuse this open.
+  s.link->Close();
+  s.receivedCount = 0;
   if (!s.link->Open(port, baud)) return false;
 
   LogWrite("Com offen, nun wird die Zeile getestet. %s", s.linkText);
@@ -144,7 +238,11 @@ bool Connect(DeviceSession& s) {
   SendFrame(s, kTargetGraphic, kGraphicSize, kStartImage);
 
   s.ready = 1;
-  if (s.name[0] != kFamilyName[0]) s.connected = 0;
+  if (s.name[0] != kFamilyName[0]) {
+    // Not identified: the session gives up and lets the port go.
+    s.connected = 0;
+    s.link->Close();
+  }
 
   s.host->ShowWaitCursor(false);
   s.host->PumpMessages(kConnectPump);
@@ -163,6 +261,7 @@ void Disconnect(DeviceSession& s) {
   ClearIdentity(s);
   SetNotConnectedName(s);
   s.link->Close();
+  s.receivedCount = 0;
   s.connected = 0;
   s.ready = 0;
 }
@@ -172,7 +271,7 @@ void SendCommand(DeviceSession& s, std::uint16_t command) {
   s.ready = 0;
   std::uint8_t frame[kCommandFrameSize];
   std::size_t size = BuildCommandFrame(frame, sizeof frame, command);
-  s.link->Write(frame, static_cast<int>(size));
+  s.link->Write(frame, static_cast<int>(size));  // a lost request shows as a missing reply
   s.link->Sleep(kReplyWaitMs);
   ReadFrame(s);
   s.ready = 1;
@@ -185,7 +284,7 @@ void SendFrame(DeviceSession& s, int target, int k, const std::uint8_t* data) {
     return;
   }
   if (target == kTargetGraphic) {
-    bool same = std::memcmp(s.lastGraphic, data, static_cast<std::size_t>(k)) == 0;
+    bool same = !s.graphicUnsure && std::memcmp(s.lastGraphic, data, static_cast<std::size_t>(k)) == 0;
     std::memcpy(s.lastGraphic, data, static_cast<std::size_t>(k));
     if (same) return;
   }
@@ -193,7 +292,10 @@ void SendFrame(DeviceSession& s, int target, int k, const std::uint8_t* data) {
   std::uint8_t frame[kFrameSendBuffer];
   std::size_t size = BuildFrame(frame, sizeof frame, static_cast<std::uint8_t>(target),
                                 kCmdDisplayData, data, static_cast<std::size_t>(k));
-  s.link->Write(frame, static_cast<int>(size));
+  bool written = s.link->Write(frame, static_cast<int>(size));
+  // The braille line goes out every time anyway; a graphic that was lost
+  // must not keep the device on the page before it.
+  if (target == kTargetGraphic) s.graphicUnsure = written ? 0 : 1;
   s.link->Sleep(kReplyWaitMs);
   ReadFrame(s);
   s.ready = 1;
@@ -201,53 +303,27 @@ void SendFrame(DeviceSession& s, int target, int k, const std::uint8_t* data) {
 
 void ReadFrame(DeviceSession& s) {
   if (!s.connected) return;
-  std::uint8_t head[kFrameHeader];
-  int got = s.link->Read(head, kFrameHeader);
-  if (got <= 0) return;
-  if (got < kFrameHeader) {
-    s.link->Sleep(kPayloadRetryMs);
-    int more = s.link->Read(head + got, kFrameHeader - got);
-    if (more > 0) got += more;
-  }
-  if (got < kFrameHeader || head[0] != kFrameSync0 || head[1] != kFrameSync1) return;
+  if (!ReceiveHeader(s)) return;
 
   // Only the low byte of the length is used; 0 stands for 15.
-  int length = head[3] == 0 ? 15 : head[3];
+  const int length = s.received[kLengthLowByte] == 0 ? kZeroLengthPayload : s.received[kLengthLowByte];
   s.frameLength = static_cast<std::int16_t>(length);
-
-  std::uint8_t payload[kFrameBufferSize];
-  got = s.link->Read(payload, length);
-  if (got <= 0) {
+  const int size = kFrameHeader + length;
+  ReceiveMore(s, size);
+  // The rest of a frame cut by the line: a try after nothing came, and one
+  // more after part of it came.
+  for (int retry = 0; retry < kPayloadRetries && s.receivedCount < size; ++retry) {
     s.link->Sleep(kPayloadRetryMs);
-    got = s.link->Read(payload, length);
-    if (got <= 0) return;
+    ReceiveMore(s, size);
   }
-  if (got > length) got = length;
-  if (got < length) {
-    // The rest of a frame cut by the line: one more try.
-    s.link->Sleep(kPayloadRetryMs);
-    int more = s.link->Read(payload + got, length - got);
-    if (more > 0) got += more < length - got ? more : length - got;
-  }
-
-  const std::uint16_t command =
-      static_cast<std::uint16_t>(payload[kPayloadCommandHi] << 8 | payload[kPayloadCommandLo]);
-  const std::uint8_t* data = payload + kPayloadData;
-  switch (command) {
-    case kCmdNameReply:
-      TakeReplyText(s.name, payload, length, got);
-      break;
-    case kCmdVersionReply:
-      TakeReplyText(s.version, payload, length, got);
-      break;
-    case kCmdInfoReply:
-      s.cells = static_cast<std::int16_t>(data[0] + 256 * data[1]);
-      s.columns = data[2];
-      break;
-    default:
-      if (IsKeyReport(command)) QueueKey(s, static_cast<std::uint16_t>(data[0] << 8 | data[1]));
-      break;
-  }
+  int end = s.receivedCount < size ? s.receivedCount : size;
+  const bool whole = end == size && ChecksumRight(s.received, size);
+  // A byte lost on the line (a flow-control byte the driver took) leaves
+  // the frame short, and the start of the next frame shows inside it: this
+  // one ends there.
+  if (!whole) end = FindFrameStart(s, 2, end);
+  HandleFrame(s, s.received + kFrameHeader, length, end - kFrameHeader, whole);
+  DropReceived(s, end);
 }
 
 int UpdateTextLine(DeviceSession& s) {

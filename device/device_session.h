@@ -24,9 +24,10 @@ constexpr int kDotOrderSize = 256;
 constexpr int kTranslateCells = 1024;     // cell buffer handed to the translator
 constexpr int kTranslateMapped = 80;      // cells converted to device order
 // A frame's payload is announced by the low byte of its length field, so
-// it never exceeds 255 bytes; the read buffer holds the largest whole.
+// it never exceeds 255 bytes; the receive buffer holds the largest frame.
 constexpr int kFramePayloadMax = 255;
-constexpr int kFrameBufferSize = kFramePayloadMax + 1;
+constexpr int kZeroLengthPayload = 15;    // a length byte of 0 announces this much
+constexpr int kReceiveBufferSize = 4 + kFramePayloadMax;  // sync, length, payload
 constexpr int kDefaultComPort = 3;
 constexpr int kDefaultBaud = 115200;
 constexpr int kReplyWaitMs = 2;           // after every frame sent
@@ -55,8 +56,9 @@ class DeviceTransport {
   // Reads at most n bytes that have already arrived, never waiting for
   // more; the first n bytes of buffer are zeroed first. Returns the count.
   virtual int Read(std::uint8_t* buffer, int n) = 0;
-  // Writes n bytes and returns when the driver has taken them all.
-  virtual void Write(const std::uint8_t* buffer, int n) = 0;
+  // Writes n bytes and returns when the driver has taken them all, or when
+  // it gave up within its bound; true when every byte went out.
+  virtual bool Write(const std::uint8_t* buffer, int n) = 0;
   virtual void Sleep(int ms) = 0;
 };
 
@@ -111,6 +113,13 @@ struct DeviceSession {
   char linkText[kLinkTextSize];
   std::uint8_t lastGraphic[kGraphicSize];
   std::uint8_t dotOrder[kDotOrderSize];
+  // Bytes read but not yet handled: a frame is taken from the front, and
+  // what arrived behind it waits here for the next read.
+  std::uint8_t received[kReceiveBufferSize];
+  std::int32_t receivedCount;
+  // The last graphic written may not have reached the device (its write
+  // failed): the next graphic is written even when it is the same.
+  std::int32_t graphicUnsure;
   // Not part of the record on the device's side: where it reaches out.
   DeviceTransport* link;
   SessionHost* host;
@@ -123,10 +132,19 @@ extern const std::uint8_t kStartImage[kGraphicSize];
 // first graphic always goes out; the dot-order table) and lists the ports.
 void InitDeviceSession(DeviceSession& s, DeviceTransport& link, SessionHost& host);
 
+// Identifies the device. The port is closed before it is opened (a COM
+// port cannot be opened twice) and closed again when the device does not
+// identify itself.
 bool Connect(DeviceSession& s);
 void Disconnect(DeviceSession& s);
 void SendCommand(DeviceSession& s, std::uint16_t command);
 void SendFrame(DeviceSession& s, int target, int k, const std::uint8_t* data);
+// Reads and handles at most one frame. Bytes before a frame start (AA 55)
+// are dropped; a frame whose checksum fails and that holds the start of the
+// next frame (a byte of it was lost on the line) ends there, so the reader
+// stays in step. Keys come only from frames that arrived whole with their
+// checksum right; names, versions and the display info are taken as far as
+// they arrived.
 void ReadFrame(DeviceSession& s);
 int UpdateTextLine(DeviceSession& s);
 

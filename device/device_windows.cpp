@@ -10,7 +10,7 @@ int SerialTransport::PortAt(int i) { return ::PortAt(i); }
 bool SerialTransport::Open(int port, int baud) { return start_v24(port, baud); }
 void SerialTransport::Close() { CloseConnection(); }
 int SerialTransport::Read(std::uint8_t* buffer, int n) { return ReadCommBlock(buffer, n); }
-void SerialTransport::Write(const std::uint8_t* buffer, int n) { WriteComBlock(buffer, n); }
+bool SerialTransport::Write(const std::uint8_t* buffer, int n) { return WriteComBlock(buffer, n); }
 void SerialTransport::Sleep(int ms) { ::Sleep(static_cast<DWORD>(ms)); }
 
 int WindowsSessionHost::GetInt(const char* key, int def, const char* section) {

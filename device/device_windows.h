@@ -15,7 +15,7 @@ class SerialTransport : public DeviceTransport {
   bool Open(int port, int baud) override;
   void Close() override;
   int Read(std::uint8_t* buffer, int n) override;
-  void Write(const std::uint8_t* buffer, int n) override;
+  bool Write(const std::uint8_t* buffer, int n) override;
   void Sleep(int ms) override;
 };
 

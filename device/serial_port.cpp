@@ -3,25 +3,75 @@
 #include <cstdio>
 #include <cstring>
 
+#include "device/bounded_write.h"
 #include "shell/log.h"
 
 SerialPort g_serialPort;
 
-SerialPort::~SerialPort() {
-  if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-}
-
 namespace {
 
 constexpr int kErrorTextSize = 24;
+// A read asks only for bytes that have arrived and ends at once; this bound
+// only guards against a driver that does not.
+constexpr DWORD kReadBoundMs = 100;
+// How long a cancelled transfer may take to end.
+constexpr DWORD kCancelBoundMs = 100;
 
 void ErrorText(char* out, DWORD code) { std::snprintf(out, kErrorTextSize, "<CE-%u>", static_cast<unsigned>(code)); }
 
 void ClearErrorState() {
   DWORD errors = 0;
   COMSTAT status = {};
-  ClearCommError(g_serialPort.handle, &errors, &status);
+  ClearCommError(g_serialPort.handle.Get(), &errors, &status);
 }
+
+// Aborts the transfer of `block` and waits, bounded, for it to end.
+void CancelTransfer(OVERLAPPED& block, DWORD purge) {
+  HANDLE h = g_serialPort.handle.Get();
+  CancelIo(h);
+  PurgeComm(h, purge);
+  WaitForSingleObject(block.hEvent, kCancelBoundMs);
+}
+
+// WriteBounded's steps on the process-wide port.
+class ComPortWriter : public PortWriter {
+ public:
+  WriteStart Start(const std::uint8_t* data, int n, unsigned& error) override {
+    SerialPort& p = g_serialPort;
+    p.writeBlock = OVERLAPPED{};
+    p.writeBlock.hEvent = p.writeDone.Get();
+    ResetEvent(p.writeDone.Get());
+    DWORD written = 0;
+    if (WriteFile(p.handle.Get(), data, static_cast<DWORD>(n), &written, &p.writeBlock)) return WriteStart::kDone;
+    error = GetLastError();
+    return error == ERROR_IO_PENDING ? WriteStart::kPending : WriteStart::kFailed;
+  }
+  bool Wait(int ms) override {
+    return WaitForSingleObject(g_serialPort.writeDone.Get(), static_cast<DWORD>(ms)) == WAIT_OBJECT_0;
+  }
+  bool Finish(unsigned& error) override {
+    DWORD written = 0;
+    if (GetOverlappedResult(g_serialPort.handle.Get(), &g_serialPort.writeBlock, &written, FALSE)) return true;
+    error = GetLastError();
+    return false;
+  }
+  void ReleaseOutput() override {
+    HANDLE h = g_serialPort.handle.Get();
+    EscapeCommFunction(h, SETXON);
+    // Not every driver lets SETXON lift a hold that a received XOFF put on
+    // (a tty restarts only when its output flow control is switched off):
+    // switching output flow control off and on again lifts it everywhere.
+    DCB dcb = {};
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(h, &dcb) || !dcb.fOutX) return;
+    dcb.fOutX = FALSE;
+    SetCommState(h, &dcb);
+    dcb.fOutX = TRUE;
+    SetCommState(h, &dcb);
+  }
+  void Cancel() override { CancelTransfer(g_serialPort.writeBlock, PURGE_TXABORT | PURGE_TXCLEAR); }
+  void ClearErrors() override { ClearErrorState(); }
+};
 
 void ApplyLineSettings(DCB& dcb) {
   dcb.BaudRate = g_serialPort.baudRate;
@@ -43,6 +93,13 @@ void ApplyLineSettings(DCB& dcb) {
   dcb.fNull = FALSE;
   dcb.fRtsControl = RTS_CONTROL_ENABLE;
   dcb.fAbortOnError = TRUE;
+}
+
+// Closes the port handle and its events; nothing is waiting on them.
+void ReleasePort() {
+  g_serialPort.handle.Reset();
+  g_serialPort.writeDone.Reset();
+  g_serialPort.readDone.Reset();
 }
 
 }  // namespace
@@ -78,12 +135,16 @@ void BuildDeviceName(char* out, int size, int n) {
 
 bool OpenConnection() {
   SerialPort& p = g_serialPort;
+  // The platform opens a COM port only once: an older handle would make
+  // this open fail.
+  if (p.handle) CloseConnection();
   BuildDeviceName(p.deviceName, sizeof p.deviceName, static_cast<int>(p.portNumber));
-  HANDLE h = CreateFileA(p.deviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  if (p.handle != INVALID_HANDLE_VALUE) CloseHandle(p.handle);  // never leak an older handle
-  p.handle = h;
+  p.handle.Reset(CreateFileA(p.deviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
+  if (!p.handle) return false;
+  p.writeDone.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  p.readDone.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  HANDLE h = p.handle.Get();
 
   SetupComm(h, kInputQueue, kOutputQueue);
   PurgeComm(h, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
@@ -94,11 +155,10 @@ bool OpenConnection() {
   dcb.DCBlength = sizeof dcb;
   GetCommState(h, &dcb);
   ApplyLineSettings(dcb);
-  if (!SetCommState(h, &dcb)) {
+  if (!p.writeDone || !p.readDone || !SetCommState(h, &dcb)) {
     LogWrite("fRetVal ist FALSE");
     p.connected = 0;
-    CloseHandle(h);
-    p.handle = INVALID_HANDLE_VALUE;
+    ReleasePort();
     return false;
   }
   p.connected = 1;
@@ -109,13 +169,13 @@ bool OpenConnection() {
 bool CloseConnection() {
   SerialPort& p = g_serialPort;
   p.connected = 0;
-  if (p.handle == INVALID_HANDLE_VALUE) return true;
-  SetCommMask(p.handle, 0);
-  EscapeCommFunction(p.handle, CLRDTR);
-  EscapeCommFunction(p.handle, CLRRTS);
-  PurgeComm(p.handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
-  CloseHandle(p.handle);
-  p.handle = INVALID_HANDLE_VALUE;
+  if (!p.handle) return true;
+  HANDLE h = p.handle.Get();
+  SetCommMask(h, 0);
+  EscapeCommFunction(h, CLRDTR);
+  EscapeCommFunction(h, CLRRTS);
+  PurgeComm(h, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+  ReleasePort();
   return true;
 }
 
@@ -138,51 +198,40 @@ int ReadCommBlock(std::uint8_t* buffer, int n) {
   if (buffer == nullptr || n <= 0) return 0;
   std::memset(buffer, 0, static_cast<std::size_t>(n));
   SerialPort& p = g_serialPort;
-  if (p.handle == INVALID_HANDLE_VALUE) return 0;
+  if (!p.handle) return 0;
+  HANDLE h = p.handle.Get();
   DWORD errors = 0;
   COMSTAT status = {};
-  ClearCommError(p.handle, &errors, &status);
+  ClearCommError(h, &errors, &status);
   DWORD k = status.cbInQue < static_cast<DWORD>(n) ? status.cbInQue : static_cast<DWORD>(n);
   if (k == 0) return 0;
 
   DWORD got = 0;
   p.readBlock = OVERLAPPED{};
-  if (ReadFile(p.handle, buffer, k, &got, &p.readBlock)) return static_cast<int>(got);
+  p.readBlock.hEvent = p.readDone.Get();
+  ResetEvent(p.readDone.Get());
+  if (ReadFile(h, buffer, k, &got, &p.readBlock)) return static_cast<int>(got <= k ? got : k);
   DWORD error = GetLastError();
   if (error != ERROR_IO_PENDING) {
     ClearErrorState();
     return 0;
   }
-  while (!GetOverlappedResult(p.handle, &p.readBlock, &got, TRUE)) {
-    error = GetLastError();
-    if (error == ERROR_IO_INCOMPLETE) continue;
+  if (WaitForSingleObject(p.readDone.Get(), kReadBoundMs) != WAIT_OBJECT_0) {
+    CancelTransfer(p.readBlock, PURGE_RXABORT);
+    LogWrite("Err: ReadCommBlock %u Byte nicht gelesen", static_cast<unsigned>(k));
+  }
+  if (!GetOverlappedResult(h, &p.readBlock, &got, FALSE)) {
     char text[kErrorTextSize];
-    ErrorText(text, error);
+    ErrorText(text, GetLastError());
     ClearErrorState();
     LogWrite("Error in ReadCommBlock %s", text);
-    break;
   }
   return static_cast<int>(got <= k ? got : k);
 }
 
-void WriteComBlock(const std::uint8_t* buffer, int n) {
+bool WriteComBlock(const std::uint8_t* buffer, int n) {
   SerialPort& p = g_serialPort;
-  if (buffer == nullptr || n <= 0 || p.handle == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  p.writeBlock = OVERLAPPED{};
-  if (WriteFile(p.handle, buffer, static_cast<DWORD>(n), &written, &p.writeBlock)) return;
-  DWORD error = GetLastError();
-  if (error != ERROR_IO_PENDING) {
-    ClearErrorState();
-    return;
-  }
-  while (!GetOverlappedResult(p.handle, &p.writeBlock, &written, TRUE)) {
-    error = GetLastError();
-    if (error == ERROR_IO_INCOMPLETE) continue;
-    char text[kErrorTextSize];
-    ErrorText(text, error);
-    LogWrite("WriteComBlock ERROR %s", text);
-    ClearErrorState();
-    return;
-  }
+  if (buffer == nullptr || n <= 0 || !p.handle) return false;
+  ComPortWriter writer;
+  return WriteBounded(writer, buffer, n, WriteBoundMs(n, static_cast<int>(p.baudRate)));
 }

@@ -53,5 +53,8 @@ void SetChoice(FileSelection& files, const char* path, int nameOffset, int extOf
   }
   if (nameOffset < 0 || nameOffset > static_cast<int>(std::strlen(stem))) nameOffset = 0;
   CopyText(files.title, sizeof files.title, stem + nameOffset);
-  files.format = FormatFromExtension(files, files.extension);
+  // A name that ends in a dot has no extension to cut off, and no format:
+  // the empty extension would match every entry of the table.
+  const bool endsInDot = length > 0 && files.path[length - 1] == '.';
+  files.format = endsInDot ? kFormatUnknown : FormatFromExtension(files, files.extension);
 }

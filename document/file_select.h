@@ -34,4 +34,5 @@ void ClearChoice(FileSelection& files);
 // Fills path, extension, title and format from a chosen path the way the
 // file dialogs report it: `extOffset` and `nameOffset` index into `path` (0
 // for no extension); the path copy is cut before the dot of the extension.
+// A name that ends in a dot ("page.") gets the unknown format.
 void SetChoice(FileSelection& files, const char* path, int nameOffset, int extOffset);

@@ -101,3 +101,7 @@ constexpr int kResolutionEntries = 50;  // check marks cleared by 2000 + n
 constexpr int kPortEntries = CMD_COM_LAST - CMD_COM_FIRST + 1;           // 32
 
 constexpr bool CommandInRange(int id, int first, int last) { return id >= first && id <= last; }
+
+// Commands whose lParam is the address of a text; everything else takes a
+// number.
+constexpr bool CommandTakesText(int id) { return id == CMD_MESSAGE; }

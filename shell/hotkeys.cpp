@@ -35,6 +35,9 @@ struct HotKeyState {
   HookFlagFn menuOpen = nullptr;
   HookFlagFn popupOpen = nullptr;
   KeyboardHookHandle hook;
+  // A defined key that the platform would take as a menu key was forwarded
+  // and kept from the window; its release is kept back too.
+  int heldMenuKey = 0;
   // One buffer per registration, so that a second failure cannot overwrite
   // the text of a message that is still waiting to be shown.
   char messages[kRegisteredHotKeysMax][kHotKeyMessageMax] = {};
@@ -57,6 +60,28 @@ HotKeyState& State() {
 }
 
 bool Down(const BYTE (&keys)[256], int vk) { return (keys[vk] & 0x80) != 0; }
+
+bool KeyDown(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
+
+// Bit 29 of a key's message data: Alt is down.
+constexpr LPARAM kAltContext = 1L << 29;
+
+// The default handling of a window enters the menu on F10 and on keys
+// pressed with Alt; a key defined for a command must not get there.
+bool IsDefinedMenuKey(const HotKeyState& s, int vk, LPARAM lParam) {
+  if (vk != kVkF10 && !(lParam & kAltContext)) return false;
+  return MatchKey(s.defs, vk, KeyDown(kVkShift), KeyDown(kVkControl), KeyDown(kVkMenu)) != nullptr;
+}
+
+// The keys belong to the key target while it is enabled (a modal window
+// that is not one of the program's own dialogs, such as a common file
+// dialog or a message box, disables its owner) and the thread's active
+// window is the target or one it owns.
+bool TargetHasTheKeyboard(HWND target) {
+  if (!target || !IsWindowEnabled(target)) return false;
+  HWND active = GetActiveWindow();
+  return !active || GetAncestor(active, GA_ROOTOWNER) == GetAncestor(target, GA_ROOTOWNER);
+}
 
 void ReportRegistrationFailure(int slot, DWORD error, const HotKeyDef& def) {
   HotKeyState& s = State();
@@ -144,11 +169,23 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam) {
   // Only a key taken out of the queue counts: a peek without removing
   // (HC_NOREMOVE) is followed by the real call, and would forward twice.
   if (code != HC_ACTION) return CallNextHookEx(s.hook.Get(), code, wParam, lParam);
-  bool released = (static_cast<DWORD>(lParam) & 0x80000000u) != 0;
-  if (released || (s.menuOpen && s.menuOpen())) return 0;
-  if (s.keyTarget) PostMessageA(s.keyTarget, kHookKeyMessage, wParam, lParam);
-  bool popup = s.popupOpen && s.popupOpen();
   auto vk = static_cast<std::int32_t>(wParam);
+  bool released = (static_cast<DWORD>(lParam) & 0x80000000u) != 0;
+  if (released) {
+    if (vk != s.heldMenuKey) return 0;
+    s.heldMenuKey = 0;
+    return 1;
+  }
+  if (s.menuOpen && s.menuOpen()) return 0;
+  // Someone else's modal window has the keyboard: it gets every key, and
+  // no command runs.
+  if (!TargetHasTheKeyboard(s.keyTarget)) return CallNextHookEx(s.hook.Get(), code, wParam, lParam);
+  PostMessageA(s.keyTarget, kHookKeyMessage, wParam, lParam);
+  if (IsDefinedMenuKey(s, vk, lParam)) {
+    s.heldMenuKey = vk;
+    return 1;
+  }
+  bool popup = s.popupOpen && s.popupOpen();
   if (!popup && (vk == kVkTab || vk == kVkUp || vk == kVkDown)) return -1;
   return 0;
 }
@@ -159,7 +196,8 @@ bool FindKey(HWND window, int key) {
   const HotKeyDef* hit = MatchKey(State().defs, key, Down(keys, kVkShift), Down(keys, kVkControl),
                                   Down(keys, kVkMenu));
   if (!hit) return false;
-  PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(hit->command),
-               static_cast<LPARAM>(hit->parameter));
+  // A parameter from a definition is a number, never the address of a text.
+  LPARAM parameter = CommandTakesText(hit->command) ? 0 : static_cast<LPARAM>(hit->parameter);
+  PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(hit->command), parameter);
   return true;
 }

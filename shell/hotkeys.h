@@ -60,7 +60,11 @@ HWND KeyTarget();
 
 // The hook procedure: forwards key presses (not releases, not while a menu
 // is open) as kHookKeyMessage to the key target, and consumes Tab, Up and
-// Down unless the pop-up menu is open.
+// Down unless the pop-up menu is open. While a modal window that is not the
+// key target (a common file dialog, a message box) has the keyboard, every
+// key passes on untouched and nothing is forwarded. A defined key that the
+// platform would take as a menu key (F10, a key with Alt) is forwarded and
+// kept, with its release, from the default menu handling.
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam);
 
 // Looks the key up with the thread's current Shift, Ctrl and Alt state and

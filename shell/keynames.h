@@ -21,6 +21,7 @@ constexpr std::int32_t kVkControl = 0x11;
 constexpr std::int32_t kVkMenu = 0x12;
 constexpr std::int32_t kVkUp = 0x26;
 constexpr std::int32_t kVkDown = 0x28;
+constexpr std::int32_t kVkF10 = 0x79;
 
 // The table: key names first, then the command names, ended by an entry
 // with an empty name and the value 0.

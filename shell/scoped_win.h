@@ -114,3 +114,27 @@ class ModuleHandle {
  private:
   HMODULE module_ = nullptr;
 };
+
+// A kernel handle closed with CloseHandle when the owner goes. Files and
+// devices use INVALID_HANDLE_VALUE for "none", every other object null.
+template <bool kFileLike>
+class KernelHandleOwner {
+ public:
+  static HANDLE None() { return kFileLike ? INVALID_HANDLE_VALUE : nullptr; }
+  KernelHandleOwner() = default;
+  explicit KernelHandleOwner(HANDLE handle) : handle_(handle) {}
+  ~KernelHandleOwner() { Reset(); }
+  KernelHandleOwner(const KernelHandleOwner&) = delete;
+  KernelHandleOwner& operator=(const KernelHandleOwner&) = delete;
+  void Reset(HANDLE handle = None()) {
+    if (handle_ != None() && handle_ != nullptr) CloseHandle(handle_);
+    handle_ = handle;
+  }
+  HANDLE Get() const { return handle_; }
+  explicit operator bool() const { return handle_ != None() && handle_ != nullptr; }
+
+ private:
+  HANDLE handle_ = None();
+};
+using KernelHandle = KernelHandleOwner<false>;  // events, threads, mutexes
+using FileHandle = KernelHandleOwner<true>;     // files and devices

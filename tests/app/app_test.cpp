@@ -17,6 +17,15 @@ std::string Ini(const char* extra) {
   return std::string("[Ext]\r\n00=*\r\n01=dtm\r\n02=xml\r\n03=bmp\r\n[Def]\r\nSound=0\r\nDebug=1\r\n") + extra;
 }
 
+// One press and release of a key, as the keyboard gives it.
+void PressKey(WORD vk) {
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = vk;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+}
+
 // A list box keeps to whole lines: the platform may make it lower than
 // created (never higher).
 bool SameRect(const ChildInfo& c, const RECT& r) {
@@ -412,11 +421,7 @@ TEST(App, KeyPressReachesItsDefinitionThroughTheHook) {
   ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("[HotKeys]\r\nKey000=VK_F11,0,0,0,CMD_EXIT,0\r\n").c_str())));
   SetForegroundWindow(run.main);
   ASSERT_TRUE(Sync(run));
-  INPUT keys[2] = {};
-  keys[0].type = keys[1].type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = keys[1].ki.wVk = VK_F11;
-  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  ASSERT_EQ(SendInput(2, keys, sizeof(INPUT)), 2u);
+  PressKey(VK_F11);
   ASSERT_TRUE(WaitExit(run, 10000)) << ReadFileText(run.LogPath());
   std::string log = ReadFileText(run.LogPath());
   // The release is not forwarded: one key message, one command.
@@ -424,4 +429,36 @@ TEST(App, KeyPressReachesItsDefinitionThroughTheHook) {
   ASSERT_NE(first, std::string::npos) << log;
   EXPECT_EQ(log.find("MY_KEYDOWN", first + 1), std::string::npos);
   EXPECT_NE(log.find("CMD_EXIT:"), std::string::npos);
+}
+
+// While the open dialog runs, its keys are its own: Tab moves the focus in
+// it, Esc cancels it, and no key definition runs (Esc is also CMD_CANCEL,
+// which would undo a stroke).
+TEST(App, KeysStayInTheFileDialog) {
+  AppRun run;
+  ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("[HotKeys]\r\nKey000=VK_ESCAPE,0,0,0,CMD_CANCEL,0\r\n"
+                                               "Key001=VK_TAB,0,0,0,CMD_TAB,0\r\n").c_str())));
+  PostCommand(run, CMD_OPEN);
+  HWND open = WaitDialog(run.Pid(), "Relivo X Datei \xf6" "ffnen", 10000);
+  ASSERT_NE(open, nullptr);
+  SetForegroundWindow(open);
+  auto focus = [&] {
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(run.process.dwThreadId, &gui);
+    return gui.hwndFocus;
+  };
+  DWORD start = GetTickCount();
+  while ((GetForegroundWindow() != open || !focus()) && GetTickCount() - start < 5000) Sleep(50);
+  const HWND before = focus();
+  PressKey(VK_TAB);
+  for (start = GetTickCount(); focus() == before && GetTickCount() - start < 5000;) Sleep(50);
+  EXPECT_NE(focus(), before) << "Tab moves the focus inside the dialog";
+  PressKey(VK_ESCAPE);
+  for (start = GetTickCount(); IsWindow(open) && GetTickCount() - start < 5000;) Sleep(50);
+  EXPECT_FALSE(IsWindow(open)) << "Esc cancels the dialog";
+  ASSERT_TRUE(Sync(run));
+  EXPECT_EQ(ReadFileText(run.LogPath()).find("MY_KEYDOWN"), std::string::npos);
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitExit(run, 10000));
 }

@@ -130,7 +130,7 @@ void WaitForTheDevice(const AppRun& run) {
 
 // Closes the program; the question about an unsaved page, if it comes, is
 // answered with no.
-void CloseWithoutSaving(AppRun& run) {
+void CloseAnsweringNo(AppRun& run) {
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   const DWORD start = GetTickCount();
   while (!WaitExit(run, 100) && GetTickCount() - start < 15000) {
@@ -195,7 +195,7 @@ TEST(AppBraille, TypedTextArrivesAsTheTranslatorsCellsAndAGradeRetranslates) {
   EXPECT_EQ(Cells(page.begin() + 310, page.begin() + 330), Expected("de-g2.ctb", text));
   EXPECT_EQ(std::string(page.begin() + 330, page.begin() + 350), text.substr(0, 20));
 
-  CloseWithoutSaving(run);
+  CloseAnsweringNo(run);
   EXPECT_EQ(IniValue(run.IniPath(), "Braille", "Lng"), "0");
   EXPECT_EQ(IniValue(run.IniPath(), "Braille", "00-G"), "1");
 }
@@ -226,7 +226,7 @@ TEST(AppBraille, WithoutTheTranslatorTheProgramSaysSoAndTheLineStaysEmpty) {
     if (!IsBrailleLine(f)) continue;
     EXPECT_TRUE(std::all_of(f.begin() + 9, f.begin() + 9 + kCells, [](int c) { return c == 0; }));
   }
-  CloseWithoutSaving(run);
+  CloseAnsweringNo(run);
   log = ReadFileText(run.LogPath());
   EXPECT_NE(log.find("***Ende"), std::string::npos);
 

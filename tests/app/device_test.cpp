@@ -3,13 +3,56 @@
 // simulator for each case and hands its frame log over in RELIVO_SIM_LOG.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "shell/commands.h"
 #include "tests/app/app_driver.h"
 #include "tests/app/sim_log.h"
 
 namespace {
+
+Frame LineFrame(const unsigned char* cells) {
+  Frame frame{0xAA, 0x55, 0x00, 0x1A, 0x00, 0x02, 0x00, 0x00, 0x00};
+  unsigned char sum = 0xA5 ^ 0x02;
+  for (int i = 0; i < 20; ++i) {
+    frame.push_back(cells[i]);
+    sum ^= cells[i];
+  }
+  frame.push_back(sum);
+  return frame;
+}
+
+// Waits until the simulator has received `frame` at least `times` times.
+bool WaitForFrame(const Frame& frame, int times, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  do {
+    int seen = 0;
+    for (const Frame& f : ReceivedFrames()) seen += f == frame;
+    if (seen >= times) return true;
+    Sleep(100);
+  } while (GetTickCount() - start < timeoutMs);
+  return false;
+}
+
+// Closes the program, declining to save the modified page.
+void CloseWithoutSaving(AppRun& run) {
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  HWND question = WaitDialog(run.Pid(), nullptr, 10000);
+  ASSERT_NE(question, nullptr);
+  ClickButton(question, IDCANCEL);
+  ASSERT_TRUE(WaitExit(run, 15000));
+}
+
+const unsigned char kBlank[300] = {};
+
+// The page with every pin raised, as CMD_INVERT makes it of an empty page.
+Frame RaisedGraphic() {
+  unsigned char raised[300];
+  std::memset(raised, 0xFF, sizeof raised);
+  return GraphicFrame(raised);
+}
 
 std::string Ini(const char* extra) {
   return std::string("[Def]\r\nSound=0\r\nDebug=1\r\n[Device]\r\nCOM=3\r\nautostart=1\r\n") + extra;
@@ -35,6 +78,14 @@ bool SplashShown(DWORD pid) {
   SplashSearch search{pid, false};
   EnumWindows(FindSplash, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+// Starts the program, which connects at once, and waits until its first
+// write after the start image has stalled and been released.
+void StartUntilTheStall(AppRun& run) {
+  ASSERT_FALSE(SimLog().empty());
+  ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("").c_str())));
+  ASSERT_TRUE(WaitForText(run.LogPath(), "Err: WriteComBlock", 20000)) << ReadFileText(run.LogPath());
 }
 
 }  // namespace
@@ -93,4 +144,39 @@ TEST(AppDevice, KeyReportsBecomeTheirButtonCommands) {
   }
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitExit(run, 15000));
+}
+
+// Scenario "xoff": after the start image the device sends a lone XOFF,
+// which stops the PC's output. The stalled write is given up and the
+// output released: the program answers, the next page reaches the device,
+// and at the end the device is blanked.
+TEST(AppDevice, StrayXoffNeitherFreezesTheProgramNorKeepsThePinsUp) {
+  AppRun run;
+  ASSERT_NO_FATAL_FAILURE(StartUntilTheStall(run));
+  PostCommand(run, CMD_INVERT);
+  ASSERT_TRUE(Sync(run));
+  EXPECT_TRUE(WaitForFrame(RaisedGraphic(), 1, 10000));
+  CloseWithoutSaving(run);
+  std::vector<Frame> frames = ReceivedFrames();
+  ASSERT_GE(frames.size(), 2u);
+  EXPECT_EQ(frames[frames.size() - 2], LineFrame(kBlank));
+  EXPECT_EQ(frames.back(), GraphicFrame(kBlank));
+}
+
+// Scenario "stall": after the start image the device sends XOFF and reads
+// nothing for 6 s. The program answers during the stall; the page it sends
+// meanwhile arrives when the device reads again, and so does the page
+// after it.
+TEST(AppDevice, PagesSentDuringAndAfterAStallArrive) {
+  AppRun run;
+  ASSERT_NO_FATAL_FAILURE(StartUntilTheStall(run));
+  // (Wine without a window manager takes 2 s to take the start-up picture
+  // away at the end of the connect.)
+  PostCommand(run, CMD_INVERT);
+  ASSERT_TRUE(Sync(run, 4000));
+  ASSERT_EQ(ReadFileText(SimLog()).find("TX-flow 11"), std::string::npos) << "it answered only after the stall";
+  ASSERT_TRUE(WaitForFrame(RaisedGraphic(), 1, 10000));
+  PostCommand(run, CMD_INVERT);
+  EXPECT_TRUE(WaitForFrame(GraphicFrame(kBlank), 2, 10000)) << "the blank page after the stall";
+  CloseWithoutSaving(run);
 }

@@ -39,11 +39,12 @@ class TimedTransport : public DeviceTransport {
     read += Now() - t;
     return got;
   }
-  void Write(const std::uint8_t* buffer, int n) override {
+  bool Write(const std::uint8_t* buffer, int n) override {
     double t = Now();
-    inner_.Write(buffer, n);
+    bool written = inner_.Write(buffer, n);
     write += Now() - t;
     bytes += n;
+    return written;
   }
   void Sleep(int ms) override {
     double t = Now();

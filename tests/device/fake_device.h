@@ -33,11 +33,13 @@ class FakePort : public DeviceTransport {
   std::string version = "V1.2";
   std::vector<int> ports = {1, 3};
   bool openOk = true;
+  int failingWrites = 0;  // the next writes that the line loses
 
   // What happened.
   std::vector<Bytes> writes;
   std::vector<int> sleeps;
   int opened = 0, closed = 0, openedPort = -1, openedBaud = -1;
+  bool isOpen = false;
 
   // Bytes on their way to the program; each chunk becomes readable only
   // after the previous one was read and a sleep passed (a split frame).
@@ -54,13 +56,20 @@ class FakePort : public DeviceTransport {
     return false;
   }
   int PortAt(int i) override { return i < static_cast<int>(ports.size()) ? ports[i] : 0; }
+  // Like the platform's COM ports: a port that is open cannot be opened
+  // again.
   bool Open(int port, int baud) override {
     openedPort = port;
     openedBaud = baud;
-    if (openOk) ++opened;
-    return openOk;
+    if (!openOk || isOpen) return false;
+    ++opened;
+    isOpen = true;
+    return true;
   }
-  void Close() override { ++closed; }
+  void Close() override {
+    ++closed;
+    isOpen = false;
+  }
   int Read(std::uint8_t* buffer, int n) override {
     for (int i = 0; i < n; ++i) buffer[i] = 0;
     int k = 0;
@@ -70,14 +79,19 @@ class FakePort : public DeviceTransport {
     }
     return k;
   }
-  void Write(const std::uint8_t* buffer, int n) override {
+  bool Write(const std::uint8_t* buffer, int n) override {
     Bytes frame(buffer, buffer + n);
     writes.push_back(frame);
-    if (!answer || n < 10) return;
+    if (failingWrites > 0) {
+      --failingWrites;
+      return false;
+    }
+    if (!answer || n < 10) return true;
     std::uint16_t command = static_cast<std::uint16_t>(frame[5] << 8 | frame[6]);
     if (command == kCmdVersionRequest) Send(DeviceFrame(kCmdVersionReply, TextBytes(version)));
     if (command == kCmdNameRequest) Send(DeviceFrame(kCmdNameReply, TextBytes(name)));
     if (command == kCmdInfoRequest) Send(DeviceFrame(kCmdInfoReply, {20, 0, 60}));
+    return true;
   }
   void Sleep(int ms) override {
     sleeps.push_back(ms);

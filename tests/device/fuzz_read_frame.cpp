@@ -23,7 +23,7 @@ class StreamPort : public DeviceTransport {
     while (k < static_cast<std::size_t>(n) && pos_ < available_) buffer[k++] = data_[pos_++];
     return static_cast<int>(k);
   }
-  void Write(const std::uint8_t*, int) override {}
+  bool Write(const std::uint8_t*, int) override { return true; }
   // Time passing lets the next piece of the stream arrive.
   void Sleep(int) override { Deliver(); }
   void Deliver() { available_ = available_ + chunk_ < size_ ? available_ + chunk_ : size_; }

@@ -17,6 +17,6 @@ class NullTransport : public DeviceTransport {
     std::memset(buffer, 0, static_cast<std::size_t>(n));
     return 0;
   }
-  void Write(const std::uint8_t*, int) override {}
+  bool Write(const std::uint8_t*, int) override { return true; }
   void Sleep(int) override {}
 };

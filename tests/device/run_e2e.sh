@@ -18,4 +18,5 @@ scenario foreign $t.ForeignNameEndsNotIdentified --name "Xenon 2"
 scenario long $t.LongNameReplyKeeps19Characters --fault long
 scenario split $t.FramesSplitAcrossWritesAreReadWhole --fault split
 scenario storm $t.KeyStormFillsTheQueueAndNoMore --no-acks --fault storm
+scenario flow-bytes $t.FlowControlBytesFromTheDeviceNeitherStallNorDerail --no-acks --fault flow-bytes --keys 200:8000
 exit $scenario_status

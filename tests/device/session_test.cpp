@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "device/bounded_write.h"
 #include "device/device_frame.h"
 #include "fake_device.h"
 #include "shell/log.h"
@@ -189,11 +190,23 @@ TEST_F(SessionTest, SilentDeviceEndsNotIdentified) {
   EXPECT_EQ(s.connected, 0);
   EXPECT_EQ(s.ready, 1);
   EXPECT_STREQ(s.name, "nicht\r\nverbunden");
-  EXPECT_EQ(port.closed, 0);  // the port stays open until the next connect
+  EXPECT_FALSE(port.isOpen) << "the session gave up: the port is free";
   // While not identified nothing is sent.
   std::uint8_t cells[kBrailleCells] = {};
   SendFrame(s, 0, kBrailleCells, cells);
   EXPECT_EQ(port.writes.size(), 4u);
+  // The port refuses a second open, like a COM port: the next connect
+  // still opens it and finds the device that answers now.
+  port.answer = true;
+  ASSERT_TRUE(Connect(s));
+  EXPECT_EQ(s.connected, 1);
+  EXPECT_EQ(port.opened, 2);
+}
+
+TEST_F(SessionTest, ConnectClosesAPortLeftOpenBeforeOpeningIt) {
+  port.isOpen = true;  // left open by someone
+  ASSERT_TRUE(Connect(s));
+  EXPECT_EQ(s.connected, 1);
 }
 
 TEST_F(SessionTest, ForeignNameEndsNotIdentified) {
@@ -209,7 +222,8 @@ TEST_F(SessionTest, ConnectWhileConnectedBlanksFirst) {
   ASSERT_EQ(port.writes.size(), 6u);
   EXPECT_EQ(port.writes[0].size(), 30u);   // blank braille line
   EXPECT_EQ(port.writes[1].size(), 310u);  // blank graphic
-  EXPECT_EQ(port.closed, 1);
+  EXPECT_EQ(port.opened, 2);
+  EXPECT_TRUE(port.isOpen);
   EXPECT_EQ(port.writes[5].size(), 310u);  // start image again: it differs from the blank one
 }
 
@@ -238,6 +252,17 @@ TEST_F(SessionTest, SameGraphicTwiceIsWrittenOnce) {
   SendFrame(s, 1, kGraphicSize, g);
   EXPECT_EQ(port.writes.size(), 2u);
   EXPECT_EQ(std::memcmp(s.lastGraphic, g, kGraphicSize), 0);
+}
+
+TEST_F(SessionTest, AGraphicLostOnTheLineIsWrittenAgain) {
+  ConnectQuietly();
+  std::uint8_t g[kGraphicSize] = {1, 2, 3};
+  port.failingWrites = 1;
+  SendFrame(s, 1, kGraphicSize, g);
+  SendFrame(s, 1, kGraphicSize, g);  // the same page: the device may not have it
+  SendFrame(s, 1, kGraphicSize, g);  // now it has
+  EXPECT_EQ(port.writes.size(), 2u);
+  EXPECT_EQ(s.ready, 1);
 }
 
 TEST_F(SessionTest, FirstGraphicAfterStartIsAlwaysWritten) {
@@ -277,7 +302,7 @@ TEST_F(SessionTest, DisconnectBlanksTheDevice) {
   graphic.insert(graphic.end(), 300, 0);
   graphic.push_back(0xA5 ^ 0x01 ^ 0x02);
   EXPECT_EQ(port.writes[1], graphic);
-  EXPECT_EQ(port.closed, 1);
+  EXPECT_FALSE(port.isOpen);
   EXPECT_EQ(s.connected, 0);
   EXPECT_EQ(s.ready, 0);
   EXPECT_EQ(s.port, 0);
@@ -335,21 +360,57 @@ TEST_F(SessionTest, UnknownCommandsAreReadWholeAndIgnored) {
   EXPECT_EQ(TakeNewestKey(s), kKeyButton2);
 }
 
-TEST_F(SessionTest, GarbageIsDroppedFourBytesAtATime) {
+TEST_F(SessionTest, GarbageBeforeAFrameIsSkipped) {
   ConnectQuietly();
-  port.Send({1, 2, 3, 4, 0x55, 0xAA, 7, 8});
+  port.Send({1, 2, 3, 4, 0x55, 0xAA, 7, 0xAA});
   port.Send(DeviceFrame(kCmdKeyReport0, {0x20, 0x00}));
   ReadFrame(s);
+  EXPECT_EQ(TakeNewestKey(s), kKeyButton3);
+}
+
+// The line runs XON/XOFF: the driver takes a 0x11 or 0x13 out of a frame.
+// The reader keeps in step, and the lost byte makes no key.
+TEST_F(SessionTest, FramesThatLostAFlowControlByteKeepTheReaderInStep) {
+  ConnectQuietly();
+  Bytes version = DeviceFrame(kCmdVersionReply, TextBytes("V2.5 long text"));
+  ASSERT_EQ(version[3], 0x13);
+  version.erase(version.begin() + 3);  // its length byte
+  Bytes info = DeviceFrame(kCmdInfoReply, {40, 0, 80});
+  info.erase(info.begin() + 6);  // the 0x11 of its command code
+  Bytes key = DeviceFrame(kCmdKeyReport1, {0x40, 0x00});
+  Bytes lost = DeviceFrame(kCmdKeyReport2, {0x80, 0x00});
+  lost.erase(lost.begin() + 8);  // a byte before its key bits
+  for (const Bytes& f : {version, info, lost, key}) port.Send(f);
+  for (int i = 0; i < 4; ++i) ReadFrame(s);
+  EXPECT_TRUE(port.waiting.empty());
+  EXPECT_EQ(s.receivedCount, 0);
+  EXPECT_EQ(QueuedKeys(s), 1) << "only the key that arrived whole";
+  EXPECT_EQ(TakeNewestKey(s), kKeyButton2);
+  EXPECT_EQ(s.cells, 20) << "the damaged display info changes nothing";
+}
+
+TEST_F(SessionTest, KeyBitsThatNeverArrivedMakeNoKey) {
+  ConnectQuietly();
+  // A key report announcing 3 bytes: its command code and no key bits.
+  port.Send({0xAA, 0x55, 0x00, 0x03, 0x00, 0x03, 0x02});
+  ReadFrame(s);
+  // A key report cut after its first key byte.
+  Bytes cut = DeviceFrame(kCmdKeyReport0, {0x80, 0x00});
+  port.Send(Bytes(cut.begin(), cut.begin() + 9));
+  ReadFrame(s);
+  // A whole frame whose checksum is wrong.
+  Bytes bad = DeviceFrame(kCmdKeyReport0, {0x80, 0x00});
+  bad.back() ^= 0xFF;
+  port.Send(bad);
   ReadFrame(s);
   EXPECT_EQ(QueuedKeys(s), 0);
-  ReadFrame(s);
-  EXPECT_EQ(TakeNewestKey(s), kKeyButton3);
 }
 
 TEST_F(SessionTest, ZeroLengthByteReads15Bytes) {
   ConnectQuietly();
   Bytes f = {0xAA, 0x55, 0x00, 0x00, 0, 0x03, 0x02, 0, 0x10, 0x00};
-  f.resize(4 + 15, 0xEE);
+  f.resize(4 + 14, 0xEE);
+  f.push_back(FrameChecksum(f.data() + 4, 14));
   port.Send(f);
   port.Send(DeviceFrame(kCmdKeyReport0, {0x00, 0x02}));
   ReadFrame(s);
@@ -496,4 +557,80 @@ TEST_F(SessionTest, EditTextIsCutTo79Characters) {
   EXPECT_EQ(std::strlen(s.lastText), 79u);
   EXPECT_TRUE(port.writes.empty());  // unconnected: stored, not sent
   EXPECT_EQ(host.stores, 1);
+}
+
+namespace {
+
+// A port whose writes follow a script: how each attempt starts, whether it
+// completes within the first and the second wait, and how it ends.
+struct ScriptedWriter : PortWriter {
+  struct Attempt {
+    WriteStart start;
+    bool doneInBound;
+    bool doneAfterRelease;
+    bool ok;
+  };
+  explicit ScriptedWriter(Attempt first, Attempt second = {WriteStart::kDone, true, true, true})
+      : attempts{first, second} {}
+  Attempt attempts[kWriteAttempts];
+  const Attempt* now = nullptr;
+  int starts = 0, releases = 0, cancels = 0, clears = 0, waits = 0;
+  std::vector<int> waitedMs;
+
+  WriteStart Start(const std::uint8_t*, int, unsigned& error) override {
+    now = &attempts[static_cast<std::size_t>(starts++)];
+    waits = 0;
+    error = 995;
+    return now->start;
+  }
+  bool Wait(int ms) override {
+    waitedMs.push_back(ms);
+    return ++waits == 1 ? now->doneInBound : now->doneAfterRelease;
+  }
+  bool Finish(unsigned& error) override {
+    error = 995;
+    return now->ok;
+  }
+  void ReleaseOutput() override { ++releases; }
+  void Cancel() override { ++cancels; }
+  void ClearErrors() override { ++clears; }
+};
+
+const std::uint8_t kTenBytes[10] = {};
+
+}  // namespace
+
+TEST_F(SessionTest, BoundedWriteReleasesAStalledOutputAndCancelsAtLast) {
+  EXPECT_EQ(WriteBoundMs(310, 115200), kWriteBoundMs + 26);
+  EXPECT_EQ(WriteBoundMs(310, 9600), kWriteBoundMs + 322);
+
+  ScriptedWriter stalled({WriteStart::kPending, false, true, true});  // a stray XOFF: the release lets it go
+  EXPECT_TRUE(WriteBounded(stalled, kTenBytes, 10, 300));
+  EXPECT_EQ(stalled.releases, 1);
+  EXPECT_EQ(stalled.cancels, 0);
+  EXPECT_EQ(stalled.waitedMs, (std::vector<int>{300, 300}));
+  EXPECT_NE(ReadLog().find("Err: WriteComBlock 10 Byte nach 300 ms nicht gesendet"), std::string::npos);
+
+  ScriptedWriter stuck({WriteStart::kPending, false, false, true});  // nothing moves: cancelled, not resent
+  EXPECT_FALSE(WriteBounded(stuck, kTenBytes, 10, 300));
+  EXPECT_EQ(stuck.cancels, 1);
+  EXPECT_EQ(stuck.starts, 1);
+  EXPECT_NE(ReadLog().find("Err: WriteComBlock abgebrochen"), std::string::npos);
+}
+
+TEST_F(SessionTest, BoundedWriteResendsOnceAfterALineError) {
+  // Abort on error: refused until the error is read.
+  ScriptedWriter refused({WriteStart::kFailed, false, false, false});
+  EXPECT_TRUE(WriteBounded(refused, kTenBytes, 10, 300));
+  EXPECT_EQ(refused.clears, 1);
+  EXPECT_EQ(refused.starts, 2);
+
+  // Ends with an error, and again.
+  ScriptedWriter aborted({WriteStart::kPending, true, true, false}, {WriteStart::kPending, true, true, false});
+  EXPECT_FALSE(WriteBounded(aborted, kTenBytes, 10, 300));
+  EXPECT_EQ(aborted.starts, kWriteAttempts);
+  EXPECT_EQ(aborted.clears, kWriteAttempts);
+  std::string log = ReadLog();
+  EXPECT_NE(log.find("WriteComBlock ERROR <CE-995>"), std::string::npos);
+  EXPECT_NE(log.find("Err: WriteComBlock 10 Byte verloren <CE-995>"), std::string::npos);
 }

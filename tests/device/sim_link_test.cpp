@@ -57,13 +57,14 @@ class PtyTransport : public DeviceTransport {
     ssize_t got = read(fd_, buffer, static_cast<std::size_t>(waiting < n ? waiting : n));
     return got > 0 ? static_cast<int>(got) : 0;
   }
-  void Write(const std::uint8_t* buffer, int n) override {
+  bool Write(const std::uint8_t* buffer, int n) override {
     int done = 0;
     while (fd_ >= 0 && done < n) {
       ssize_t w = write(fd_, buffer + done, static_cast<std::size_t>(n - done));
       if (w > 0) done += static_cast<int>(w);
       else usleep(100);
     }
+    return done == n;
   }
   void Sleep(int ms) override { usleep(static_cast<useconds_t>(ms) * 1000); }
 

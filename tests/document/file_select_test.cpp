@@ -45,9 +45,16 @@ TEST(FileSelection, ChoiceSplitsPathTitleAndExtension) {
   EXPECT_STREQ(files.path, path);
   EXPECT_STREQ(files.extension, "dtm");
   EXPECT_STREQ(files.title, "house.plan");
+  EXPECT_EQ(files.format, kFormatDtm);
   SetChoice(files, "C:\\data\\noext", 8, 0);
   EXPECT_STREQ(files.extension, "");
   EXPECT_STREQ(files.title, "noext");
+  EXPECT_EQ(files.format, kFormatBmp) << "no extension: the last entry";
+  SetChoice(files, "C:\\data\\page.", 8, 0);
+  EXPECT_STREQ(files.title, "page.");
+  EXPECT_EQ(files.format, kFormatUnknown) << "a name ending in a dot picks no format";
+  SetChoice(files, "C:\\data\\page.", 8, 14);  // however the dialog reports it
+  EXPECT_EQ(files.format, kFormatUnknown);
   SetChoice(files, "short", 99, 99);  // offsets beyond the path are ignored
   EXPECT_STREQ(files.title, "short");
   EXPECT_STREQ(files.extension, "");

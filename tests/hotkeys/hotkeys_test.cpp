@@ -271,3 +271,56 @@ TEST_F(HotKeysTest, KeyFromTheHookRunsItsDefinition) {
   RecordingWindow::Pump(50);
   EXPECT_EQ(window_.Count(WM_COMMAND, CMD_SAVE), 1);
 }
+
+// F10 is also the platform's menu key: with a menu bar its default handling
+// would enter the menu, after which the hook forwards nothing. A defined
+// F10 (device key 6 in the shipped set) never gets there.
+TEST_F(HotKeysTest, DefinedF10RunsItsCommandEveryTimeWithAMenuBar) {
+  Line(0, "VK_F10,0,0,0,BUTTON5,0");
+  ReadKeyDefinitions(window_.hwnd());
+  HMENU bar = CreateMenu();
+  AppendMenuA(bar, MF_STRING, 9001, "&Datei");
+  SetMenu(window_.hwnd(), bar);
+  // The main window's part: forwarded keys go to FindKey, and the hook
+  // hears when a menu is open. A menu that opens anyway is closed after a
+  // while, so that the test fails instead of waiting in it.
+  window_.onMessage = [](HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
+    if (msg == kHookKeyMessage) FindKey(hwnd, static_cast<int>(wp));
+    if (msg == WM_ENTERMENULOOP) {
+      g_menuOpen = true;
+      SetTimer(hwnd, 1, 300, nullptr);
+    }
+    if (msg == WM_TIMER) EndMenu();
+    if (msg == WM_EXITMENULOOP) g_menuOpen = false;
+  };
+  InstallKeyboardHook(window_.hwnd(), MenuOpen, PopupOpen);
+  Focus(window_.hwnd());
+  window_.seen().clear();
+  // Both presses queued at once, as a user types them: the second one
+  // arrives while a menu entered by the first would be open.
+  for (int press = 0; press < 2; ++press) {
+    SendKey(VK_F10, false);
+    SendKey(VK_F10, true);
+  }
+  RecordingWindow::Pump(400);
+  EXPECT_EQ(window_.Count(WM_COMMAND, BUTTON5), 2);
+  EXPECT_FALSE(g_menuOpen);
+  KillTimer(window_.hwnd(), 1);
+  window_.onMessage = nullptr;
+  SetMenu(window_.hwnd(), nullptr);
+  DestroyMenu(bar);
+}
+
+TEST_F(HotKeysTest, ADefinitionsParameterIsNeverPassedAsAText) {
+  Line(0, "VK_F6,0,0,0,181,4096");
+  Line(1, "VK_F7,0,0,0,CMD_SAVE,4096");
+  ReadKeyDefinitions(window_.hwnd());
+  window_.seen().clear();
+  EXPECT_TRUE(FindKey(window_.hwnd(), VK_F6));
+  EXPECT_TRUE(FindKey(window_.hwnd(), VK_F7));
+  RecordingWindow::Pump(50);
+  ASSERT_EQ(window_.seen().size(), 2u);
+  EXPECT_EQ(window_.seen()[0].wParam, static_cast<WPARAM>(CMD_MESSAGE));
+  EXPECT_EQ(window_.seen()[0].lParam, 0) << "CMD_MESSAGE takes the address of a text";
+  EXPECT_EQ(window_.seen()[1].lParam, 4096);
+}

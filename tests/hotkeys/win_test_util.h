@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -75,6 +76,8 @@ class RecordingWindow {
 
   HWND hwnd() const { return hwnd_; }
   std::vector<Posted>& seen() { return seen_; }
+  // Called with every message before the default handling.
+  std::function<void(HWND, UINT, WPARAM, LPARAM)> onMessage;
 
   // Dispatches what is queued, for at most `ms` milliseconds.
   static void Pump(DWORD ms = 200) {
@@ -101,6 +104,7 @@ class RecordingWindow {
     if (self && (msg == WM_COMMAND || msg == WM_HOTKEY || msg == WM_USER + 1 ||
                  msg == WM_KEYDOWN || msg == WM_KEYUP))
       self->seen_.push_back(Posted{msg, wp, lp});
+    if (self && self->onMessage) self->onMessage(hwnd, msg, wp, lp);
     return DefWindowProcA(hwnd, msg, wp, lp);
   }
   HWND hwnd_ = nullptr;

@@ -9,6 +9,7 @@
 
 #include "braille/louis_names.h"
 #include "camera/capture_names.h"
+#include "shell/library_files.h"
 #include "shell/optional_library.h"
 #include "shell/settings.h"
 
@@ -80,22 +81,22 @@ TEST_F(Loader, TranslatorRuleTakesTheByteCountFromTheSettings) {
 }
 
 TEST_F(Loader, TheRealLibrariesResolveTheirWholeTables) {
+  const std::string folder = WindowsPath(PROGRAM_DIR);
   FARPROC capture[kCaptureProcCount] = {};
   OptionalLibrary lumcap;
-  EXPECT_EQ(LoadOptionalLibrary(lumcap, WindowsPath(LUMCAP_DIR).c_str(), LUMCAP_FILE, kCaptureProcNames,
-                                kCaptureProcCount, kCaptureNameRule, capture),
+  EXPECT_EQ(LoadOptionalLibrary(lumcap, folder.c_str(), kCaptureLibraryFile, kCaptureProcNames, kCaptureProcCount,
+                                kCaptureNameRule, capture),
             0);
   EXPECT_NE(capture[kCaptureProc_LumenoSetInput], nullptr);
   EXPECT_EQ(std::string(kCaptureProcNames[kCaptureProc_LumenoSetInput].name), "LumenoSetInput");
   EXPECT_EQ(kCaptureProcNames[kCaptureProc_LumenoGetDeviceResolutions].bytes, 20);
-#ifdef LOUIS_FILE
+
   FARPROC louis[kLouisProcCount] = {};
-  EXPECT_EQ(LoadOptionalLibrary(library, WindowsPath(LOUIS_DIR).c_str(), LOUIS_FILE, kLouisProcNames,
-                                kLouisProcCount, kLouisNameRule, louis),
+  EXPECT_EQ(LoadOptionalLibrary(library, folder.c_str(), kLouisLibraryFile, kLouisProcNames, kLouisProcCount,
+                                kLouisNameRule, louis),
             0);
   auto charSize = reinterpret_cast<int(__stdcall*)()>(reinterpret_cast<void*>(louis[kLouis_charSize]));
   ASSERT_NE(charSize, nullptr);
   EXPECT_EQ(charSize(), 4);
   EXPECT_EQ(IniValue("free"), "<absent>") << "every name found in its plain form";
-#endif
 }

@@ -33,7 +33,10 @@ class NullPort : public NullTransport {
  public:
   bool pace = false;
   long frames = 0;
-  void Write(const std::uint8_t*, int) override { ++frames; }
+  bool Write(const std::uint8_t*, int) override {
+    ++frames;
+    return true;
+  }
   void Sleep(int ms) override {
     if (pace) ::Sleep(static_cast<DWORD>(ms));
   }

@@ -57,7 +57,9 @@ struct Options {
   int view = -1;          // -1: when stdout is a terminal
   bool plain = false;
   bool silent = false, garbage = false, garbageAll = false, split = false, longName = false, storm = false;
+  bool xoff = false, stall = false, flowBytes = false;
   int splitDelayUs = 300;
+  int stallMs = 2500;
   int exitAfter = 0;      // seconds, 0 = run until stopped
   bool acks = true;
 };
@@ -110,6 +112,8 @@ struct Device {
   bool dirty = true;
   Clock::time_point lastDraw;
   bool stormSent = false;
+  bool stalled = false;  // reads nothing until stallEnd
+  Clock::time_point stallEnd;
 };
 
 void Usage() {
@@ -138,7 +142,13 @@ void Usage() {
       "                       split       every frame written in three pieces\n"
       "                       long        name reply of 240 bytes\n"
       "                       storm       48 key reports at once after the connect\n"
+      "                       xoff        a lone XOFF (0x13) after the first display data\n"
+      "                       stall       after the first display data: XOFF, reads nothing\n"
+      "                                   for --stall-ms, then XON\n"
+      "                       flow-bytes  a lone XON (0x11) before every frame, and a version\n"
+      "                                   reply whose length byte is 0x13\n"
       "  --split-delay-us N   pause between the pieces of a split frame (default 300)\n"
+      "  --stall-ms N         length of a stall (default 2500)\n"
       "  --no-acks            do not answer display data\n"
       "  --view | --no-view   live view in the terminal (default: when stdout is one)\n"
       "  --plain              one line per frame on stdout instead of the live view\n"
@@ -158,6 +168,9 @@ bool ParseFaults(Options& o, const std::string& list) {
     else if (f == "split") o.split = true;
     else if (f == "long") o.longName = true;
     else if (f == "storm") o.storm = true;
+    else if (f == "xoff") o.xoff = true;
+    else if (f == "stall") o.stall = true;
+    else if (f == "flow-bytes") o.flowBytes = true;
     else if (!f.empty()) {
       std::fprintf(stderr, "relivo-sim: unknown fault mode \"%s\"\n", f.c_str());
       return false;
@@ -211,6 +224,7 @@ bool ParseArgs(int argc, char** argv, Options& o) {
     else if (a == "--fault") {
       if (!ParseFaults(o, next("--fault"))) return false;
     } else if (a == "--split-delay-us") o.splitDelayUs = std::atoi(next("--split-delay-us"));
+    else if (a == "--stall-ms") o.stallMs = std::atoi(next("--stall-ms"));
     else if (a == "--no-acks") o.acks = false;
     else if (a == "--view") o.view = 1;
     else if (a == "--no-view") o.view = 0;
@@ -331,8 +345,15 @@ void WriteAll(Device& d, const std::uint8_t* bytes, std::size_t n) {
   }
 }
 
-void SendFrame(Device& d, std::uint16_t command, const std::vector<std::uint8_t>& data) {
-  std::vector<std::uint8_t> frame = BuildDeviceFrame(command, data);
+// A flow-control byte on its own, outside any frame.
+void SendFlowByte(Device& d, std::uint8_t byte) {
+  WriteAll(d, &byte, 1);
+  LogBytes(d, "TX-flow", &byte, 1);
+}
+
+void SendFrame(Device& d, std::uint16_t command, const std::vector<std::uint8_t>& data, bool dodgeLength = true) {
+  std::vector<std::uint8_t> frame = BuildDeviceFrame(command, data, dodgeLength);
+  if (d.opt.flowBytes) SendFlowByte(d, kXon);
   if (d.opt.garbageAll || (d.opt.garbage && d.scriptStarted)) {
     static const std::uint8_t junk[kGarbageBytes] = {0x00, 0xAA, 0x7E, 0x55, 0x55, 0xAA, 0x01, 0xFF};
     WriteAll(d, junk, sizeof junk);
@@ -372,6 +393,13 @@ void StartScript(Device& d) {
   if (d.scriptStarted) return;
   d.scriptStarted = true;
   d.nextKeyAt = Clock::now() + std::chrono::milliseconds(d.script.empty() ? 0 : d.script[0].delayMs);
+  if (d.opt.xoff) SendFlowByte(d, kXoff);
+  if (d.opt.stall) {
+    SendFlowByte(d, kXoff);
+    d.stalled = true;
+    d.stallEnd = Clock::now() + std::chrono::milliseconds(d.opt.stallMs);
+    d.lastEvent = "stalled";
+  }
   if (d.opt.storm && !d.stormSent) {
     d.stormSent = true;
     static const std::uint16_t kKeys[6] = {0x0004, 0x8000, 0x4000, 0x2000, 0x1000, 0x0002};
@@ -407,7 +435,14 @@ void HandleFrame(Device& d, const std::uint8_t* f, std::size_t size) {
   }
   switch (command) {
     case 0x0000:
-      SendFrame(d, 0x0001, TextData(d.opt.version));
+      if (d.opt.flowBytes) {
+        // The length byte of this reply is an XOFF.
+        std::vector<std::uint8_t> version = TextData(d.opt.version);
+        version.resize(kXoff - kFrameLengthOverhead, 0);
+        SendFrame(d, 0x0001, version, false);
+      } else {
+        SendFrame(d, 0x0001, TextData(d.opt.version));
+      }
       d.lastEvent = "version request";
       break;
     case 0x0100: {
@@ -632,7 +667,18 @@ int main(int argc, char** argv) {
       auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(d.nextKeyAt - now).count();
       if (wait < timeout) timeout = wait < 0 ? 0 : static_cast<int>(wait);
     }
-    pollfd fds[3] = {{d.master, POLLIN, 0}, {control, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+    if (d.stalled) {
+      if (now >= d.stallEnd) {
+        d.stalled = false;
+        SendFlowByte(d, kXon);
+        d.lastEvent = "stall over";
+      } else {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(d.stallEnd - now).count();
+        if (left < timeout) timeout = static_cast<int>(left);
+      }
+    }
+    // A stalled device leaves the bytes for it where they are.
+    pollfd fds[3] = {{d.stalled ? -1 : d.master, POLLIN, 0}, {control, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
     int nfds = term.active ? 3 : 2;  // a negative fd is skipped by poll
     int r = poll(fds, static_cast<nfds_t>(nfds), timeout);
     if (r < 0 && errno != EINTR) break;

@@ -14,7 +14,13 @@ constexpr std::size_t kMaxFrameLength = 1024;
 // everything it can choose: the free byte at offset 7 is picked so that
 // the checksum is neither, and text data is padded with a NUL when its
 // length byte would be one.
-inline bool IsFlowControl(std::uint8_t b) { return b == 0x11 || b == 0x13; }
+constexpr std::uint8_t kXon = 0x11;
+constexpr std::uint8_t kXoff = 0x13;
+inline bool IsFlowControl(std::uint8_t b) { return b == kXon || b == kXoff; }
+
+// The length field counts target, command, free byte and checksum besides
+// the data.
+constexpr std::size_t kFrameLengthOverhead = 5;
 
 inline std::uint8_t Checksum(const std::uint8_t* bytes, std::size_t n) {
   std::uint8_t sum = 0xA5;
@@ -22,10 +28,13 @@ inline std::uint8_t Checksum(const std::uint8_t* bytes, std::size_t n) {
   return sum;
 }
 
-inline std::vector<std::uint8_t> BuildDeviceFrame(std::uint16_t command, std::vector<std::uint8_t> data) {
-  auto lengthOf = [&] { return data.size() + 5; };
-  while (IsFlowControl(static_cast<std::uint8_t>(lengthOf() & 0xFF)) ||
-         IsFlowControl(static_cast<std::uint8_t>(lengthOf() >> 8)))
+// dodgeLength false keeps the length as the data make it, flow-control
+// byte or not (a fault mode); the checksum still dodges them.
+inline std::vector<std::uint8_t> BuildDeviceFrame(std::uint16_t command, std::vector<std::uint8_t> data,
+                                                  bool dodgeLength = true) {
+  auto lengthOf = [&] { return data.size() + kFrameLengthOverhead; };
+  while (dodgeLength && (IsFlowControl(static_cast<std::uint8_t>(lengthOf() & 0xFF)) ||
+                         IsFlowControl(static_cast<std::uint8_t>(lengthOf() >> 8))))
     data.push_back(0);
   std::vector<std::uint8_t> f(8 + data.size());
   f[0] = 0xAA;

@@ -54,9 +54,11 @@ void PrintName(IMoniker* moniker) {
   if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag)))) return;
   const WCHAR* properties[] = {L"FriendlyName", L"Description"};
   for (const WCHAR* property : properties) {
-    VARIANT value;
-    VariantInit(&value);
+    // Typed as text with a null string: a property bag may free the string
+    // the variant holds before it reads.
+    VARIANT value = {};
     value.vt = VT_BSTR;
+    value.bstrVal = nullptr;
     if (SUCCEEDED(bag->Read(property, &value, nullptr)) && value.vt == VT_BSTR) {
       std::wprintf(L"  %ls: %ls\n", property, value.bstrVal);
     }
