@@ -224,8 +224,8 @@ void ShowBrailleFocus(const BrailleView& view, int focus) {
   FocusMark marks[kFocusMarks];
   BrailleFocusMarks(view, marks);
   // Mark i belongs to focus state i + 1, the last one to state 0.
-  WindowDc dc(view.main);
-  if (view.main && dc) {
+  if (view.main) {
+    WindowDc dc(view.main);
     for (int i = 0; i < kFocusMarks; ++i) {
       if (!marks[i].shown) continue;
       const int state = (i + 1) % kFocusStates;
@@ -233,7 +233,8 @@ void ShowBrailleFocus(const BrailleView& view, int focus) {
       // Shared icons belong to the system: never destroyed here.
       auto icon = static_cast<HICON>(LoadImageA(view.instance, MAKEINTRESOURCEA(id), IMAGE_ICON, kFocusMarkSize,
                                                 kFocusMarkSize, LR_SHARED));
-      if (icon) DrawIconEx(dc.Get(), marks[i].x, marks[i].y, icon, kFocusMarkSize, kFocusMarkSize, 0, nullptr, DI_NORMAL);
+      if (icon && dc)
+        DrawIconEx(dc.Get(), marks[i].x, marks[i].y, icon, kFocusMarkSize, kFocusMarkSize, 0, nullptr, DI_NORMAL);
     }
   }
   if (!view.hint) return;

@@ -62,11 +62,11 @@ void CommandFocusEdit() {
   if (g_view.editWnd && IsWindowEnabled(g_app.mainWindow) && IsWindowVisible(g_app.mainWindow)) SetFocus(g_view.editWnd);
 }
 
-HWND CurrentList() { return g_main.brailleFocus == 1 ? g_view.brLngWnd : g_view.brGradeWnd; }
+HWND CurrentList() { return g_main.brailleFocus == kFocusLanguage ? g_view.brLngWnd : g_view.brGradeWnd; }
 
 void CommandUpDown(int step) {
   if (g_main.popupOpen) return;
-  if (g_main.brailleFocus != 1 && g_main.brailleFocus != 2) return;
+  if (g_main.brailleFocus != kFocusLanguage && g_main.brailleFocus != kFocusGrade) return;
   HWND list = CurrentList();
   if (!list) return;
   BrailleShowFocus();
@@ -79,7 +79,7 @@ void CommandUpDown(int step) {
 }
 
 void SetBrailleFocus(int state) {
-  g_main.brailleFocus = ((state % 3) + 3) % 3;
+  g_main.brailleFocus = ((state % kFocusStates) + kFocusStates) % kFocusStates;
   BrailleShowFocus();
 }
 
@@ -90,7 +90,7 @@ void CommandDeviceKey(int id) {
   int key = id - BUTTON0;
   LogWrite("WM_COMMAND BUTTON%d", key);
   PlayEventSound(kSounds[key], 1);
-  if (key == 0 || key == 5 || g_main.brailleFocus != 0) return;
+  if (key == 0 || key == 5 || g_main.brailleFocus != kFocusGraphic) return;
   char text[kBrowseTextMax] = "";
   if (g_view.editWnd) GetWindowTextA(g_view.editWnd, text, sizeof text);
   int length = static_cast<int>(std::strlen(text));
@@ -290,9 +290,9 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CMD_DOWN: CommandUpDown(+1); break;
     case CMD_TAB: SetBrailleFocus(g_main.brailleFocus + 1); break;
     case CMD_BTAB: SetBrailleFocus(g_main.brailleFocus - 1); break;
-    case CMD_FOCUS_LANG: LogWrite("IDM_ICON+5"); SetBrailleFocus(1); break;
-    case CMD_FOCUS_GRADE: LogWrite("IDM_ICON+6"); SetBrailleFocus(2); break;
-    case CMD_FOCUS_GRAPHIC: SetBrailleFocus(0); break;
+    case CMD_FOCUS_LANG: LogWrite("IDM_ICON+5"); SetBrailleFocus(kFocusLanguage); break;
+    case CMD_FOCUS_GRADE: LogWrite("IDM_ICON+6"); SetBrailleFocus(kFocusGrade); break;
+    case CMD_FOCUS_GRAPHIC: SetBrailleFocus(kFocusGraphic); break;
     case BUTTON0: case BUTTON1: case BUTTON2: case BUTTON3: case BUTTON4: case BUTTON5:
       CommandDeviceKey(id);
       break;

@@ -464,7 +464,6 @@ void CloseMainWindow(HWND window) {
   LogWrite("WM_CLOSE Exit");
   AskToSaveModifiedPage(window);
   PlayEventSound("Ende", 0);
-  // Removing the braille fonts arrives with the fonts.
   BrailleClose();
   PostQuitMessage(0);
   DestroyWindow(window);

@@ -259,7 +259,7 @@ int RunProgram(HINSTANCE instance) {
   InstallKeyboardHook(g_app.mainWindow, MenuIsOpen, PopupIsOpen);
   // 25. Extension table.
   ReadExtensionTable(g_files);
-  // 26. The braille translator.
+  // The braille translator; the user is told when it is missing.
   BrailleStart();
   // 27 .. 29. The capture library arrives with its issue.
   // 30.
