@@ -6,6 +6,8 @@
 #   RELIVO_FUZZ     host build with clang and libFuzzer (parsers of outside bytes)
 
 set(RELIVO_TEST_RESULTS ${CMAKE_BINARY_DIR}/test-results)
+# Pictures made by another program for the tests (tests/document).
+set(RELIVO_TEST_PICTURES ${CMAKE_BINARY_DIR}/test-pictures)
 file(MAKE_DIRECTORY ${RELIVO_TEST_RESULTS})
 
 # Output folder laid out as the program runs from it.

@@ -273,6 +273,9 @@ void SendCommand(DeviceSession& s, std::uint16_t command) {
   std::size_t size = BuildCommandFrame(frame, sizeof frame, command);
   s.link->Write(frame, static_cast<int>(size));  // a lost request shows as a missing reply
   s.link->Sleep(kReplyWaitMs);
+  for (int waited = kReplyWaitMs; waited < kRequestReplyMs && ReceiveMore(s, kFrameHeader) == 0 && s.receivedCount == 0;
+       waited += kPayloadRetryMs)
+    s.link->Sleep(kPayloadRetryMs);
   ReadFrame(s);
   s.ready = 1;
 }

@@ -32,6 +32,10 @@ constexpr int kDefaultComPort = 3;
 constexpr int kDefaultBaud = 115200;
 constexpr int kReplyWaitMs = 2;           // after every frame sent
 constexpr int kPayloadRetryMs = 1;        // before the second try of a payload read
+// A request of the identification waits this long at most for the start of
+// its reply: a device answers within 2 ms, but a USB serial adapter or a
+// busy machine may hold the reply back for a few timer periods.
+constexpr int kRequestReplyMs = 100;
 
 // Key bits of the six device keys.
 constexpr std::uint16_t kKeyButton0 = 0x0004;

@@ -3,31 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "document/file_bytes.h"
 #include "shell/log.h"
 
 const char kDtmMagic[7] = {'_', 'd', 't', 'm', '_', '<', '('};
-
-namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f) std::fclose(f);
-  }
-};
-
-class File {
- public:
-  File(const char* name, const char* mode) : f_(name ? std::fopen(name, mode) : nullptr) {}
-  ~File() { FileCloser()(f_); }
-  File(const File&) = delete;
-  File& operator=(const File&) = delete;
-  std::FILE* get() const { return f_; }
-
- private:
-  std::FILE* f_;
-};
-
-}  // namespace
 
 int DtmParse(DTM& record, const std::uint8_t* bytes, std::size_t size) {
   std::memset(record.Bytes(), 0, kDtmSize);
@@ -45,6 +24,11 @@ int DTM::Load(const char* fileName, DotPage& page, PageObserver& view) {
   }
   std::uint8_t image[kDtmSize];
   std::size_t got = std::fread(image, 1, sizeof image, file.get());
+  if (got == 0) {
+    // Nothing read (an empty file, or a folder): the page stays.
+    LogWrite("Err: DTM::Load %s ist leer", fileName);
+    return 0;
+  }
   int bytes = DtmParse(*this, image, got);
 
   char message[kDtmTextBuffer + 300];

@@ -9,7 +9,8 @@
 namespace {
 
 constexpr const char* kDefaultFilter =
-    "DTM Dateien (*.dtm)\\0*.dtm\\0XML Dateien (*.xml)\\0*.xml\\0BMP Dateien\\0*.bmp\\0\\0";
+    "DTM Dateien (*.dtm)\\0*.dtm\\0XML Dateien (*.xml)\\0*.xml\\0BMP Dateien\\0*.bmp\\0"
+    "Bilder (png, jpg, gif, bmp)\\0*.png;*.jpg;*.jpeg;*.gif;*.bmp\\0\\0";
 constexpr const char* kDefaultExtension = "dtm";
 constexpr const char* kDocumentFolder = ".\\data";
 

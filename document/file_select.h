@@ -10,8 +10,18 @@ constexpr int kExtEntries = 10;
 constexpr int kExtEntryMax = 16;  // 15 characters and the terminator
 
 // Format numbers the program acts on; the settings list the extensions so
-// that these indices come out ("01" = dtm, "02" = xml, "03" = bmp).
-enum DocumentFormat : std::int32_t { kFormatUnknown = 0, kFormatDtm = 1, kFormatXml = 2, kFormatBmp = 3 };
+// that these indices come out ("01" = dtm, "02" = xml, "03" = bmp, then
+// the pictures "04" = png, "05" = jpg, "06" = jpeg, "07" = gif).
+enum DocumentFormat : std::int32_t {
+  kFormatUnknown = 0,
+  kFormatDtm = 1,
+  kFormatXml = 2,
+  kFormatBmp = 3,
+  kFormatPng = 4,
+  kFormatJpg = 5,
+  kFormatJpeg = 6,
+  kFormatGif = 7,
+};
 
 struct FileSelection {
   std::int32_t format;

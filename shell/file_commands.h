@@ -10,5 +10,7 @@ void CommandSaveAs(HWND window);
 
 // When the page is modified, asks whether to save it (message dialog
 // mode 404) and on consent saves it before returning: CMD_SAVE when a file
-// is chosen, the save dialog otherwise.
-void AskToSaveModifiedPage(HWND window);
+// that can be written is chosen, the save dialog otherwise. False when the
+// user wanted the page saved and it is not (the save failed or the dialog
+// was cancelled): the caller must not replace or close the page then.
+bool AskToSaveModifiedPage(HWND window);

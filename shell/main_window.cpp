@@ -462,7 +462,7 @@ void RequestRefresh(int n) {
 
 void CloseMainWindow(HWND window) {
   LogWrite("WM_CLOSE Exit");
-  AskToSaveModifiedPage(window);
+  if (!AskToSaveModifiedPage(window)) return;
   PlayEventSound("Ende", 0);
   BrailleClose();
   PostQuitMessage(0);

@@ -2,6 +2,7 @@
 // exactly what it was given and cannot be copied.
 #pragma once
 #include <windows.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -138,3 +139,21 @@ class KernelHandleOwner {
 };
 using KernelHandle = KernelHandleOwner<false>;  // events, threads, mutexes
 using FileHandle = KernelHandleOwner<true>;     // files and devices
+
+// COM on the calling thread for as long as the guard lives; uninitialised
+// only when the initialisation succeeded (S_FALSE included: the thread had
+// it already, the count is balanced all the same).
+class ComInit {
+ public:
+  explicit ComInit(DWORD apartment = COINIT_APARTMENTTHREADED) : result_(CoInitializeEx(nullptr, apartment)) {}
+  ~ComInit() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  ComInit(const ComInit&) = delete;
+  ComInit& operator=(const ComInit&) = delete;
+  // COM can be used: initialised here, or before in another apartment.
+  bool Usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
+
+ private:
+  HRESULT result_;
+};

@@ -162,6 +162,21 @@ TEST_F(SessionTest, EveryFrameSentIsFollowedByA2msWait) {
   for (int ms : port.sleeps) EXPECT_EQ(ms, 2);
 }
 
+TEST_F(SessionTest, ADeviceThatAnswersLateIsStillIdentified) {
+  // Each reply shows only after 20 ms, as behind a USB serial adapter.
+  port.answer = false;
+  for (const Bytes& reply : {DeviceFrame(kCmdVersionReply, TextBytes("V9")),
+                             DeviceFrame(kCmdNameReply, TextBytes("Relivo Late")),
+                             DeviceFrame(kCmdInfoReply, {20, 0, 60})}) {
+    for (int i = 0; i < 20; ++i) port.chunks.push_back({});
+    port.chunks.push_back(reply);
+  }
+  ASSERT_TRUE(Connect(s));
+  EXPECT_EQ(s.connected, 1);
+  EXPECT_STREQ(s.name, "Relivo Late");
+  EXPECT_EQ(s.columns, 60);
+}
+
 TEST_F(SessionTest, MissingPortFallsBackToTheFirstPresentAndWritesItBack) {
   host.ints["Device/COM"] = 9;
   host.ints["Device/Baud"] = 9600;

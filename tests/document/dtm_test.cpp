@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "document/dtm.h"
@@ -12,31 +10,8 @@
 
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-class DtmFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    LogSetPath("dtm_test.pro");
-    LogReset();
-    LogSetLevel(1);
-    page = EmptyPage();
-    record = EmptyRecord();
-  }
-  std::string Log() { return ReadBytes("dtm_test.pro"); }
-  DotPage page;
-  DTM record;
-  RecordingView view;
+struct DtmFiles : PageFileTest {
+  DtmFiles() : PageFileTest("dtm_test.pro") {}
 };
 
 }  // namespace
@@ -75,11 +50,14 @@ TEST_F(DtmFiles, FormatTableDispatchesByFormatNumber) {
   Document into{loaded, other, view};
   EXPECT_EQ(LoadDocument(kFormatDtm, "table.dtm", into), 350);
   EXPECT_EQ(Pin(loaded, 3, 0), 1);
-  for (std::int32_t format : {0, 2, 3, 7}) {  // unknown, XML, BMP, no row
+  for (std::int32_t format : {0, 99}) {  // unknown, no row
     EXPECT_EQ(LoadDocument(format, "table.dtm", into), kFormatNotSupported) << format;
     EXPECT_EQ(SaveDocument(format, "other.dtm", doc), kFormatNotSupported) << format;
   }
+  EXPECT_EQ(SaveDocument(kFormatPng, "other.dtm", doc), kFormatNotSupported) << "pictures are only read";
   EXPECT_EQ(ReadBytes("other.dtm"), "");
+  EXPECT_TRUE(CanSaveFormat(kFormatXml) && CanSaveFormat(kFormatBmp));
+  EXPECT_FALSE(CanSaveFormat(kFormatGif) || CanSaveFormat(kFormatUnknown));
 }
 
 TEST_F(DtmFiles, SaveAndLoadRoundTrip) {
@@ -112,8 +90,8 @@ TEST_F(DtmFiles, ShortLongAndForeignFiles) {
   image.replace(0, 7, "GARBAGE");
   image[10] = '\x01';
   image[310] = '\x3F';
-  // 0, 10, 349, 350 and 100 000 bytes.
-  struct Case { std::size_t size; int expected; } cases[] = {{0, 0}, {10, 10}, {349, 349}, {350, 350}, {100000, 350}};
+  // 10, 349, 350 and 100 000 bytes.
+  struct Case { std::size_t size; int expected; } cases[] = {{10, 10}, {349, 349}, {350, 350}, {100000, 350}};
   for (const Case& c : cases) {
     std::string bytes = image;
     bytes.resize(c.size, '\x7F');
@@ -128,6 +106,14 @@ TEST_F(DtmFiles, ShortLongAndForeignFiles) {
     EXPECT_EQ(r.text[kDtmTextField], '\0') << "text of a long file stays inside its field";
   }
   EXPECT_TRUE(view.edits.empty()) << "an empty text field keeps the file's cells";
+  // An empty file is refused and leaves the record and the page.
+  WriteBytes("sized.dtm", "");
+  record.graphic[0] = 0x42;
+  Pin(page, 5, 5) = 1;
+  EXPECT_EQ(record.Load("sized.dtm", page, view), 0);
+  EXPECT_EQ(record.graphic[0], 0x42);
+  EXPECT_EQ(Pin(page, 5, 5), 1);
+  EXPECT_NE(Log().find("Err: DTM::Load sized.dtm ist leer"), std::string::npos);
 }
 
 TEST_F(DtmFiles, MissingFileLeavesTheRecordAndUnwritablePathWritesNothing) {

@@ -24,7 +24,7 @@ FileSelection Empty() {
 }
 }  // namespace
 
-TEST(ExtensionTable, ShippedSettingsGiveDtmXmlBmpAsOneTwoThree) {
+TEST(ExtensionTable, ShippedSettingsGiveTheFormatNumbers) {
   const char* shipped = std::getenv("RELIVO_SHIPPED_INI");
   ASSERT_NE(shipped, nullptr);
   std::string copy = TempIni("shipped_copy.ini");
@@ -35,6 +35,10 @@ TEST(ExtensionTable, ShippedSettingsGiveDtmXmlBmpAsOneTwoThree) {
   EXPECT_EQ(FormatFromExtension(files, "dtm"), kFormatDtm);
   EXPECT_EQ(FormatFromExtension(files, "xml"), kFormatXml);
   EXPECT_EQ(FormatFromExtension(files, "bmp"), kFormatBmp);
+  EXPECT_EQ(FormatFromExtension(files, "PNG"), kFormatPng);
+  EXPECT_EQ(FormatFromExtension(files, "jpg"), kFormatJpg);
+  EXPECT_EQ(FormatFromExtension(files, "jpeg"), kFormatJpeg);
+  EXPECT_EQ(FormatFromExtension(files, "gif"), kFormatGif);
   EXPECT_EQ(FormatFromExtension(files, "txt"), kFormatUnknown);
 }
 

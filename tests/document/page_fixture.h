@@ -1,9 +1,14 @@
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "document/dot_page.h"
+#include "shell/log.h"
 
 // Records what the model asked of the window.
 struct RecordingView : PageObserver {
@@ -31,3 +36,36 @@ inline DTM EmptyRecord() {
   std::memset(&record, 0, sizeof record);
   return record;
 }
+
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+// A test of files: a log of its own, started afresh, an empty page and
+// record, and a view that records what the model asked of it.
+class PageFileTest : public ::testing::Test {
+ protected:
+  explicit PageFileTest(const char* logPath) : logPath_(logPath) {}
+  void SetUp() override {
+    LogSetPath(logPath_);
+    LogReset();
+    LogSetLevel(1);
+    page = EmptyPage();
+    record = EmptyRecord();
+  }
+  std::string Log() const { return ReadBytes(logPath_); }
+  DotPage page;
+  DTM record;
+  RecordingView view;
+
+ private:
+  const char* logPath_;
+};
