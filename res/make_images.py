@@ -213,11 +213,10 @@ def icons():
                                             (segment(0.42, 0.74, 0.8, 0.26, 0.12), GREEN)],
         108: camera(True),
         109: camera(False),
-        120: tile(YELLOW) + [(ring(0.5, 0.5, 0.32, 0.06), NAVY), (segment(0.18, 0.5, 0.82, 0.5, 0.05), NAVY),
-                             (segment(0.5, 0.18, 0.5, 0.82, 0.05), NAVY)],
-        121: tile(YELLOW) + [(rect(0.18, 0.62, 0.4, 0.8), NAVY), (rect(0.4, 0.44, 0.62, 0.8), NAVY),
-                             (rect(0.62, 0.24, 0.84, 0.8), NAVY)],
-        122: tile(YELLOW) + [(circle(0.25 + 0.25 * i, 0.25 + 0.25 * j, 0.07), NAVY) for i in range(3) for j in range(3)],
+        # The braille focus marks: chosen, not chosen, a menu is open.
+        120: tile(YELLOW) + [(ring(0.5, 0.5, 0.34, 0.1), NAVY), (circle(0.5, 0.5, 0.18), NAVY)],
+        121: tile(YELLOW) + [(ring(0.5, 0.5, 0.34, 0.1), NAVY)],
+        122: tile(GRAY) + [(ring(0.5, 0.5, 0.34, 0.1), WHITE)],
     }
     for n in range(1, 11):
         table[109 + n] = tool(n)

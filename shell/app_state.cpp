@@ -7,3 +7,5 @@ ToolState g_tools;
 DotPage g_page = {};
 DTM g_dtm = {};
 FileSelection g_files = {};
+LouisModule g_louis;
+BrailleSelection g_braille;

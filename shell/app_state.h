@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "braille/braille_text.h"
+#include "braille/louis_module.h"
 #include "document/dot_page.h"
 #include "document/file_select.h"
 #include "document/tools.h"
@@ -44,7 +46,7 @@ struct MainWindowState {
   bool popupOpen = false;     // pop-up menu of the camera or screen view is open
   bool menuOpen = false;      // a menu of the main window is open
   int wheelDirection = 0;     // +1 or -1, consumed by the screen view
-  int brailleFocus = 0;       // 0 graphic, 1 language list, 2 grade list
+  int brailleFocus = kFocusGraphic;  // kFocusGraphic, kFocusLanguage or kFocusGrade
   bool cameraWish = false;    // the user asked for the camera view
   POINT lastMessagePoint = {0, 0};
   HWND lastMessageWindow = nullptr;
@@ -74,3 +76,5 @@ extern ToolState g_tools;
 extern DotPage g_page;
 extern DTM g_dtm;
 extern FileSelection g_files;
+extern LouisModule g_louis;
+extern BrailleSelection g_braille;

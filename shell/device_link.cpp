@@ -10,6 +10,7 @@
 #include "device/device_windows.h"
 #include "device/serial_port.h"
 #include "shell/app_state.h"
+#include "shell/braille_link.h"
 #include "shell/log.h"
 #include "shell/main_window.h"
 #include "shell/settings.h"
@@ -17,8 +18,9 @@
 
 namespace {
 
-// The session's view of the main window: its status line, the edit line
-// and the record that takes the braille line. Settings, texts, the wait
+// The session's view of the main window: its status line, the edit line,
+// the braille lists and translator, and the record that takes the braille
+// line. Settings, texts, the wait
 // cursor and the message pump are the plain Windows host's.
 class MainWindowSessionHost : public WindowsSessionHost {
  public:
@@ -30,6 +32,10 @@ class MainWindowSessionHost : public WindowsSessionHost {
     if (!out || size <= 0) return;
     out[0] = '\0';
     if (g_view.editWnd) GetWindowTextA(g_view.editWnd, out, size);
+  }
+  bool CheckBrailleSelection() override { return BrailleSelectionChanged(); }
+  int TranslateText(const char* text, std::uint8_t* cells, std::uint16_t* count) override {
+    return BrailleTranslate(text, cells, count);
   }
   void StoreTextLine(const char* text, const std::uint8_t* cells) override {
     std::memset(g_dtm.text, 0, kDtmTextField);

@@ -8,6 +8,7 @@
 #include "document/dot_page.h"
 #include "braille/fonts.h"
 #include "shell/app_state.h"
+#include "shell/braille_link.h"
 #include "shell/commands.h"
 #include "shell/device_keys.h"
 #include "shell/device_link.h"
@@ -64,14 +65,14 @@ void CommandFocusEdit() {
   if (g_view.editWnd && IsWindowEnabled(g_app.mainWindow) && IsWindowVisible(g_app.mainWindow)) SetFocus(g_view.editWnd);
 }
 
-HWND CurrentList() { return g_main.brailleFocus == 1 ? g_view.brLngWnd : g_view.brGradeWnd; }
+HWND CurrentList() { return g_main.brailleFocus == kFocusLanguage ? g_view.brLngWnd : g_view.brGradeWnd; }
 
 void CommandUpDown(int step) {
   if (g_main.popupOpen) return;
-  if (g_main.brailleFocus != 1 && g_main.brailleFocus != 2) return;
+  if (g_main.brailleFocus != kFocusLanguage && g_main.brailleFocus != kFocusGrade) return;
   HWND list = CurrentList();
   if (!list) return;
-  // ShowBrailleFocus arrives with the braille text.
+  BrailleShowFocus();
   LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
   if (count <= 0) return;
   LRESULT index = SendMessageA(list, LB_GETCURSEL, 0, 0) + step;
@@ -81,8 +82,8 @@ void CommandUpDown(int step) {
 }
 
 void SetBrailleFocus(int state) {
-  g_main.brailleFocus = ((state % 3) + 3) % 3;
-  // ShowBrailleFocus arrives with the braille text.
+  g_main.brailleFocus = ((state % kFocusStates) + kFocusStates) % kFocusStates;
+  BrailleShowFocus();
 }
 
 // ---- device keys -----------------------------------------------------------
@@ -92,7 +93,7 @@ void CommandDeviceKey(int id) {
   int key = id - BUTTON0;
   LogWrite("WM_COMMAND BUTTON%d", key);
   PlayEventSound(kSounds[key], 1);
-  if (key == 0 || key == 5 || g_main.brailleFocus != 0) return;
+  if (key == 0 || key == 5 || g_main.brailleFocus != kFocusGraphic) return;
   char text[kBrowseTextMax] = "";
   if (g_view.editWnd) GetWindowTextA(g_view.editWnd, text, sizeof text);
   const BrowseStep step = BrowseText(key, static_cast<int>(std::strlen(text)), g_main.textPosition);
@@ -239,15 +240,16 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case IDM_REF: LogWrite("IDM_REF"); break;
     case ID_BRLNG_LIST:
     case ID_BRGRADE_LIST:
-      // brListSet arrives with the braille text.
+      if (HIWORD(wParam) == LBN_SELCHANGE || HIWORD(wParam) == LBN_DBLCLK || HIWORD(wParam) == LBN_SETFOCUS)
+        BrailleListNotified(reinterpret_cast<HWND>(lParam));
       break;
     case CMD_UP: CommandUpDown(-1); break;
     case CMD_DOWN: CommandUpDown(+1); break;
     case CMD_TAB: SetBrailleFocus(g_main.brailleFocus + 1); break;
     case CMD_BTAB: SetBrailleFocus(g_main.brailleFocus - 1); break;
-    case CMD_FOCUS_LANG: LogWrite("IDM_ICON+5"); SetBrailleFocus(1); break;
-    case CMD_FOCUS_GRADE: LogWrite("IDM_ICON+6"); SetBrailleFocus(2); break;
-    case CMD_FOCUS_GRAPHIC: SetBrailleFocus(0); break;
+    case CMD_FOCUS_LANG: LogWrite("IDM_ICON+5"); SetBrailleFocus(kFocusLanguage); break;
+    case CMD_FOCUS_GRADE: LogWrite("IDM_ICON+6"); SetBrailleFocus(kFocusGrade); break;
+    case CMD_FOCUS_GRAPHIC: SetBrailleFocus(kFocusGraphic); break;
     case BUTTON0: case BUTTON1: case BUTTON2: case BUTTON3: case BUTTON4: case BUTTON5:
       CommandDeviceKey(id);
       break;

@@ -5,6 +5,7 @@
 
 #include "braille/fonts.h"
 #include "shell/app_state.h"
+#include "shell/braille_link.h"
 #include "shell/commands.h"
 #include "shell/device_keys.h"
 #include "shell/device_link.h"
@@ -432,6 +433,7 @@ void LayoutMainWindow(int columns, int rows, int pinSize) {
     InvalidateRect(child, nullptr, TRUE);
     UpdateWindow(child);
   }
+  BrailleLayout();
   for (HWND button : g_view.buttons) {
     ShowWindow(button, SW_SHOW);
     InvalidateRect(button, nullptr, TRUE);
@@ -443,7 +445,7 @@ void LayoutMainWindow(int columns, int rows, int pinSize) {
 void ShowStatus(const char* text) {
   if (!g_view.statusWnd) return;
   SetWindowTextA(g_view.statusWnd, text ? text : "");
-  // ShowBrailleFocus (the braille focus marks) arrives with the braille text.
+  BrailleShowFocus();
 }
 
 void ShowStatusText(const char* key) {
@@ -485,8 +487,7 @@ void CloseMainWindow(HWND window) {
   if (!AskToSaveModifiedPage(window)) return;
   PlayEventSound("Ende", 0);
   RemoveFontFiles();
-  // Releasing the translator's tables and storing the braille selection
-  // arrive with the braille text issue.
+  BrailleClose();
   PostQuitMessage(0);
   DestroyWindow(window);
 }

@@ -8,6 +8,7 @@
 #include "braille/fonts.h"
 #include "document/ext_settings.h"
 #include "shell/app_state.h"
+#include "shell/braille_link.h"
 #include "shell/commands.h"
 #include "shell/device_link.h"
 #include "shell/log.h"
@@ -16,6 +17,7 @@
 #include "shell/scoped_win.h"
 #include "shell/settings.h"
 #include "ui/dialogs.h"
+#include "ui/icon_bar.h"
 #include "shell/hotkeys.h"
 #include "shell/sound.h"
 #include "shell/text.h"
@@ -236,7 +238,9 @@ int RunProgram(HINSTANCE instance) {
   PlayEventSound("Start", 1);
   DeviceScanPorts();
   g_app.boxSize = ProfileGetInt("Box_Size", 10, "Def");
-  // 16. Main window.
+  // 16. Main window; its icon bar takes the braille focus marks among its
+  // hint areas.
+  SetFocusMarkRegistrar(BrailleFocusAreas);
   if (!RegisterMainClass(instance)) return 1;
   g_app.mainWindow = CreateMainWindow(instance, g_app.boxSize);
   if (!g_app.mainWindow) return 1;
@@ -262,8 +266,9 @@ int RunProgram(HINSTANCE instance) {
   InstallKeyboardHook(g_app.mainWindow, MenuIsOpen, PopupIsOpen);
   // 25. Extension table.
   ReadExtensionTable(g_files);
-  // 26 .. 29. The braille translator and the capture library arrive with
-  // their issues.
+  // The braille translator; the user is told when it is missing.
+  BrailleStart();
+  // 27 .. 29. The capture library arrives with its issue.
   // 30.
   int code = MessageLoop();
   // Shutdown.

@@ -6,7 +6,7 @@ set -euo pipefail
 pkgs=(cmake ninja-build python3 g++ clang googletest
       mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
       wine wine32:i386 wine64 xvfb xauth x11-utils xdotool imagemagick sox
-      liblouis-data python3-fonttools fonts-dejavu-core)
+      liblouis-data python3-louis python3-fonttools fonts-dejavu-core)
 SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
 
 updated=0

@@ -263,36 +263,6 @@ void ConfirmNewFile(DWORD pid, HWND fileDialog, DWORD timeoutMs) {
   } while (GetTickCount() - start < timeoutMs);
 }
 
-bool RunHostCommand(const std::string& commandLine, DWORD timeoutMs) {
-  // Wine starts a host program without a process handle to wait on: the
-  // shell that runs it leaves its exit status in a file when it is done.
-  static int counter = 0;
-  char name[64];
-  std::snprintf(name, sizeof name, "/tmp/relivo-host-%lu-%d.done", GetCurrentProcessId(), ++counter);
-  std::string done = name;
-  std::string doneWine = "Z:" + done;
-  for (char& c : doneWine)
-    if (c == '/') c = '\\';
-  DeleteFileA(doneWine.c_str());
-  std::string command = "/bin/sh -c \"" + commandLine + "; echo $? > " + done + "\"";
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  if (pi.hThread) CloseHandle(pi.hThread);
-  if (pi.hProcess) CloseHandle(pi.hProcess);
-  DWORD start = GetTickCount();
-  std::string status;
-  while ((status = ReadFileText(doneWine)).empty() || status.back() != '\n') {
-    if (GetTickCount() - start > timeoutMs) return false;
-    Sleep(kPollMs / 5);
-  }
-  DeleteFileA(doneWine.c_str());
-  return status == "0\n";
-}
-
 std::string ReadFileText(const std::string& path) {
   std::vector<unsigned char> bytes = ReadFileBytes(path);
   return std::string(bytes.begin(), bytes.end());

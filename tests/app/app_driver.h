@@ -60,10 +60,6 @@ void ChooseFile(HWND dialog, const std::string& path);
 // Answers "yes" when the save dialog asks before it creates a new file.
 void ConfirmNewFile(DWORD pid, HWND fileDialog, DWORD timeoutMs);
 
-// Runs a command line of the host system's shell (no double quotes in it)
-// and waits for it to end. False when it failed, or did not end in time.
-bool RunHostCommand(const std::string& commandLine, DWORD timeoutMs = 10000);
-
 std::string ReadFileText(const std::string& path);
 std::vector<unsigned char> ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const void* data, size_t size);

@@ -186,6 +186,8 @@ TEST(App, SecondInstanceIsRefusedAndWritesNothing) {
   AppRun first;
   std::string folder = MakeRunFolder(Ini("").c_str());
   ASSERT_TRUE(StartApp(first, folder));
+  // The first instance's own start-up has ended with its first tick.
+  ASSERT_TRUE(WaitForText(first.LogPath(), "Erster Takt", 10000));
   // Settings keys that the second instance would read: removed, so that a
   // write of a default would show.
   WritePrivateProfileStringA("Def", "Sound", nullptr, first.IniPath().c_str());

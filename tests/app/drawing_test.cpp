@@ -18,6 +18,7 @@
 #include "shell/commands.h"
 #include "tests/app/app_driver.h"
 #include "tests/app/sim_log.h"
+#include "tests/host_louis.h"
 
 namespace {
 
@@ -359,8 +360,8 @@ TEST(AppDraw, EveryStrokeColourOnScreen) {
   EXPECT_EQ(pixel(back.x - 25, back.y, color("Main.Back.Brush")), color("Main.Back.Brush"));
   ReleaseDC(nullptr, screen);
   // The picture, to look at: next to the simulator's log.
-  std::string dir = SimLog().substr(2);
-  dir = dir.substr(0, dir.find_last_of("/\\"));
+  std::string dir = HostPath(SimLog());
+  dir = dir.substr(0, dir.find_last_of('/'));
   EXPECT_TRUE(RunHostCommand("/usr/bin/import -window root " + dir + "/stroke-colours.png", 30000));
   EXPECT_TRUE(CloseWithoutSaving(run));
 }

@@ -16,6 +16,7 @@
 #include "device/device_windows.h"
 #include "shell/log.h"
 #include "shell/settings.h"
+#include "tests/device/null_transport.h"
 
 namespace {
 
@@ -54,22 +55,6 @@ class TimedTransport : public DeviceTransport {
 
  private:
   DeviceTransport& inner_;
-};
-
-// A transport that takes everything at once: the cost of the session alone.
-class NullTransport : public DeviceTransport {
- public:
-  int ScanPorts() override { return 1; }
-  bool IsPortPresent(int port) override { return port == 1; }
-  int PortAt(int i) override { return i == 0 ? 1 : 0; }
-  bool Open(int, int) override { return true; }
-  void Close() override {}
-  int Read(std::uint8_t* buffer, int n) override {
-    std::memset(buffer, 0, static_cast<std::size_t>(n));
-    return 0;
-  }
-  bool Write(const std::uint8_t*, int) override { return true; }
-  void Sleep(int) override {}
 };
 
 // A bar that walks across the page, one column per frame.
