@@ -1,3 +1,4 @@
+#include "capture/still_capture.h"
 #include "capture/texts.h"
 
 #include <windows.h>
@@ -5,6 +6,7 @@
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
   if (reason == DLL_PROCESS_ATTACH) {
     DisableThreadLibraryCalls(instance);
+    SetLibraryModule(instance);  // the shutter sound and the connector names
     InstallErrorTextHook();
   }
   return TRUE;

@@ -1,9 +1,11 @@
 // The flat exported interface: every export makes its argument checks in
 // the documented order and hands the work to the library's classes.
+#include "capture/dib_section.h"
 #include "capture/library.h"
 #include "capture/lumcap.h"
 #include "capture/model.h"
 #include "capture/results.h"
+#include "capture/still_capture.h"
 #include "capture/texts.h"
 
 namespace {
@@ -12,7 +14,8 @@ namespace {
 // thread.
 constexpr DWORD kApartment = COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE;
 
-// The shutter sound did not start.
+// Results of LumenoPlaySound.
+constexpr int kSoundStarted = 0;
 constexpr int kSoundNotStarted = 1;
 
 bool IndexInRange(const LumenoLibrary& library, UINT32 index) { return index < library.devices.Count(); }
@@ -270,10 +273,17 @@ HRESULT LUMENO_CALL LumenoSaveSampleToFileA(LumenoDevice* handle, const char* pa
   return LumenoSaveSampleToFileW(handle, wide, quality);
 }
 
-HRESULT LUMENO_CALL LumenoSaveBitmapToFileW(HBITMAP bitmap, const WCHAR* path, INT32 /*quality*/,
-                                            BOOL /*deleteBitmap*/) {
-  if (!bitmap || !path) return E_INVALIDARG;
-  return E_NOTIMPL;  // image files
+HRESULT LUMENO_CALL LumenoSaveBitmapToFileW(HBITMAP bitmap, const WCHAR* path, INT32 quality, BOOL deleteBitmap) {
+  return Guarded([&]() -> HRESULT {
+    if (!bitmap || !path) return E_INVALIDARG;
+    if (quality > kQualityMax) return E_INVALIDARG;
+    CDIBSection picture;
+    HRESULT hr = picture.Adopt(bitmap);
+    if (FAILED(hr)) return hr;
+    hr = picture.Save(path, quality);
+    if (!deleteBitmap) picture.Release();  // the caller's again, untouched
+    return hr;
+  });
 }
 
 HRESULT LUMENO_CALL LumenoSaveBitmapToFileA(HBITMAP bitmap, const char* path, INT32 quality, BOOL deleteBitmap) {
@@ -289,13 +299,20 @@ HRESULT LUMENO_CALL LumenoCopySampleToClipboard(LumenoDevice* handle) {
 }
 
 HRESULT LUMENO_CALL LumenoCopyBitmapToClipboard(HBITMAP bitmap) {
-  if (!bitmap) return E_INVALIDARG;
-  return E_NOTIMPL;  // clipboard
+  return Guarded([&]() -> HRESULT {
+    if (!bitmap) return E_INVALIDARG;
+    CDIBSection picture;  // consumes the bitmap once adopted
+    HRESULT hr = picture.Adopt(bitmap);
+    if (FAILED(hr)) return hr;
+    return CopyPictureToClipboard(picture);
+  });
 }
 
 HRESULT LUMENO_CALL LumenoGetBitmapFromClipboard(HBITMAP* bitmap) {
-  if (!bitmap) return E_INVALIDARG;
-  return E_NOTIMPL;  // clipboard
+  return Guarded([&]() -> HRESULT {
+    if (!bitmap) return E_INVALIDARG;
+    return PictureFromClipboard(bitmap);
+  });
 }
 
 HRESULT LUMENO_CALL LumenoGetUvcProperty(LumenoDevice* handle, const GUID* propertySet, UINT32 /*selector*/,
@@ -348,8 +365,6 @@ HRESULT LUMENO_CALL LumenoSubtypeToStringA(const GUID* subtype, BOOL friendly, c
   return WideToAnsi(name, buffer, size);
 }
 
-int LUMENO_CALL LumenoPlaySound(void) {
-  return kSoundNotStarted;  // the shutter sound comes with the still pictures
-}
+int LUMENO_CALL LumenoPlaySound(void) { return PlayShutterSound() ? kSoundStarted : kSoundNotStarted; }
 
 }  // extern "C"

@@ -1,0 +1,185 @@
+#include "capture/still_capture.h"
+
+#include "capture/results.h"
+#include "res/lumcap_resources.h"
+
+#include <dvdmedia.h>
+#include <mmsystem.h>
+#include <uuids.h>
+#include <vfwmsgs.h>
+
+namespace {
+
+// Where the bitmap header lies in the two video format blocks.
+constexpr std::size_t kVideoInfoHeaderBytes = 88;
+constexpr std::size_t kVideoInfoBitmapOffset = 48;
+constexpr std::size_t kVideoInfo2HeaderBytes = 112;
+constexpr std::size_t kVideoInfo2BitmapOffset = 72;
+
+constexpr long kFirstVideoConnector = 1;
+constexpr long kLastVideoConnector = 13;
+constexpr long kFirstAudioConnector = 4096;
+constexpr long kLastAudioConnector = 4105;
+
+HINSTANCE g_module = nullptr;
+
+class CriticalSectionLock {
+ public:
+  explicit CriticalSectionLock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
+  ~CriticalSectionLock() { LeaveCriticalSection(&section_); }
+  CriticalSectionLock(const CriticalSectionLock&) = delete;
+  CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
+
+ private:
+  CRITICAL_SECTION& section_;
+};
+
+// A copy of a media type record, format block included.
+HRESULT CopyMediaType(const AM_MEDIA_TYPE& from, AM_MEDIA_TYPE& to) {
+  AM_MEDIA_TYPE copy = from;
+  copy.pbFormat = nullptr;
+  copy.cbFormat = 0;
+  if (from.cbFormat != 0 && from.pbFormat) {
+    copy.pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(from.cbFormat));
+    if (!copy.pbFormat) return E_OUTOFMEMORY;
+    CopyMemory(copy.pbFormat, from.pbFormat, from.cbFormat);
+    copy.cbFormat = from.cbFormat;
+  }
+  if (copy.pUnk) copy.pUnk->AddRef();
+  FreeMediaTypeContent(to);
+  to = copy;
+  return S_OK;
+}
+
+}  // namespace
+
+HRESULT ConvertFrame(const AM_MEDIA_TYPE& type, const BYTE* data, std::size_t length, CDIBSection& picture) {
+  if (type.majortype != MEDIATYPE_Video || !type.pbFormat) return VFW_E_INVALIDMEDIATYPE;
+  std::size_t offset = 0;
+  if (type.formattype == FORMAT_VideoInfo && type.cbFormat >= kVideoInfoHeaderBytes) {
+    offset = kVideoInfoBitmapOffset;
+  } else if (type.formattype == FORMAT_VideoInfo2 && type.cbFormat >= kVideoInfo2HeaderBytes) {
+    offset = kVideoInfo2BitmapOffset;
+  } else {
+    return VFW_E_INVALIDMEDIATYPE;
+  }
+  // The header with its colour table or masks must lie inside the block.
+  const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(type.pbFormat + offset);
+  if (header->biSize > type.cbFormat - offset) return VFW_E_INVALIDMEDIATYPE;
+  return picture.Create(header, type.cbFormat - offset, data, length);
+}
+
+CStillCapture::CStillCapture() { InitializeCriticalSection(&lock_); }
+
+CStillCapture::~CStillCapture() {
+  if (event_) CloseHandle(event_);
+  FreeMediaTypeContent(connected_);
+  DeleteCriticalSection(&lock_);
+}
+
+HRESULT CStillCapture::UseEvent() {
+  if (event_) return S_OK;
+  SetLastError(0);
+  event_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  return event_ ? S_OK : LastErrorResult();
+}
+
+void CStillCapture::UseMessage(HWND window, UINT message) {
+  notifyWindow_ = window;
+  notifyMessage_ = message;
+}
+
+HRESULT CStillCapture::SetConnectedType(const AM_MEDIA_TYPE& type) {
+  CriticalSectionLock lock(lock_);
+  return CopyMediaType(type, connected_);
+}
+
+void CStillCapture::Arm() {
+  // A signal left by an earlier cycle (a frame after a time-out) must not
+  // answer this one.
+  if (event_) ResetEvent(event_);
+  TriggerArm(trigger_);
+}
+
+HRESULT CStillCapture::Wait(DWORD timeoutMs) {
+  if (!TriggerIsArmed(trigger_, stillPin_)) return E_FAIL;
+  if (!event_) return E_POINTER;
+  switch (WaitForSingleObject(event_, timeoutMs)) {
+    case WAIT_OBJECT_0: {
+      TriggerCycleDone(trigger_);
+      HRESULT result = lastResult_.load();
+      return FAILED(result) ? result : S_OK;
+    }
+    case WAIT_TIMEOUT:
+      return kResultTimeout;  // still armed: the next frame completes the cycle
+    default:
+      return LastErrorResult();
+  }
+}
+
+void CStillCapture::Take(CDIBSection& picture) {
+  CriticalSectionLock lock(lock_);
+  picture.TakePicture(held_);
+}
+
+HRESULT CStillCapture::OnSample(IMediaSample* sample) {
+  if (!sample) return E_INVALIDARG;
+  AM_MEDIA_TYPE* changed = nullptr;
+  HRESULT hr = sample->GetMediaType(&changed);
+  if (FAILED(hr)) return hr;
+  if (changed) {
+    hr = SetConnectedType(*changed);
+    FreeMediaTypeContent(*changed);
+    CoTaskMemFree(changed);
+    if (FAILED(hr)) return hr;
+  }
+  if (!TriggerTakeFrame(trigger_, stillPin_)) return S_OK;
+  BYTE* data = nullptr;
+  hr = sample->GetPointer(&data);
+  if (FAILED(hr)) return hr;
+  const long length = sample->GetActualDataLength();
+  OnConvert(data, length > 0 ? static_cast<std::size_t>(length) : 0);
+  return S_OK;
+}
+
+void CStillCapture::OnFrame(const BYTE* data, std::size_t length) {
+  if (!TriggerTakeFrame(trigger_, stillPin_)) return;
+  OnConvert(data, length);
+}
+
+void CStillCapture::OnConvert(const BYTE* data, std::size_t length) {
+  HRESULT result;
+  {
+    CriticalSectionLock lock(lock_);
+    result = ConvertFrame(connected_, data, length, held_);
+  }
+  lastResult_.store(result);
+  if (event_) {
+    SetEvent(event_);
+  } else if (notifyMessage_ != 0 && notifyWindow_) {
+    PostMessageW(notifyWindow_, notifyMessage_, static_cast<WPARAM>(result), 0);
+  }
+}
+
+void SetLibraryModule(HINSTANCE module) { g_module = module; }
+
+HINSTANCE LibraryModule() { return g_module; }
+
+bool PlayShutterSound() {
+  return PlaySoundW(MAKEINTRESOURCEW(IDW_LUMCAP_SHUTTER), g_module,
+                    SND_RESOURCE | SND_ASYNC | SND_NODEFAULT | SND_NOSTOP | SND_NOWAIT) != FALSE;
+}
+
+void ConnectorName(long type, WCHAR* buffer, UINT size) {
+  if (!buffer || size == 0) return;
+  UINT id = IDS_LUMCAP_CONNECTOR_UNKNOWN;
+  if (type >= kFirstVideoConnector && type <= kLastVideoConnector) {
+    id = IDS_LUMCAP_CONNECTOR_FIRST + static_cast<UINT>(type - kFirstVideoConnector);
+  } else if (type >= kFirstAudioConnector && type <= kLastAudioConnector) {
+    id = IDS_LUMCAP_AUDIO_CONNECTOR_FIRST + static_cast<UINT>(type - kFirstAudioConnector);
+  }
+  buffer[0] = 0;
+  if (LoadStringW(g_module, id, buffer, static_cast<int>(size)) <= 0) {
+    LoadStringW(g_module, IDS_LUMCAP_CONNECTOR_UNKNOWN, buffer, static_cast<int>(size));
+  }
+}

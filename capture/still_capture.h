@@ -1,0 +1,81 @@
+// Still pictures of an open device: the trigger, the frame conversion on
+// DirectShow's streaming thread, completion by event or posted message,
+// the caller's wait and taking the held picture. The capture graph owns
+// one record and hands every frame of its sample grabber to it.
+#pragma once
+#include "capture/dib_section.h"
+#include "capture/holders.h"
+#include "capture/picture_model.h"
+
+#include <windows.h>
+#include <strmif.h>
+
+#include <atomic>
+#include <cstddef>
+
+class CStillCapture {
+ public:
+  CStillCapture();
+  ~CStillCapture();
+  CStillCapture(const CStillCapture&) = delete;
+  CStillCapture& operator=(const CStillCapture&) = delete;
+
+  // Completion: the auto-reset event (event mode), or a message posted to
+  // a window (message mode). Chosen once, before the graph runs.
+  HRESULT UseEvent();
+  void UseMessage(HWND window, UINT message);
+  // Stills come from the device's still pin: every frame is one.
+  void SetStillPin(bool stillPin) { stillPin_ = stillPin; }
+  bool StillPin() const { return stillPin_; }
+
+  // The media type at the sample grabber, read when the graph is built and
+  // replaced when a sample carries a new one.
+  HRESULT SetConnectedType(const AM_MEDIA_TYPE& type);
+
+  // Software trigger: asks the streaming side for the next frame.
+  void Arm();
+  // The wait of the caller: E_FAIL when nothing is armed, E_POINTER in
+  // message mode, the time-out code, else the conversion's failure or
+  // S_OK.
+  HRESULT Wait(DWORD timeoutMs);
+  // Moves the held picture out (the decompressor stays here); an empty
+  // holder when there was none.
+  void Take(CDIBSection& picture);
+
+  // The sample callback's work on the streaming thread.
+  HRESULT OnSample(IMediaSample* sample);
+  // One frame of `length` bytes in the connected type: dropped unless a
+  // still is wanted; else converted, the result stored and signalled.
+  void OnFrame(const BYTE* data, std::size_t length);
+
+ private:
+  void OnConvert(const BYTE* data, std::size_t length);
+
+  TriggerFlags trigger_;
+  std::atomic<bool> stillPin_{false};
+  HANDLE event_ = nullptr;  // owned; event mode only
+  HWND notifyWindow_ = nullptr;
+  UINT notifyMessage_ = 0;
+  std::atomic<HRESULT> lastResult_{S_OK};
+  CRITICAL_SECTION lock_;  // guards held_ and connected_
+  AM_MEDIA_TYPE connected_ = {};
+  CDIBSection held_;
+};
+
+// A frame in a media type into a picture: the type must be video with a
+// video-info or video-info-2 header whose bitmap header lies inside the
+// format block (else VFW_E_INVALIDMEDIATYPE); the frame must hold every
+// byte its header asks for (else E_FAIL).
+HRESULT ConvertFrame(const AM_MEDIA_TYPE& type, const BYTE* data, std::size_t length, CDIBSection& picture);
+
+// The library's module, kept from DllMain.
+void SetLibraryModule(HINSTANCE module);
+HINSTANCE LibraryModule();
+
+// Starts the library's shutter sound; true when it started.
+bool PlayShutterSound();
+
+// The text of a physical connector type from the library's string table
+// ("Composite"); "Unknown" for a type without text. Cut to size - 1
+// characters.
+void ConnectorName(long type, WCHAR* buffer, UINT size);

@@ -1,0 +1,207 @@
+// The still capture of an open device driven with plain frames, as the
+// sample grabber's streaming thread hands them over: trigger, conversion
+// with every size checked, event and message completion, the time-out and
+// the race between a frame and the caller's wait.
+#include "capture/still_capture.h"
+
+#include <gtest/gtest.h>
+#include <amvideo.h>
+#include <dvdmedia.h>
+#include <uuids.h>
+#include <vfwmsgs.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 16;
+constexpr int kHeight = 12;
+constexpr int kStride = kWidth * 3;  // already a multiple of 4
+constexpr DWORD kShortWaitMs = 50;
+constexpr DWORD kLongWaitMs = 5000;
+constexpr HRESULT kTimeout = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
+
+// A video-info media type of an RGB24 (or other) frame; owns its block.
+struct VideoType {
+  VideoType(int width, int height, WORD bitCount = 24, DWORD compression = BI_RGB) {
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = bitCount;
+    info.bmiHeader.biCompression = compression;
+    type.majortype = MEDIATYPE_Video;
+    type.subtype = MEDIASUBTYPE_RGB24;
+    type.formattype = FORMAT_VideoInfo;
+    type.cbFormat = sizeof info;
+    type.pbFormat = reinterpret_cast<BYTE*>(&info);
+  }
+  VIDEOINFOHEADER info = {};
+  AM_MEDIA_TYPE type = {};
+};
+
+// Frame n of the test picture, bottom-up rows: red = x, green = y, blue = n.
+std::vector<BYTE> Frame(BYTE n) {
+  std::vector<BYTE> bytes(kStride * kHeight);
+  for (int y = 0; y < kHeight; ++y) {
+    BYTE* row = bytes.data() + (kHeight - 1 - y) * kStride;
+    for (int x = 0; x < kWidth; ++x) {
+      row[3 * x] = n;
+      row[3 * x + 1] = static_cast<BYTE>(y);
+      row[3 * x + 2] = static_cast<BYTE>(x);
+    }
+  }
+  return bytes;
+}
+
+// The blue value (frame number) of a held picture's top-left pixel, or -1.
+int FrameNumberOf(const CDIBSection& picture) {
+  if (picture.IsEmpty()) return -1;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, picture.Handle());
+  COLORREF c = GetPixel(dc, 0, 0);
+  COLORREF other = GetPixel(dc, 5, 7);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  EXPECT_EQ(GetRValue(other), 5);
+  EXPECT_EQ(GetGValue(other), 7);
+  return GetBValue(c);
+}
+
+class StillCaptureTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(still.SetConnectedType(rgb.type), S_OK); }
+  void Deliver(BYTE n) {
+    std::vector<BYTE> f = Frame(n);
+    still.OnFrame(f.data(), f.size());
+  }
+  VideoType rgb{kWidth, kHeight};
+  CStillCapture still;
+};
+
+}  // namespace
+
+TEST_F(StillCaptureTest, SoftwareTriggerTakesTheNextFrameOnce) {
+  ASSERT_EQ(still.UseEvent(), S_OK);
+  EXPECT_EQ(still.Wait(kShortWaitMs), E_FAIL) << "nothing armed";
+  Deliver(1);  // not asked for: dropped
+  still.Arm();
+  Deliver(2);  // taken before the wait starts: still delivered
+  Deliver(3);  // the trigger was used up
+  EXPECT_EQ(still.Wait(kShortWaitMs), S_OK);
+  CDIBSection picture;
+  still.Take(picture);
+  EXPECT_EQ(FrameNumberOf(picture), 2);
+  EXPECT_EQ(picture.Width(), kWidth);
+  EXPECT_EQ(picture.Height(), kHeight);
+  CDIBSection again;
+  still.Take(again);
+  EXPECT_TRUE(again.IsEmpty());
+  EXPECT_EQ(still.Wait(kShortWaitMs), E_FAIL) << "the cycle is over";
+}
+
+TEST_F(StillCaptureTest, ATimeOutLeavesTheTriggerArmed) {
+  ASSERT_EQ(still.UseEvent(), S_OK);
+  still.Arm();
+  EXPECT_EQ(still.Wait(kShortWaitMs), kTimeout);
+  Deliver(4);
+  EXPECT_EQ(still.Wait(0), S_OK);
+  // A new arming does not take the old signal for its own.
+  still.Arm();
+  EXPECT_EQ(still.Wait(kShortWaitMs), kTimeout);
+}
+
+TEST_F(StillCaptureTest, ShortFramesAndForeignHeadersFailTheWait) {
+  ASSERT_EQ(still.UseEvent(), S_OK);
+  std::vector<BYTE> f = Frame(5);
+  still.Arm();
+  still.OnFrame(f.data(), f.size() - 1);
+  EXPECT_EQ(still.Wait(kShortWaitMs), E_FAIL);
+  CDIBSection picture;
+  still.Take(picture);
+  EXPECT_TRUE(picture.IsEmpty());
+
+  struct Bad {
+    LONG width;
+    DWORD headerSize;
+    ULONG formatBytes;
+    HRESULT result;
+  };
+  const Bad cases[] = {
+      {1 << 20, sizeof(BITMAPINFOHEADER), sizeof(VIDEOINFOHEADER), E_INVALIDARG},  // too wide
+      {kWidth, 4000, sizeof(VIDEOINFOHEADER), VFW_E_INVALIDMEDIATYPE},            // header past the block
+      {kWidth, sizeof(BITMAPINFOHEADER), 80, VFW_E_INVALIDMEDIATYPE},            // block too small
+  };
+  for (const Bad& c : cases) {
+    VideoType bad(c.width, kHeight);
+    bad.info.bmiHeader.biSize = c.headerSize;
+    bad.type.cbFormat = c.formatBytes;
+    ASSERT_EQ(still.SetConnectedType(bad.type), S_OK);
+    still.Arm();
+    still.OnFrame(f.data(), f.size());
+    EXPECT_EQ(still.Wait(kShortWaitMs), c.result) << c.width << " " << c.headerSize << " " << c.formatBytes;
+  }
+  // A compressed format that no decompressor takes.
+  VideoType unknown(kWidth, kHeight, 16, MAKEFOURCC('Q', 'Z', 'Q', 'Z'));
+  ASSERT_EQ(still.SetConnectedType(unknown.type), S_OK);
+  still.Arm();
+  still.OnFrame(f.data(), f.size());
+  EXPECT_EQ(still.Wait(kShortWaitMs), E_FAIL);
+}
+
+TEST_F(StillCaptureTest, MessageModePostsTheResult) {
+  HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  constexpr UINT kStillMessage = WM_APP + 1;
+  still.UseMessage(window, kStillMessage);
+  still.Arm();
+  EXPECT_EQ(still.Wait(kShortWaitMs), E_POINTER);
+  Deliver(6);
+  MSG message = {};
+  ASSERT_TRUE(PeekMessageW(&message, window, kStillMessage, kStillMessage, PM_REMOVE));
+  EXPECT_EQ(message.wParam, 0u);
+  EXPECT_FALSE(PeekMessageW(&message, window, kStillMessage, kStillMessage, PM_REMOVE)) << "one message";
+  CDIBSection picture;
+  still.Take(picture);
+  EXPECT_EQ(FrameNumberOf(picture), 6);
+  DestroyWindow(window);
+}
+
+namespace {
+
+struct Stream {
+  CStillCapture* still;
+  std::atomic<bool> stop{false};
+};
+
+DWORD WINAPI StreamFrames(void* parameter) {
+  auto* stream = static_cast<Stream*>(parameter);
+  std::vector<BYTE> f = Frame(9);
+  while (!stream->stop.load()) {
+    stream->still->OnFrame(f.data(), f.size());
+    Sleep(1);
+  }
+  return 0;
+}
+
+}  // namespace
+
+// A streaming thread sends frames while the caller arms, waits and takes:
+// every cycle ends with a picture.
+TEST_F(StillCaptureTest, EveryCycleEndsWithAPictureWhileFramesStream) {
+  ASSERT_EQ(still.UseEvent(), S_OK);
+  Stream stream{&still};
+  HANDLE thread = CreateThread(nullptr, 0, StreamFrames, &stream, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  for (int cycle = 0; cycle < 200; ++cycle) {
+    still.Arm();
+    ASSERT_EQ(still.Wait(kLongWaitMs), S_OK) << cycle;
+    CDIBSection picture;
+    still.Take(picture);
+    ASSERT_EQ(FrameNumberOf(picture), 9) << cycle;
+  }
+  stream.stop = true;
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+}
