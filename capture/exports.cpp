@@ -44,6 +44,30 @@ HRESULT CheckedNotBuilt(LumenoDevice* handle) {
   return FAILED(hr) ? hr : E_NOTIMPL;
 }
 
+// Takes the device's held picture without arming: E_HANDLE when there
+// is none.
+HRESULT HeldPicture(LumenoDevice* handle, CDIBSection& picture) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  device->graph->stills.Take(picture);
+  return picture.IsEmpty() ? E_HANDLE : S_OK;
+}
+
+// Arms, waits and takes (event mode only: E_POINTER without an event, before
+// anything is armed).
+HRESULT TriggeredPicture(LumenoDevice* handle, CDIBSection& picture) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  CStillCapture& stills = device->graph->stills;
+  if (!stills.HasEvent()) return E_POINTER;
+  hr = stills.Arm();
+  if (SUCCEEDED(hr)) hr = stills.Wait(device->timeout);
+  if (FAILED(hr)) return hr;
+  return HeldPicture(handle, picture);
+}
+
 }  // namespace
 
 extern "C" {
@@ -243,26 +267,54 @@ HRESULT LUMENO_CALL LumenoSetInput(LumenoDevice* handle, INT32 /*index*/) {
 }
 
 HRESULT LUMENO_CALL LumenoTrigger(LumenoDevice* handle) {
-  return CheckedNotBuilt(handle);  // still pictures
+  return Guarded([&]() -> HRESULT {
+    LumenoDevice* device = nullptr;
+    HRESULT hr = CheckDevice(handle, &device);
+    if (FAILED(hr)) return hr;
+    hr = device->graph->stills.Arm();
+    if (SUCCEEDED(hr) && device->notifyMessage == 0) hr = device->graph->stills.Wait(device->timeout);
+    return FAILED(hr) ? hr : S_OK;
+  });
 }
 
 HRESULT LUMENO_CALL LumenoWaitForTrigger(LumenoDevice* handle) {
-  return CheckedNotBuilt(handle);  // still pictures
+  return Guarded([&]() -> HRESULT {
+    LumenoDevice* device = nullptr;
+    HRESULT hr = CheckDevice(handle, &device);
+    if (FAILED(hr)) return hr;
+    return device->graph->stills.Wait(device->timeout);
+  });
 }
 
 HRESULT LUMENO_CALL LumenoGetSample(LumenoDevice* handle, HBITMAP* bitmap) {
-  if (!bitmap) return E_INVALIDARG;
-  return CheckedNotBuilt(handle);  // still pictures
+  return Guarded([&]() -> HRESULT {
+    if (!bitmap) return E_INVALIDARG;
+    CDIBSection picture;
+    HRESULT hr = TriggeredPicture(handle, picture);
+    if (FAILED(hr)) return hr;
+    return picture.CopyBitmap(bitmap);  // the taken one goes with `picture`
+  });
 }
 
 HRESULT LUMENO_CALL LumenoGetSampleAsDIB(LumenoDevice* handle, HGLOBAL* dib) {
-  if (!dib) return E_INVALIDARG;
-  return CheckedNotBuilt(handle);  // still pictures
+  return Guarded([&]() -> HRESULT {
+    if (!dib) return E_INVALIDARG;
+    CDIBSection picture;
+    HRESULT hr = TriggeredPicture(handle, picture);
+    if (FAILED(hr)) return hr;
+    return picture.PackedDib(dib);
+  });
 }
 
-HRESULT LUMENO_CALL LumenoSaveSampleToFileW(LumenoDevice* handle, const WCHAR* path, INT32 /*quality*/) {
-  if (!path) return E_INVALIDARG;
-  return CheckedNotBuilt(handle);  // image files
+HRESULT LUMENO_CALL LumenoSaveSampleToFileW(LumenoDevice* handle, const WCHAR* path, INT32 quality) {
+  return Guarded([&]() -> HRESULT {
+    if (!path) return E_INVALIDARG;
+    CDIBSection picture;
+    // A bad quality must not cost the held picture.
+    HRESULT hr = quality > kQualityMax ? E_INVALIDARG : HeldPicture(handle, picture);
+    if (FAILED(hr)) return hr;
+    return picture.Save(path, quality);
+  });
 }
 
 HRESULT LUMENO_CALL LumenoSaveSampleToFileA(LumenoDevice* handle, const char* path, INT32 quality) {
@@ -295,7 +347,12 @@ HRESULT LUMENO_CALL LumenoSaveBitmapToFileA(HBITMAP bitmap, const char* path, IN
 }
 
 HRESULT LUMENO_CALL LumenoCopySampleToClipboard(LumenoDevice* handle) {
-  return CheckedNotBuilt(handle);  // clipboard
+  return Guarded([&]() -> HRESULT {
+    CDIBSection picture;
+    HRESULT hr = HeldPicture(handle, picture);
+    if (FAILED(hr)) return hr;
+    return CopyPictureToClipboard(picture);
+  });
 }
 
 HRESULT LUMENO_CALL LumenoCopyBitmapToClipboard(HBITMAP bitmap) {
