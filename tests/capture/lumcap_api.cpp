@@ -28,10 +28,6 @@ const GUID kCaptureCategory = {0x65E8773D, 0x8F56, 0x11D0, {0xA3, 0xB9, 0x00, 0x
 
 std::wstring LumcapPath() { return WindowsPath(LUMCAP_PATH); }
 
-FARPROC FindLumcapExport(HMODULE module, const char* name, int params) {
-  return FindProc(module, ProcName{name, LumcapArgumentBytes(params)}, kCaptureNameRule);
-}
-
 const LumcapApi& Lumcap() {
   static const LumcapApi api = [] {
     LumcapApi result;
@@ -40,12 +36,7 @@ const LumcapApi& Lumcap() {
       std::fprintf(stderr, "cannot load %ls: error %lu\n", LumcapPath().c_str(), GetLastError());
       std::abort();
     }
-#define LUMCAP_BIND(name, params, bound)                                                                            \
-  result.name = reinterpret_cast<decltype(result.name)>(                                                     \
-      reinterpret_cast<void*>(FindLumcapExport(result.module, #name, params)));                              \
-  if (!result.name) ++result.missing;
-    LUMCAP_EXPORTS(LUMCAP_BIND)
-#undef LUMCAP_BIND
+    result.missing = BindLumcap(result.module, result);
     return result;
   }();
   return api;

@@ -2,8 +2,7 @@
 // are loaded by path at run time, as the main program loads the library,
 // and every function is found by its exported name.
 #pragma once
-#include "capture/lumcap.h"
-#include "capture/lumcap_exports.h"
+#include "tools/lumcap-snap/lumcap_binding.h"
 #include "tools/vcam/vcam.h"
 
 #include <dbt.h>
@@ -11,10 +10,7 @@
 #include <string>
 
 
-struct LumcapApi {
-#define LUMCAP_MEMBER(name, params, bound) decltype(&::name) name = nullptr;
-  LUMCAP_EXPORTS(LUMCAP_MEMBER)
-#undef LUMCAP_MEMBER
+struct LumcapApi : LumcapFunctions {
   HMODULE module = nullptr;
   int missing = 0;  // names that were not found
 };
@@ -24,9 +20,6 @@ const LumcapApi& Lumcap();
 
 // Path of the library file of this build (backslashes).
 std::wstring LumcapPath();
-
-// Finds an export the way the main program does (kCaptureNameRule).
-FARPROC FindLumcapExport(HMODULE module, const char* name, int params);
 
 // The cameras registered in the video input category while a test runs.
 // Starts and ends with none.
