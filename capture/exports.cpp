@@ -62,8 +62,8 @@ HRESULT TriggeredPicture(LumenoDevice* handle, CDIBSection& picture) {
   if (FAILED(hr)) return hr;
   CStillCapture& stills = device->graph->stills;
   if (!stills.HasEvent()) return E_POINTER;
-  hr = stills.Arm();
-  if (SUCCEEDED(hr)) hr = stills.Wait(device->timeout);
+  stills.Arm();
+  hr = stills.Wait(device->timeout);
   if (FAILED(hr)) return hr;
   return HeldPicture(handle, picture);
 }
@@ -271,8 +271,8 @@ HRESULT LUMENO_CALL LumenoTrigger(LumenoDevice* handle) {
     LumenoDevice* device = nullptr;
     HRESULT hr = CheckDevice(handle, &device);
     if (FAILED(hr)) return hr;
-    hr = device->graph->stills.Arm();
-    if (SUCCEEDED(hr) && device->notifyMessage == 0) hr = device->graph->stills.Wait(device->timeout);
+    device->graph->stills.Arm();
+    if (device->notifyMessage == 0) hr = device->graph->stills.Wait(device->timeout);
     return FAILED(hr) ? hr : S_OK;
   });
 }

@@ -94,24 +94,15 @@ HRESULT CStillCapture::SetConnectedType(const AM_MEDIA_TYPE& type) {
   return CopyMediaType(type, connected_);
 }
 
-void CStillCapture::UseStillPin(IAMVideoControl* control, IPin* pin) {
-  stillControl_ = ComPtr<IAMVideoControl>::Share(control);
-  stillPinOut_ = ComPtr<IPin>::Share(pin);
-  stillPin_ = true;
-}
-
-HRESULT CStillCapture::Arm() {
+void CStillCapture::Arm() {
   // A signal left by an earlier cycle (a frame after a time-out) must not
   // answer this one.
   if (event_) ResetEvent(event_);
   TriggerArm(trigger_);
-  if (!stillPin_) return S_OK;
-  if (!stillControl_ || !stillPinOut_) return E_POINTER;
-  return stillControl_->SetMode(stillPinOut_.Get(), VideoControlFlag_Trigger);
 }
 
 HRESULT CStillCapture::Wait(DWORD timeoutMs) {
-  if (!TriggerIsArmed(trigger_, stillPin_)) return E_FAIL;
+  if (!IsArmed()) return E_FAIL;
   if (!event_) return E_POINTER;
   switch (WaitForSingleObject(event_, timeoutMs)) {
     case WAIT_OBJECT_0: {

@@ -25,19 +25,18 @@ class CStillCapture {
   HRESULT UseEvent();
   void UseMessage(HWND window, UINT message);
   // Stills come from the device's still pin: every frame on it is one,
-  // and arming asks the pin's video control for a picture. A null control
-  // makes arming fail with E_POINTER.
-  void UseStillPin(IAMVideoControl* control, IPin* pin);
-  bool StillPin() const { return stillPin_; }
+  // whoever asked for it.
+  void SetStillPin(bool stillPin) { stillPin_ = stillPin; }
   bool HasEvent() const { return event_ != nullptr; }
 
   // The media type at the sample grabber, read when the graph is built and
   // replaced when a sample carries a new one.
   HRESULT SetConnectedType(const AM_MEDIA_TYPE& type);
 
-  // Software trigger: asks the streaming side for the next frame; still
-  // pin: asks the device for one picture (its result is returned).
-  HRESULT Arm();
+  // Starts a cycle: the streaming side takes the next frame. (In still-pin
+  // mode the graph then asks the device for a picture.)
+  void Arm();
+  bool IsArmed() const { return TriggerIsArmed(trigger_, stillPin_); }
   // The wait of the caller: E_FAIL when nothing is armed, E_POINTER in
   // message mode, the time-out code, else the conversion's failure or
   // S_OK.
@@ -57,8 +56,6 @@ class CStillCapture {
 
   TriggerFlags trigger_;
   std::atomic<bool> stillPin_{false};
-  ComPtr<IAMVideoControl> stillControl_;
-  ComPtr<IPin> stillPinOut_;
   HANDLE event_ = nullptr;  // owned; event mode only
   HWND notifyWindow_ = nullptr;
   UINT notifyMessage_ = 0;

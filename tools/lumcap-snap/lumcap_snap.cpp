@@ -8,13 +8,11 @@
 //   lumcap-snap snap FILE [--camera N|NAME] [--size WxH] [--fps F]
 //                         [--format FOURCC|RGB24] [--still-pin]
 //                         [--quality Q] [--timeout MS]
-//   lumcap-snap bench [--camera N|NAME] [--size WxH] [--fps F] [--count N]
 //
 // Exit status 0 on success; otherwise 1 with the library's error text.
 #include "tools/lumcap-snap/lumcap_binding.h"
 #include "tools/lumcap-snap/snap_options.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <vector>
@@ -139,60 +137,6 @@ int Snap(LumenoLibrary* library, const SnapOptions& options) {
   return 0;
 }
 
-double Seconds() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Trigger-to-picture latency against the frame interval, and the time to
-// save a picture of the camera's size as PNG and JPEG.
-int Bench(LumenoLibrary* library, const SnapOptions& options) {
-  LumenoDevice* device = nullptr;
-  HRESULT hr = Open(library, options, &device);
-  if (FAILED(hr)) return Fail(L"opening the camera", hr);
-  std::vector<double> latency;
-  for (int i = 0; i < options.count && SUCCEEDED(hr); ++i) {
-    HBITMAP bitmap = nullptr;
-    double start = Seconds();
-    hr = lum.LumenoGetSample(device, &bitmap);
-    latency.push_back((Seconds() - start) * 1000.0);
-    if (SUCCEEDED(hr)) DeleteObject(bitmap);
-  }
-  if (FAILED(hr)) {
-    lum.LumenoCloseDevice(device);
-    return Fail(L"taking a picture", hr);
-  }
-  std::sort(latency.begin(), latency.end());
-  const double interval = options.params.frameRate > 0 ? 1000.0 / options.params.frameRate : 0.0;
-  std::wprintf(L"trigger to picture over %d stills: median %.1f ms, 95th percentile %.1f ms (frame interval %.1f ms)\n",
-               options.count, latency[latency.size() / 2], latency[latency.size() * 95 / 100], interval);
-
-  HBITMAP picture = nullptr;
-  hr = lum.LumenoGetSample(device, &picture);
-  lum.LumenoCloseDevice(device);
-  if (FAILED(hr)) return Fail(L"taking a picture", hr);
-  WCHAR folder[MAX_PATH];
-  GetTempPathW(MAX_PATH, folder);
-  for (const wchar_t* extension : {L"png", L"jpg"}) {
-    WCHAR path[MAX_PATH];
-    std::swprintf(path, MAX_PATH, L"%lslumcap_bench.%ls", folder, extension);
-    double start = Seconds();
-    hr = lum.LumenoSaveBitmapToFileW(picture, path, -1, FALSE);
-    double ms = (Seconds() - start) * 1000.0;
-    DeleteFileW(path);
-    if (FAILED(hr)) break;
-    std::wprintf(L"saving %dx%d as %ls: %.1f ms\n", options.params.width, options.params.height, extension, ms);
-  }
-  DeleteObject(picture);
-  return FAILED(hr) ? Fail(L"saving", hr) : 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -211,7 +155,6 @@ int wmain(int argc, wchar_t** argv) {
   switch (options.command) {
     case SnapCommand::kList: status = List(library, count); break;
     case SnapCommand::kSnap: status = Snap(library, options); break;
-    case SnapCommand::kBench: status = Bench(library, options); break;
   }
   lum.LumenoUninitialize(library);
   return status;

@@ -7,7 +7,6 @@ namespace {
 
 constexpr INT32 kDefaultWidth = 640;
 constexpr INT32 kDefaultHeight = 480;
-constexpr int kMaxBenchCount = 100000;
 // The uncompressed 24-bit subtype; every other format is given by its
 // four-character code (second and third groups zero).
 constexpr GUID kSubtypeRgb24 = {0xE436EB7D, 0x524F, 0x11CE, {0x9F, 0x53, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
@@ -51,8 +50,7 @@ bool ParseFormat(const wchar_t* text, GUID* subtype) {
 const wchar_t kSnapUsage[] =
     L"usage: lumcap-snap list\n"
     L"       lumcap-snap snap FILE [--camera N|NAME] [--size WxH] [--fps F] [--format FOURCC|RGB24]\n"
-    L"                        [--still-pin] [--quality Q] [--timeout MS]\n"
-    L"       lumcap-snap bench [--camera N|NAME] [--size WxH] [--fps F] [--count N]\n";
+    L"                        [--still-pin] [--quality Q] [--timeout MS]\n";
 
 bool ParseCameraIndex(const wchar_t* text, UINT32* index) {
   long value = 0;
@@ -74,8 +72,6 @@ const wchar_t* ParseSnapOptions(int argc, wchar_t** argv, SnapOptions* options) 
     if (argc < 3 || argv[2][0] == L'-') return L"snap needs a file";
     o.file = argv[2];
     next = 3;
-  } else if (std::wcscmp(argv[1], L"bench") == 0) {
-    o.command = SnapCommand::kBench;
   } else {
     return L"unknown command";
   }
@@ -103,9 +99,6 @@ const wchar_t* ParseSnapOptions(int argc, wchar_t** argv, SnapOptions* options) 
     } else if (std::wcscmp(name, L"--timeout") == 0) {
       if (!ParseNumber(value, 1, 3600000, &number)) return L"--timeout wants milliseconds";
       o.params.timeout = static_cast<UINT32>(number);
-    } else if (std::wcscmp(name, L"--count") == 0) {
-      if (!ParseNumber(value, 1, kMaxBenchCount, &number)) return L"--count wants 1 .. 100000";
-      o.count = static_cast<int>(number);
     } else {
       return L"unknown option";
     }

@@ -2,7 +2,7 @@
 #pragma once
 #include "capture/lumcap.h"
 
-enum class SnapCommand { kList, kSnap, kBench };
+enum class SnapCommand { kList, kSnap };
 
 struct SnapOptions {
   SnapCommand command = SnapCommand::kList;
@@ -10,7 +10,6 @@ struct SnapOptions {
   const wchar_t* camera = L"";    // index or name prefix; empty: camera 0
   LumenoOpenParams params = {};   // size, rate, subtype, still pin, time-out
   INT32 quality = -1;             // JPEG quality; -1: the encoder's default
-  int count = 50;                 // bench: stills to time
 };
 
 extern const wchar_t kSnapUsage[];
