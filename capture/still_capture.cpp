@@ -16,11 +16,6 @@ constexpr std::size_t kVideoInfoBitmapOffset = 48;
 constexpr std::size_t kVideoInfo2HeaderBytes = 112;
 constexpr std::size_t kVideoInfo2BitmapOffset = 72;
 
-constexpr long kFirstVideoConnector = 1;
-constexpr long kLastVideoConnector = 13;
-constexpr long kFirstAudioConnector = 4096;
-constexpr long kLastAudioConnector = 4105;
-
 HINSTANCE g_module = nullptr;
 
 class CriticalSectionLock {
@@ -168,18 +163,4 @@ HINSTANCE LibraryModule() { return g_module; }
 bool PlayShutterSound() {
   return PlaySoundW(MAKEINTRESOURCEW(IDW_LUMCAP_SHUTTER), g_module,
                     SND_RESOURCE | SND_ASYNC | SND_NODEFAULT | SND_NOSTOP | SND_NOWAIT) != FALSE;
-}
-
-void ConnectorName(long type, WCHAR* buffer, UINT size) {
-  if (!buffer || size == 0) return;
-  UINT id = IDS_LUMCAP_CONNECTOR_UNKNOWN;
-  if (type >= kFirstVideoConnector && type <= kLastVideoConnector) {
-    id = IDS_LUMCAP_CONNECTOR_FIRST + static_cast<UINT>(type - kFirstVideoConnector);
-  } else if (type >= kFirstAudioConnector && type <= kLastAudioConnector) {
-    id = IDS_LUMCAP_AUDIO_CONNECTOR_FIRST + static_cast<UINT>(type - kFirstAudioConnector);
-  }
-  buffer[0] = 0;
-  if (LoadStringW(g_module, id, buffer, static_cast<int>(size)) <= 0) {
-    LoadStringW(g_module, IDS_LUMCAP_CONNECTOR_UNKNOWN, buffer, static_cast<int>(size));
-  }
 }

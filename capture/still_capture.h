@@ -77,8 +77,3 @@ HINSTANCE LibraryModule();
 
 // Starts the library's shutter sound; true when it started.
 bool PlayShutterSound();
-
-// The text of a physical connector type from the library's string table
-// ("Composite"); "Unknown" for a type without text. Cut to size - 1
-// characters.
-void ConnectorName(long type, WCHAR* buffer, UINT size);

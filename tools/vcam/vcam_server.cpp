@@ -1,6 +1,7 @@
 // The COM server of the virtual camera: class objects for the camera
 // family, and the registration of cameras in the video input category.
 #include "vcam.h"
+#include "vcam_config.h"
 #include "vcam_filter.h"
 
 #include <dshow.h>
@@ -20,11 +21,22 @@ constexpr int kClassPathChars = 64;
 
 const WCHAR kClassTitle[] = L"Relivo virtual camera";
 const WCHAR kCameraValue[] = L"Camera";
+const WCHAR kConfigValue[] = L"Config";
 const WCHAR kDescriptionProperty[] = L"Description";
 const WCHAR kThreadingModel[] = L"Both";
 
 HINSTANCE moduleInstance = nullptr;
 std::atomic<long> moduleRefs{0};
+
+// What the tests observe, per camera number, and the live filters.
+constexpr unsigned kMaxLiveFilters = 64;
+CRITICAL_SECTION observationLock;
+VcamObservation observations[kVcamMaxCameras + 1];
+struct LiveFilter {
+  CVcamFilter* filter;
+  unsigned number;
+};
+LiveFilter liveFilters[kMaxLiveFilters];
 
 template <class T>
 class Ref {
@@ -177,6 +189,26 @@ bool ReadCameraName(unsigned number, WCHAR (&name)[kVcamNameChars]) {
   return true;
 }
 
+HRESULT WriteConfig(unsigned number, const WCHAR* config) {
+  WCHAR path[kClassPathChars];
+  ClassKeyPath(number, path);
+  RegKey key;
+  LSTATUS status = RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_WRITE, key.Put());
+  if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+  return SetText(key.Get(), kConfigValue, config);
+}
+
+// Number of the first camera of that name, or 0.
+unsigned CameraNumber(const WCHAR* friendlyName) {
+  for (unsigned number = 1; number <= kVcamMaxCameras; ++number) {
+    WCHAR name[kVcamNameChars];
+    if (ReadCameraName(number, name) && CompareStringOrdinal(name, -1, friendlyName, -1, TRUE) == CSTR_EQUAL) {
+      return number;
+    }
+  }
+  return 0;
+}
+
 // Takes camera `number` out of the category and removes its class key.
 HRESULT UnregisterCamera(unsigned number) {
   const CLSID clsid = VcamClassId(number);
@@ -249,6 +281,46 @@ int VcamNumberOf(REFCLSID clsid) {
   return static_cast<int>(number);
 }
 
+bool VcamReadConfigText(unsigned number, WCHAR (&text)[kVcamConfigChars]) {
+  WCHAR path[kClassPathChars];
+  ClassKeyPath(number, path);
+  DWORD bytes = sizeof text - sizeof(WCHAR);
+  text[0] = L'\0';
+  if (RegGetValueW(HKEY_CLASSES_ROOT, path, kConfigValue, RRF_RT_REG_SZ, nullptr, text, &bytes) != ERROR_SUCCESS) {
+    return false;
+  }
+  text[kVcamConfigChars - 1] = L'\0';
+  return true;
+}
+
+VcamObservation* VcamObservationOf(unsigned number) {
+  return &observations[number <= kVcamMaxCameras ? number : 0];
+}
+
+VcamObservationLock::VcamObservationLock() { EnterCriticalSection(&observationLock); }
+VcamObservationLock::~VcamObservationLock() { LeaveCriticalSection(&observationLock); }
+
+void VcamFilterMade(CVcamFilter* filter, unsigned number) {
+  VcamObservationLock lock;
+  VcamObservation* o = VcamObservationOf(number);
+  ++o->liveFilters;
+  ++o->filtersMade;
+  for (LiveFilter& live : liveFilters) {
+    if (!live.filter) {
+      live = {filter, number};
+      break;
+    }
+  }
+}
+
+void VcamFilterGone(CVcamFilter* filter, unsigned number) {
+  VcamObservationLock lock;
+  --VcamObservationOf(number)->liveFilters;
+  for (LiveFilter& live : liveFilters) {
+    if (live.filter == filter) live = {nullptr, 0};
+  }
+}
+
 void VcamModuleAddRef() { ++moduleRefs; }
 void VcamModuleRelease() { --moduleRefs; }
 
@@ -257,6 +329,7 @@ extern "C" {
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
   if (reason == DLL_PROCESS_ATTACH) {
     moduleInstance = instance;
+    InitializeCriticalSection(&observationLock);
     DisableThreadLibraryCalls(instance);
   }
   return TRUE;
@@ -305,7 +378,10 @@ HRESULT WINAPI DllUnregisterServer() {
   return hr;
 }
 
-HRESULT WINAPI VcamAddDevice(const WCHAR* friendlyName, const WCHAR* description) {
+HRESULT WINAPI VcamAddDeviceEx(const WCHAR* friendlyName, const WCHAR* description, const WCHAR* config) {
+  if (config && lstrlenW(config) >= static_cast<int>(kVcamConfigChars)) return E_INVALIDARG;
+  VcamConfig parsed;
+  if (config && !VcamParseConfig(config, &parsed)) return E_INVALIDARG;
   if (!friendlyName || friendlyName[0] == L'\0' || lstrlenW(friendlyName) >= static_cast<int>(kVcamNameChars)) {
     return E_INVALIDARG;
   }
@@ -314,10 +390,44 @@ HRESULT WINAPI VcamAddDevice(const WCHAR* friendlyName, const WCHAR* description
   for (unsigned number = 1; number <= kVcamMaxCameras; ++number) {
     if (CameraRegistered(number)) continue;
     HRESULT hr = RegisterCamera(number, friendlyName, description);
-    if (FAILED(hr)) UnregisterCamera(number);
+    if (SUCCEEDED(hr) && config) hr = WriteConfig(number, config);
+    if (FAILED(hr)) {
+      UnregisterCamera(number);
+    } else {
+      VcamObservationLock lock;
+      *VcamObservationOf(number) = VcamObservation{};
+    }
     return hr;
   }
   return E_OUTOFMEMORY;
+}
+
+HRESULT WINAPI VcamObserve(const WCHAR* friendlyName, VcamObservation* observation) {
+  if (!friendlyName || !observation) return E_INVALIDARG;
+  const unsigned number = CameraNumber(friendlyName);
+  if (number == 0) return E_INVALIDARG;
+  VcamObservationLock lock;
+  *observation = *VcamObservationOf(number);
+  return observation->filtersMade > 0 ? S_OK : S_FALSE;
+}
+
+HRESULT WINAPI VcamPressButton(const WCHAR* friendlyName) {
+  if (!friendlyName) return E_INVALIDARG;
+  const unsigned number = CameraNumber(friendlyName);
+  if (number == 0) return E_INVALIDARG;
+  VcamObservationLock lock;
+  HRESULT result = S_FALSE;
+  for (LiveFilter& live : liveFilters) {
+    if (live.filter && live.number == number) {
+      live.filter->PressButton();
+      result = S_OK;
+    }
+  }
+  return result;
+}
+
+HRESULT WINAPI VcamAddDevice(const WCHAR* friendlyName, const WCHAR* description) {
+  return VcamAddDeviceEx(friendlyName, description, nullptr);
 }
 
 HRESULT WINAPI VcamRemoveDevice(const WCHAR* friendlyName) {
