@@ -418,7 +418,10 @@ HRESULT CDefaultFilterGraph::ArmTrigger() {
   HRESULT hr = videoSource_ ? videoSource_->QueryInterface(IID_IAMVideoControl, control.PutVoid()) : E_POINTER;
   if (FAILED(hr)) return hr;
   if (!still) return E_POINTER;
-  return control->SetMode(still.Get(), VideoControlFlag_Trigger);
+  // The trigger joins the mode in force, so that a flip set before stays.
+  long mode = 0;
+  if (FAILED(control->GetMode(still.Get(), &mode))) mode = 0;
+  return control->SetMode(still.Get(), (mode & ~VideoControlFlag_Trigger) | VideoControlFlag_Trigger);
 }
 
 bool CDefaultFilterGraph::TriggerArmed() { return stillPinMode_ || CFilterGraph::TriggerArmed(); }

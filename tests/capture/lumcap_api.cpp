@@ -53,6 +53,7 @@ VirtualCameras::VirtualCameras() {
   removeAll_ = Bind<VcamRemoveAllDevicesFn>(module_, "VcamRemoveAllDevices");
   addConfigured_ = Bind<VcamAddDeviceExFn>(module_, "VcamAddDeviceEx");
   observe_ = Bind<VcamObserveFn>(module_, "VcamObserve");
+  pressButton_ = Bind<VcamPressButtonFn>(module_, "VcamPressButton");
   if (!add_ || !remove_ || !removeAll_ || !addConfigured_ || !observe_) std::abort();
   RemoveAll();
 }
@@ -75,6 +76,8 @@ VcamObservation VirtualCameras::Observe(const wchar_t* friendlyName) {
   observe_(friendlyName, &observation);
   return observation;
 }
+
+HRESULT VirtualCameras::PressButton(const wchar_t* friendlyName) { return pressButton_(friendlyName); }
 
 HRESULT VirtualCameras::Remove(const wchar_t* friendlyName) { return remove_(friendlyName); }
 

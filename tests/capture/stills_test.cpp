@@ -1,0 +1,297 @@
+// Still pictures through the real library, a real DirectShow graph and the
+// streaming virtual camera: software and still-pin triggers with the
+// camera's test picture (flips included), every way of taking the
+// picture, message mode, the time-out with a mute camera, short samples,
+// the snapshot tool, and a trigger every frame while the preview runs.
+#include "lumcap_api.h"
+#include "tools/vcam/vcam_picture.h"
+
+#include <gtest/gtest.h>
+#include <psapi.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kPlain[] = L"Stills Plain Camera";
+constexpr wchar_t kStill[] = L"Stills Still-Pin Camera";
+constexpr wchar_t kMute[] = L"Stills Mute Camera";
+constexpr wchar_t kShort[] = L"Stills Short Camera";
+constexpr struct {
+  const wchar_t* name;
+  const wchar_t* config;
+} kCameras[] = {
+    {kPlain, L"format RGB24 320x240 30"},
+    {kStill, L"format RGB24 320x240 30; still RGB24 320x240 5"},
+    {kMute, L"format RGB24 320x240 30; mute"},
+    {kShort, L"format RGB24 320x240 30; short"},
+};
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+constexpr UINT32 kTimeoutMs = 5000;
+constexpr UINT32 kMuteTimeoutMs = 300;
+constexpr UINT kStillMessage = WM_APP + 1;
+constexpr DWORD kStressSeconds = 30;
+
+// The picture of a bitmap as top-down 24-bit rows.
+std::vector<BYTE> Pixels(HBITMAP bitmap) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = kWidth;
+  info.bmiHeader.biHeight = -kHeight;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  std::vector<BYTE> rows(kWidth * 3 * kHeight);
+  HDC dc = GetDC(nullptr);
+  int got = GetDIBits(dc, bitmap, 0, kHeight, rows.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  if (got != kHeight) rows.clear();
+  return rows;
+}
+
+// Red and green of every checked pixel as the camera draws them (blue
+// counts frames); flip: 1 mirrored left-right, 2 top-bottom.
+void ExpectTestPicture(const std::vector<BYTE>& rows, unsigned flip = 0) {
+  ASSERT_EQ(rows.size(), static_cast<size_t>(kWidth * 3 * kHeight));
+  for (POINT p : {POINT{0, 0}, POINT{5, 200}, POINT{100, 7}, POINT{319, 239}, POINT{160, 120}, POINT{300, 10}}) {
+    const LONG sx = (flip & 1) ? kWidth - 1 - p.x : p.x;
+    const LONG sy = (flip & 2) ? kHeight - 1 - p.y : p.y;
+    const VcamRgb want = VcamPicturePixel(sx, sy, kWidth, kHeight, 0);
+    const BYTE* got = &rows[(p.y * kWidth + p.x) * 3];
+    EXPECT_EQ(got[2], want.r) << p.x << "," << p.y << " flip " << flip;
+    EXPECT_EQ(got[1], want.g) << p.x << "," << p.y << " flip " << flip;
+  }
+}
+
+std::wstring TempPath(const wchar_t* name) {
+  WCHAR folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  return std::wstring(folder) + name;
+}
+
+std::string FileStart(const std::wstring& path) {
+  char bytes[4] = {};
+  DWORD read = 0;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::string();
+  ReadFile(file, bytes, sizeof bytes, &read, nullptr);
+  CloseHandle(file);
+  return std::string(bytes, read);
+}
+
+// A top-level window for the preview and the still message.
+class OwnerWindow {
+ public:
+  OwnerWindow() {
+    window_ = CreateWindowExW(0, L"STATIC", L"stills", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, kWidth,
+                              kHeight, nullptr, nullptr, nullptr, nullptr);
+  }
+  ~OwnerWindow() { DestroyWindow(window_); }
+  OwnerWindow(const OwnerWindow&) = delete;
+  OwnerWindow& operator=(const OwnerWindow&) = delete;
+  HWND Get() const { return window_; }
+
+  // Pumps messages until the still message arrives; its first parameter,
+  // or -1 when none came in time.
+  LONG_PTR WaitForStill(DWORD ms = kTimeoutMs) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    while (GetTickCount64() < end) {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.hwnd == window_ && msg.message == kStillMessage) return static_cast<LONG_PTR>(msg.wParam);
+        DispatchMessageW(&msg);
+      }
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return -1;
+  }
+
+ private:
+  HWND window_;
+};
+
+class Stills : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const auto& camera : kCameras) ASSERT_EQ(cameras_.AddConfigured(camera.name, camera.config), S_OK);
+    ASSERT_EQ(api.LumenoInitialize(&library_, 0, nullptr), S_OK);
+  }
+  void TearDown() override {
+    if (device_) api.LumenoCloseDevice(device_);
+    api.LumenoUninitialize(library_);
+  }
+  HRESULT Open(const wchar_t* name, UINT32 flags = 0, HWND owner = nullptr, UINT message = 0,
+               UINT32 timeout = kTimeoutMs) {
+    UINT32 index = 0;
+    EXPECT_EQ(api.LumenoFindDeviceW(library_, name, FALSE, &index), S_OK);
+    LumenoOpenParams params = {};
+    params.ownerWindow = owner;
+    params.notifyMessage = message;
+    params.flags = flags;
+    params.timeout = timeout;
+    params.width = kWidth;
+    params.height = kHeight;
+    return api.LumenoOpenDevice(library_, index, &params, &device_);
+  }
+
+  const LumcapApi& api = Lumcap();
+  VirtualCameras cameras_;
+  LumenoLibrary* library_ = nullptr;
+  LumenoDevice* device_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Stills, SoftwareTriggerDeliversTheTestPictureEveryWay) {
+  ASSERT_EQ(Open(kPlain), S_OK);
+  EXPECT_EQ(api.LumenoWaitForTrigger(device_), E_FAIL) << "nothing armed";
+  EXPECT_EQ(api.LumenoSaveSampleToFileW(device_, TempPath(L"none.png").c_str(), -1), E_HANDLE);
+
+  HBITMAP first = nullptr, second = nullptr;
+  ASSERT_EQ(api.LumenoGetSample(device_, &first), S_OK);
+  ASSERT_EQ(api.LumenoGetSample(device_, &second), S_OK);
+  EXPECT_NE(first, second);
+  ExpectTestPicture(Pixels(first));
+  ExpectTestPicture(Pixels(second));
+  DeleteObject(first);
+  DeleteObject(second);
+
+  HGLOBAL dib = nullptr;
+  ASSERT_EQ(api.LumenoGetSampleAsDIB(device_, &dib), S_OK);
+  EXPECT_GE(GlobalSize(dib), sizeof(BITMAPINFOHEADER) + kWidth * 3 * kHeight);
+  const auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(dib));
+  EXPECT_EQ(header->biWidth, kWidth);
+  EXPECT_EQ(header->biBitCount, 24);
+  GlobalUnlock(dib);
+  GlobalFree(dib);
+
+  // Trigger, then take once as a file; a bad quality keeps the picture.
+  const std::wstring png = TempPath(L"lumcap_still.png");
+  ASSERT_EQ(api.LumenoTrigger(device_), S_OK);
+  EXPECT_EQ(api.LumenoSaveSampleToFileW(device_, png.c_str(), 101), E_INVALIDARG);
+  EXPECT_EQ(api.LumenoSaveSampleToFileW(device_, png.c_str(), -1), S_OK);
+  EXPECT_EQ(FileStart(png), "\x89PNG");
+  EXPECT_EQ(api.LumenoSaveSampleToFileW(device_, png.c_str(), -1), E_HANDLE) << "taken once";
+  DeleteFileW(png.c_str());
+
+  ASSERT_EQ(api.LumenoTrigger(device_), S_OK);
+  ASSERT_EQ(api.LumenoCopySampleToClipboard(device_), S_OK);
+  HBITMAP pasted = nullptr;
+  ASSERT_EQ(api.LumenoGetBitmapFromClipboard(&pasted), S_OK);
+  ExpectTestPicture(Pixels(pasted));
+  DeleteObject(pasted);
+}
+
+TEST_F(Stills, StillPinTriggersFlipsAndTheButton) {
+  ASSERT_EQ(Open(kStill, LUMENO_OPEN_STILL_PIN), S_OK);
+  HBITMAP bitmap = nullptr;
+  ASSERT_EQ(api.LumenoGetSample(device_, &bitmap), S_OK);
+  ExpectTestPicture(Pixels(bitmap));
+  DeleteObject(bitmap);
+  for (unsigned flip : {LUMENO_FLIP_HORIZONTAL, LUMENO_FLIP_VERTICAL}) {
+    ASSERT_EQ(api.LumenoFlipCapture(device_, flip), S_OK);
+    ASSERT_EQ(api.LumenoGetSample(device_, &bitmap), S_OK);
+    ExpectTestPicture(Pixels(bitmap), flip);
+    DeleteObject(bitmap);
+  }
+  EXPECT_GE(cameras_.Observe(kStill).triggers, 3);
+  // A still the device's button sent is converted too.
+  ASSERT_EQ(cameras_.PressButton(kStill), S_OK);
+  EXPECT_EQ(api.LumenoWaitForTrigger(device_), S_OK);
+  ASSERT_EQ(api.LumenoCopySampleToClipboard(device_), S_OK);
+}
+
+TEST_F(Stills, AMuteCameraTimesOutAndShortSamplesFail) {
+  ASSERT_EQ(Open(kMute, 0, nullptr, 0, kMuteTimeoutMs), S_OK);
+  EXPECT_EQ(api.LumenoTrigger(device_), LUMENO_E_TIMEOUT);
+  HBITMAP bitmap = nullptr;
+  EXPECT_EQ(api.LumenoGetSample(device_, &bitmap), LUMENO_E_TIMEOUT);
+  EXPECT_EQ(bitmap, nullptr);
+  api.LumenoCloseDevice(device_);
+  device_ = nullptr;
+
+  ASSERT_EQ(Open(kShort), S_OK);
+  EXPECT_EQ(api.LumenoTrigger(device_), E_FAIL);
+  EXPECT_EQ(api.LumenoSaveSampleToFileW(device_, TempPath(L"short.png").c_str(), -1), E_HANDLE);
+}
+
+TEST_F(Stills, MessageModePostsOneMessagePerStill) {
+  OwnerWindow owner;
+  ASSERT_EQ(Open(kPlain, 0, owner.Get(), kStillMessage), S_OK);
+  HBITMAP bitmap = nullptr;
+  EXPECT_EQ(api.LumenoGetSample(device_, &bitmap), E_POINTER);
+  ASSERT_EQ(api.LumenoTrigger(device_), S_OK);  // returns at once
+  EXPECT_EQ(api.LumenoWaitForTrigger(device_), E_POINTER) << "armed, but there is no event";
+  ASSERT_EQ(owner.WaitForStill(), 0);
+  const std::wstring bmp = TempPath(L"lumcap_message.bmp");
+  EXPECT_EQ(api.LumenoSaveSampleToFileW(device_, bmp.c_str(), -1), S_OK);
+  EXPECT_EQ(FileStart(bmp).substr(0, 2), "BM");
+  EXPECT_EQ(api.LumenoSaveSampleToFileW(device_, bmp.c_str(), -1), E_HANDLE);
+  DeleteFileW(bmp.c_str());
+  // A second trigger while one is pending: one picture, no hang.
+  ASSERT_EQ(api.LumenoTrigger(device_), S_OK);
+  ASSERT_EQ(api.LumenoTrigger(device_), S_OK);
+  ASSERT_EQ(owner.WaitForStill(), 0);
+  EXPECT_EQ(api.LumenoCopySampleToClipboard(device_), S_OK);
+}
+
+TEST_F(Stills, TheSnapshotToolSavesAPicture) {
+  WCHAR program[MAX_PATH];
+  GetModuleFileNameW(Lumcap().module, program, MAX_PATH);
+  std::wstring tool(program);
+  tool = tool.substr(0, tool.rfind(L'\\') + 1) + L"lumcap-snap.exe";
+  const std::wstring jpeg = TempPath(L"lumcap_snap.jpg");
+  DeleteFileW(jpeg.c_str());
+  std::wstring command = L"\"" + tool + L"\" snap \"" + jpeg + L"\" --camera \"Stills Plain\" --size 320x240 --quality 90";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  ASSERT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+  DWORD status = 99;
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_EQ(status, 0u);
+  EXPECT_EQ(FileStart(jpeg).substr(0, 2), "\xFF\xD8");
+  DeleteFileW(jpeg.c_str());
+}
+
+// A trigger every frame while the preview runs: no deadlock, no lost
+// picture, and the process's handles, GDI objects and memory stay flat.
+TEST_F(Stills, ATriggerEveryFrameWhileThePreviewRuns) {
+  OwnerWindow owner;
+  ASSERT_EQ(Open(kPlain, 0, owner.Get()), S_OK);
+  auto counts = [] {
+    DWORD handles = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    PROCESS_MEMORY_COUNTERS memory = {};
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    return std::vector<SIZE_T>{handles, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), memory.PagefileUsage};
+  };
+  auto takeOne = [&] {
+    HBITMAP bitmap = nullptr;
+    HRESULT hr = api.LumenoGetSample(device_, &bitmap);
+    if (SUCCEEDED(hr)) DeleteObject(bitmap);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    return hr;
+  };
+  for (int i = 0; i < 30; ++i) ASSERT_EQ(takeOne(), S_OK);  // warm-up
+  const std::vector<SIZE_T> before = counts();
+  const ULONGLONG end = GetTickCount64() + kStressSeconds * 1000;
+  int stills = 0;
+  while (GetTickCount64() < end) {
+    ASSERT_EQ(takeOne(), S_OK) << "still " << stills;
+    ++stills;
+  }
+  const std::vector<SIZE_T> after = counts();
+  EXPECT_GT(stills, static_cast<int>(kStressSeconds) * 5);
+  EXPECT_LE(after[0], before[0] + 8) << "handles";
+  EXPECT_LE(after[1], before[1] + 4) << "GDI objects";
+  EXPECT_LE(after[2], before[2] + 8 * 1024 * 1024) << "memory";
+  std::printf("%d stills in %lu s\n", stills, static_cast<unsigned long>(kStressSeconds));
+}
