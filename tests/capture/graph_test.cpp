@@ -61,6 +61,59 @@ bool WaitFor(const std::function<bool()>& done, DWORD ms = kWaitMs) {
   }
 }
 
+// A black top-level window for the preview, on the private X screen.
+class OwnerWindow {
+ public:
+  OwnerWindow() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = L"GraphTestOwner";
+    RegisterClassW(&wc);
+    window_ = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"preview", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                              kLeft, kTop, kWidth, kHeight, nullptr, nullptr, wc.hInstance, nullptr);
+  }
+  ~OwnerWindow() { DestroyWindow(window_); }
+  OwnerWindow(const OwnerWindow&) = delete;
+  OwnerWindow& operator=(const OwnerWindow&) = delete;
+  HWND Get() const { return window_; }
+
+  // Colour on the screen at a client position of the window.
+  COLORREF Pixel(int x, int y) const {
+    HDC screen = GetDC(nullptr);
+    COLORREF colour = GetPixel(screen, kLeft + x, kTop + y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+  }
+  // Whether the area (x, y, w, h) of the client shows the camera's test
+  // picture: red grows to the right, green downwards, a white top-left mark.
+  // A shrunk picture is compared by its green only: the renderer combines
+  // the pixels it leaves out, which blurs the fine steps of red.
+  bool ShowsPicture(int x, int y, int w, int h, bool shrunk = false) const {
+    constexpr int kTolerance = 48;
+    const double points[][2] = {{0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}, {0.5, 0.5}};
+    for (const auto& p : points) {
+      const COLORREF c = Pixel(x + static_cast<int>(p[0] * w), y + static_cast<int>(p[1] * h));
+      if ((!shrunk && std::abs(GetRValue(c) - static_cast<int>(p[0] * 255)) > kTolerance) ||
+          std::abs(GetGValue(c) - static_cast<int>(p[1] * 255)) > kTolerance) {
+        return false;
+      }
+    }
+    return IsWhite(Pixel(x + w / 32, y + h / 32));
+  }
+  static bool IsWhite(COLORREF c) { return GetRValue(c) > 200 && GetGValue(c) > 200 && GetBValue(c) > 200; }
+  static bool IsBlack(COLORREF c) { return GetRValue(c) < 40 && GetGValue(c) < 40 && GetBValue(c) < 40; }
+
+  static constexpr int kLeft = 40;
+  static constexpr int kTop = 40;
+  static constexpr int kWidth = 320;
+  static constexpr int kHeight = 240;
+
+ private:
+  HWND window_;
+};
+
 class Device {
  public:
   Device() = default;
@@ -174,6 +227,43 @@ TEST_F(Graph, FormatsChosenAtOpeningExactNearestAndKept) {
   EXPECT_EQ(Lumcap().LumenoSetInput(device.Get(), 0), E_INVALIDARG);
   WCHAR name[32];
   EXPECT_EQ(Lumcap().LumenoGetInputNameW(device.Get(), -1, name, 32), E_INVALIDARG);
+}
+
+TEST_F(Graph, PreviewShowsTheTestPictureMovesHidesAndPauses) {
+  OwnerWindow owner;
+  ASSERT_NE(owner.Get(), nullptr);
+  LumenoOpenParams params = Params(320, 240);
+  params.ownerWindow = owner.Get();
+  Device device;
+  ASSERT_EQ(Open(kPlain, &params, device), S_OK);
+  RECT whole = {0, 0, OwnerWindow::kWidth, OwnerWindow::kHeight};
+  ASSERT_EQ(Lumcap().LumenoSetPreviewPosition(device.Get(), &whole), S_OK);
+  ASSERT_EQ(Lumcap().LumenoShowPreview(device.Get(), TRUE), S_OK);
+  EXPECT_TRUE(WaitFor([&] { return owner.ShowsPicture(0, 0, OwnerWindow::kWidth, OwnerWindow::kHeight); }))
+      << "no test picture in the owner window";
+
+  // Moved to the lower right quarter: the corner mark follows.
+  RECT quarter = {160, 120, 320, 240};
+  ASSERT_EQ(Lumcap().LumenoSetPreviewPosition(device.Get(), &quarter), S_OK);
+  EXPECT_TRUE(WaitFor([&] { return owner.ShowsPicture(160, 120, 160, 120, true) && OwnerWindow::IsBlack(owner.Pixel(20, 20)); }));
+
+  // Paused: no frames come; a second pause changes nothing; resumed: they come again.
+  EXPECT_EQ(Lumcap().LumenoIsPreviewPaused(device.Get()), S_FALSE);
+  ASSERT_EQ(Lumcap().LumenoPausePreview(device.Get(), TRUE), S_OK);
+  EXPECT_EQ(Lumcap().LumenoIsPreviewPaused(device.Get()), S_OK);
+  EXPECT_EQ(Lumcap().LumenoPausePreview(device.Get(), TRUE), S_OK);
+  const LONG framesPaused = cameras_.Observe(kPlain).capture.frames;
+  ASSERT_EQ(Lumcap().LumenoPausePreview(device.Get(), FALSE), S_OK);
+  EXPECT_EQ(Lumcap().LumenoIsPreviewPaused(device.Get()), S_FALSE);
+  EXPECT_TRUE(WaitFor([&] { return cameras_.Observe(kPlain).capture.frames > framesPaused + 2; }));
+
+  // Hidden: the owner's own black shows again.
+  ASSERT_EQ(Lumcap().LumenoShowPreview(device.Get(), FALSE), S_OK);
+  EXPECT_TRUE(WaitFor([&] {
+    InvalidateRect(owner.Get(), nullptr, TRUE);
+    return OwnerWindow::IsBlack(owner.Pixel(200, 150));
+  }));
+  EXPECT_EQ(device.Close(), S_OK);
 }
 
 }  // namespace
