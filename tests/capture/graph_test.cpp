@@ -10,6 +10,7 @@
 #include <psapi.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -20,7 +21,7 @@ constexpr wchar_t kRanged[] = L"Graph Ranged Camera";
 constexpr wchar_t kStill[] = L"Graph Still Camera";
 constexpr wchar_t kListed[] = L"Graph Listed Camera";
 constexpr wchar_t kAudio[] = L"Graph Audio Camera";
-constexpr wchar_t kEmpty[] = L"Graph Empty Camera";
+constexpr wchar_t kSmallRecords[] = L"Graph Small Record Camera";
 
 // Cameras by configuration text.
 struct CameraSpec {
@@ -37,7 +38,7 @@ constexpr CameraSpec kCameras[] = {
      L"format YUY2 640x480 30; format YUY2 320x240 30; format YUY2 1280x720 5-30; format MJPG 640x480 30;"
      L"format YUY2 160x120 30 v2"},
     {kAudio, L"format RGB24 640x480 30; format audio"},
-    {kEmpty, L"recordsize 64"},
+    {kSmallRecords, L"format RGB24 640x480 30; recordsize 64"},
 };
 
 constexpr GUID kExtensionUnit = {0xA29E7641, 0xDE04, 0x47E3, {0x8B, 0x2B, 0xF4, 0x34, 0x1A, 0xFF, 0x00, 0x3B}};
@@ -60,6 +61,59 @@ bool WaitFor(const std::function<bool()>& done, DWORD ms = kWaitMs) {
     Sleep(10);
   }
 }
+
+// A black top-level window for the preview, on the private X screen.
+class OwnerWindow {
+ public:
+  OwnerWindow() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = L"GraphTestOwner";
+    RegisterClassW(&wc);
+    window_ = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"preview", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                              kLeft, kTop, kWidth, kHeight, nullptr, nullptr, wc.hInstance, nullptr);
+  }
+  ~OwnerWindow() { DestroyWindow(window_); }
+  OwnerWindow(const OwnerWindow&) = delete;
+  OwnerWindow& operator=(const OwnerWindow&) = delete;
+  HWND Get() const { return window_; }
+
+  // Colour on the screen at a client position of the window.
+  COLORREF Pixel(int x, int y) const {
+    HDC screen = GetDC(nullptr);
+    COLORREF colour = GetPixel(screen, kLeft + x, kTop + y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+  }
+  // Whether the area (x, y, w, h) of the client shows the camera's test
+  // picture: red grows to the right, green downwards, a white top-left mark.
+  // A shrunk picture is compared by its green only: the renderer combines
+  // the pixels it leaves out, which blurs the fine steps of red.
+  bool ShowsPicture(int x, int y, int w, int h, bool shrunk = false) const {
+    constexpr int kTolerance = 48;
+    const double points[][2] = {{0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}, {0.5, 0.5}};
+    for (const auto& p : points) {
+      const COLORREF c = Pixel(x + static_cast<int>(p[0] * w), y + static_cast<int>(p[1] * h));
+      if ((!shrunk && std::abs(GetRValue(c) - static_cast<int>(p[0] * 255)) > kTolerance) ||
+          std::abs(GetGValue(c) - static_cast<int>(p[1] * 255)) > kTolerance) {
+        return false;
+      }
+    }
+    return IsWhite(Pixel(x + w / 32, y + h / 32));
+  }
+  static bool IsWhite(COLORREF c) { return GetRValue(c) > 200 && GetGValue(c) > 200 && GetBValue(c) > 200; }
+  static bool IsBlack(COLORREF c) { return GetRValue(c) < 40 && GetGValue(c) < 40 && GetBValue(c) < 40; }
+
+  static constexpr int kLeft = 40;
+  static constexpr int kTop = 40;
+  static constexpr int kWidth = 320;
+  static constexpr int kHeight = 240;
+
+ private:
+  HWND window_;
+};
 
 class Device {
  public:
@@ -174,6 +228,176 @@ TEST_F(Graph, FormatsChosenAtOpeningExactNearestAndKept) {
   EXPECT_EQ(Lumcap().LumenoSetInput(device.Get(), 0), E_INVALIDARG);
   WCHAR name[32];
   EXPECT_EQ(Lumcap().LumenoGetInputNameW(device.Get(), -1, name, 32), E_INVALIDARG);
+}
+
+TEST_F(Graph, PreviewShowsTheTestPictureMovesHidesAndPauses) {
+  OwnerWindow owner;
+  ASSERT_NE(owner.Get(), nullptr);
+  LumenoOpenParams params = Params(320, 240);
+  params.ownerWindow = owner.Get();
+  Device device;
+  ASSERT_EQ(Open(kPlain, &params, device), S_OK);
+  RECT whole = {0, 0, OwnerWindow::kWidth, OwnerWindow::kHeight};
+  ASSERT_EQ(Lumcap().LumenoSetPreviewPosition(device.Get(), &whole), S_OK);
+  ASSERT_EQ(Lumcap().LumenoShowPreview(device.Get(), TRUE), S_OK);
+  EXPECT_TRUE(WaitFor([&] { return owner.ShowsPicture(0, 0, OwnerWindow::kWidth, OwnerWindow::kHeight); }))
+      << "no test picture in the owner window";
+
+  // Moved to the lower right quarter: the corner mark follows.
+  RECT quarter = {160, 120, 320, 240};
+  ASSERT_EQ(Lumcap().LumenoSetPreviewPosition(device.Get(), &quarter), S_OK);
+  EXPECT_TRUE(WaitFor([&] { return owner.ShowsPicture(160, 120, 160, 120, true) && OwnerWindow::IsBlack(owner.Pixel(20, 20)); }));
+
+  // Paused: no frames come; a second pause changes nothing; resumed: they come again.
+  EXPECT_EQ(Lumcap().LumenoIsPreviewPaused(device.Get()), S_FALSE);
+  ASSERT_EQ(Lumcap().LumenoPausePreview(device.Get(), TRUE), S_OK);
+  EXPECT_EQ(Lumcap().LumenoIsPreviewPaused(device.Get()), S_OK);
+  EXPECT_EQ(Lumcap().LumenoPausePreview(device.Get(), TRUE), S_OK);
+  const LONG framesPaused = cameras_.Observe(kPlain).capture.frames;
+  ASSERT_EQ(Lumcap().LumenoPausePreview(device.Get(), FALSE), S_OK);
+  EXPECT_EQ(Lumcap().LumenoIsPreviewPaused(device.Get()), S_FALSE);
+  EXPECT_TRUE(WaitFor([&] { return cameras_.Observe(kPlain).capture.frames > framesPaused + 2; }));
+
+  // Hidden: the owner's own black shows again.
+  ASSERT_EQ(Lumcap().LumenoShowPreview(device.Get(), FALSE), S_OK);
+  EXPECT_TRUE(WaitFor([&] {
+    InvalidateRect(owner.Get(), nullptr, TRUE);
+    return OwnerWindow::IsBlack(owner.Pixel(200, 150));
+  }));
+  EXPECT_EQ(device.Close(), S_OK);
+}
+
+TEST_F(Graph, CapabilityBitsAndSortedRanges) {
+  UINT32 caps = 99;
+  EXPECT_EQ(Lumcap().LumenoGetDeviceCaps(library_, IndexOf(kPlain), &caps), S_OK);
+  EXPECT_EQ(caps, 0u);
+  EXPECT_EQ(Lumcap().LumenoGetDeviceCaps(library_, IndexOf(kRanged), &caps), S_OK);
+  EXPECT_EQ(caps, LUMENO_CAPS_CAMERA_TERMINAL);
+  EXPECT_EQ(Lumcap().LumenoGetDeviceCaps(library_, IndexOf(kStill), &caps), S_OK);
+  EXPECT_EQ(caps, LUMENO_CAPS_STILL_PIN | LUMENO_CAPS_CAMERA_TERMINAL);
+
+  // YUY2, MJPG, YUY2 again: three groups; 640, 320, 1280 sorted by size.
+  UINT32 size = 0;
+  ASSERT_EQ(Lumcap().LumenoGetDeviceResolutions(library_, IndexOf(kListed), 0, nullptr, &size), S_OK);
+  ASSERT_EQ(size, 4u + 52u * 5u);
+  std::vector<BYTE> buffer(size);
+  auto* list = reinterpret_cast<LumenoResolutionList*>(buffer.data());
+  UINT32 small = size - 1;
+  EXPECT_EQ(Lumcap().LumenoGetDeviceResolutions(library_, IndexOf(kListed), 0, list, &small),
+            HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(small, size);
+  ASSERT_EQ(Lumcap().LumenoGetDeviceResolutions(library_, IndexOf(kListed), 0, list, &size), S_OK);
+  ASSERT_EQ(list->count, 5u);
+  const LumenoResolution* r = list->items;
+  const INT32 widths[] = {320, 640, 1280, 640, 160};
+  const DWORD codes[] = {kYuy2, kYuy2, kYuy2, kMjpg, kYuy2};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(r[i].minWidth, widths[i]) << i;
+    EXPECT_EQ(r[i].subtype.Data1, codes[i]) << i;
+  }
+  EXPECT_EQ(r[0].bitCount, 16);
+  EXPECT_EQ(r[3].bitCount, 24);
+  EXPECT_EQ(r[2].minFrameRate, 5);
+  EXPECT_EQ(r[2].maxFrameRate, 30);
+
+  // The still pin's ranges on request; a range with granularity.
+  ASSERT_EQ(Lumcap().LumenoGetDeviceResolutions(library_, IndexOf(kStill), LUMENO_RESOLUTIONS_STILL_PIN, nullptr,
+                                                &size), S_OK);
+  ASSERT_EQ(size, 4u + 52u);
+  ASSERT_EQ(Lumcap().LumenoGetDeviceResolutions(library_, IndexOf(kStill), LUMENO_RESOLUTIONS_STILL_PIN, list, &size),
+            S_OK);
+  EXPECT_EQ(list->items[0].maxWidth, 1280);
+  ASSERT_EQ(Lumcap().LumenoGetDeviceResolutions(library_, IndexOf(kRanged), 0, list, &size), S_OK);
+  EXPECT_EQ(list->items[0].maxWidth, 1920);
+  EXPECT_EQ(list->items[0].widthGranularity, 8);
+
+  // A capability that is not video spoils the whole list; records too small fail.
+  EXPECT_EQ(Lumcap().LumenoGetDeviceResolutions(library_, IndexOf(kAudio), 0, nullptr, &size), VFW_E_INVALIDMEDIATYPE);
+  EXPECT_EQ(Lumcap().LumenoGetDeviceResolutions(library_, IndexOf(kSmallRecords), 0, nullptr, &size), E_FAIL);
+}
+
+TEST_F(Graph, PropertiesAndExtensionUnitsOnTheDevice) {
+  LumenoOpenParams params = Params(640, 480);
+  Device ranged;
+  ASSERT_EQ(Open(kRanged, &params, ranged), S_OK);
+  LumenoPropertyInfo info = {};
+  ASSERT_EQ(Lumcap().LumenoGetDeviceProperty(ranged.Get(), LUMENO_PROPERTY_VIDEO_PROC_AMP | 0, &info), S_OK);
+  const LumenoPropertyInfo brightness = {100, 2, 0, 255, 1, 128, 3};
+  EXPECT_EQ(std::memcmp(&info, &brightness, sizeof info), 0);
+  // Zoom is missing from the camera control: S_OK and nothing written.
+  LumenoPropertyInfo untouched = {-1, -1, -1, -1, -1, -1, -1};
+  info = untouched;
+  EXPECT_EQ(Lumcap().LumenoGetDeviceProperty(ranged.Get(), LUMENO_PROPERTY_CAMERA_CONTROL | 3, &info), S_OK);
+  EXPECT_EQ(std::memcmp(&info, &untouched, sizeof info), 0);
+  EXPECT_EQ(Lumcap().LumenoGetDeviceProperty(ranged.Get(), 0x00030000, &info), S_OK);
+  EXPECT_EQ(std::memcmp(&info, &untouched, sizeof info), 0);
+  EXPECT_EQ(Lumcap().LumenoSetDeviceProperty(ranged.Get(), 0x00030000, 1, 2), E_INVALIDARG);
+  EXPECT_EQ(Lumcap().LumenoSetDeviceProperty(ranged.Get(), LUMENO_PROPERTY_CAMERA_CONTROL | 3, 1, 2), kNotFound);
+
+  // Automatic focus reaches the device with its flags.
+  ASSERT_EQ(Lumcap().LumenoSetDeviceProperty(ranged.Get(), LUMENO_PROPERTY_CAMERA_CONTROL | 6, 0,
+                                             LUMENO_PROPERTY_FLAGS_AUTO), S_OK);
+  VcamObservation seen = cameras_.Observe(kRanged);
+  EXPECT_EQ(seen.propertyClass, 2);
+  EXPECT_EQ(seen.propertyId, 6);
+  EXPECT_EQ(seen.propertyFlags, LUMENO_PROPERTY_FLAGS_AUTO);
+  ASSERT_EQ(Lumcap().LumenoGetDeviceProperty(ranged.Get(), LUMENO_PROPERTY_CAMERA_CONTROL | 6, &info), S_OK);
+  EXPECT_EQ(info.flags, LUMENO_PROPERTY_FLAGS_AUTO);
+
+  // The capture pin's capabilities without the external trigger.
+  UINT32 caps = 0;
+  EXPECT_EQ(Lumcap().LumenoGetCaptureCaps(ranged.Get(), &caps), S_OK);
+  EXPECT_EQ(caps, 3u);
+
+  // Extension unit: written, read back, a control that answers short, a set
+  // no node knows.
+  BYTE data[4] = {1, 2, 3, 4};
+  ASSERT_EQ(Lumcap().LumenoSetUvcProperty(ranged.Get(), &kExtensionUnit, 1, data, 4), S_OK);
+  EXPECT_EQ(cameras_.Observe(kRanged).extensionSets, 1);
+  BYTE back[4] = {};
+  ASSERT_EQ(Lumcap().LumenoGetUvcProperty(ranged.Get(), &kExtensionUnit, 1, back, 4), S_OK);
+  EXPECT_EQ(std::memcmp(back, data, 4), 0);
+  EXPECT_EQ(Lumcap().LumenoGetUvcProperty(ranged.Get(), &kExtensionUnit, 4, back, 4), E_FAIL);
+  EXPECT_EQ(Lumcap().LumenoGetUvcProperty(ranged.Get(), &kOtherUnit, 1, back, 4), S_FALSE);
+
+  // A camera without picture or camera control and without topology.
+  Device plain;
+  params = Params(640, 480);
+  ASSERT_EQ(Open(kPlain, &params, plain), S_OK);
+  info = untouched;
+  EXPECT_EQ(Lumcap().LumenoGetDeviceProperty(plain.Get(), LUMENO_PROPERTY_VIDEO_PROC_AMP | 0, &info), S_FALSE);
+  EXPECT_EQ(std::memcmp(&info, &untouched, sizeof info), 0);
+  EXPECT_EQ(Lumcap().LumenoSetDeviceProperty(plain.Get(), LUMENO_PROPERTY_CAMERA_CONTROL | 6, 0, 1), E_POINTER);
+  EXPECT_EQ(Lumcap().LumenoGetUvcProperty(plain.Get(), &kExtensionUnit, 1, back, 4), E_NOINTERFACE);
+}
+
+TEST_F(Graph, CameraRemovedWhileOpenAndOpenCloseWithoutGrowth) {
+  LumenoOpenParams params = Params(320, 240);
+  Device device;
+  ASSERT_EQ(Open(kPlain, &params, device), S_OK);
+  ASSERT_EQ(cameras_.Remove(kPlain), S_OK);
+  EXPECT_EQ(Lumcap().LumenoPausePreview(device.Get(), TRUE), S_OK);
+  EXPECT_EQ(device.Close(), S_OK);
+
+  auto cycle = [&] {
+    LumenoOpenParams p = Params(640, 480);
+    Device d;
+    return Open(kRanged, &p, d) == S_OK && d.Close() == S_OK;
+  };
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(cycle());
+  DWORD handlesBefore = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &handlesBefore);
+  PROCESS_MEMORY_COUNTERS_EX before = {};
+  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&before), sizeof before);
+  for (int i = 0; i < 200; ++i) ASSERT_TRUE(cycle()) << i;
+  DWORD handlesAfter = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+  PROCESS_MEMORY_COUNTERS_EX after = {};
+  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&after), sizeof after);
+  EXPECT_LE(handlesAfter, handlesBefore + 4);
+  // Less than 2 KB per opening: a leaked graph, filter or picture is far more.
+  EXPECT_LT(static_cast<long long>(after.PrivateUsage) - static_cast<long long>(before.PrivateUsage), 400 * 1024);
+  EXPECT_EQ(cameras_.Observe(kRanged).liveFilters, 0);
 }
 
 }  // namespace
