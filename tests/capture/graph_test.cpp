@@ -21,6 +21,10 @@ constexpr wchar_t kRanged[] = L"Graph Ranged Camera";
 constexpr wchar_t kStill[] = L"Graph Still Camera";
 constexpr wchar_t kListed[] = L"Graph Listed Camera";
 constexpr wchar_t kAudio[] = L"Graph Audio Camera";
+constexpr wchar_t kYuy2Camera[] = L"Graph YUY2 Camera";
+constexpr wchar_t kMjpgCamera[] = L"Graph MJPG Camera";
+constexpr wchar_t kUyvyCamera[] = L"Graph UYVY Camera";
+constexpr wchar_t kDvCamera[] = L"Graph DV Camera";
 constexpr wchar_t kSmallRecords[] = L"Graph Small Record Camera";
 
 // Cameras by configuration text.
@@ -38,6 +42,10 @@ constexpr CameraSpec kCameras[] = {
      L"format YUY2 640x480 30; format YUY2 320x240 30; format YUY2 1280x720 5-30; format MJPG 640x480 30;"
      L"format YUY2 160x120 30 v2"},
     {kAudio, L"format RGB24 640x480 30; format audio"},
+    {kYuy2Camera, L"format YUY2 320x240 30"},
+    {kMjpgCamera, L"format MJPG 320x240 30"},
+    {kUyvyCamera, L"format UYVY 320x240 30"},
+    {kDvCamera, L"format dvsd 720x480 30"},
     {kSmallRecords, L"format RGB24 640x480 30; recordsize 64"},
 };
 
@@ -265,6 +273,25 @@ TEST_F(Graph, PreviewShowsTheTestPictureMovesHidesAndPauses) {
     return OwnerWindow::IsBlack(owner.Pixel(200, 150));
   }));
   EXPECT_EQ(device.Close(), S_OK);
+}
+
+// YUY2 and MJPG cameras open: the library finds the camera's own codec
+// through Video for Windows and lets the grabber take the camera's format.
+// A code no decompressor takes cannot be opened; a DV camera needs the DV
+// decoder, which this system lacks, and leaves nothing behind.
+TEST_F(Graph, CompressedCamerasNeedTheirDecompressor) {
+  for (const wchar_t* camera : {kYuy2Camera, kMjpgCamera}) {
+    LumenoOpenParams params = Params(320, 240);
+    Device device;
+    ASSERT_EQ(Open(camera, &params, device), S_OK) << camera;
+    EXPECT_TRUE(WaitFor([&] { return cameras_.Observe(camera).capture.frames > 2; })) << camera;
+  }
+  LumenoOpenParams params = Params(320, 240);
+  Device device;
+  EXPECT_EQ(Open(kUyvyCamera, &params, device), VFW_E_CANNOT_CONNECT);
+  EXPECT_EQ(Open(kDvCamera, &params, device), REGDB_E_CLASSNOTREG);
+  EXPECT_EQ(device.Get(), nullptr);
+  EXPECT_EQ(cameras_.Observe(kDvCamera).liveFilters, 0);
 }
 
 TEST_F(Graph, CapabilityBitsAndSortedRanges) {

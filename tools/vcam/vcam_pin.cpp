@@ -10,6 +10,7 @@ namespace {
 constexpr LONGLONG kUnitsPerMs = 10000;
 constexpr DWORD kStillPollMs = 5;
 constexpr long kBuffers = 3;
+constexpr DWORD kMjpgCode = 0x47504A4D;  // 'MJPG'
 
 // Enumerator over copies of media types.
 class CVcamTypeEnum final : public IEnumMediaTypes {
@@ -473,6 +474,13 @@ DWORD WINAPI CVcamPin::ThreadMain(void* self) {
 }
 
 void CVcamPin::Stream() {
+  // WIC encodes the camera's JPEG pictures on this thread.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  StreamFrames();
+  if (SUCCEEDED(com)) CoUninitialize();
+}
+
+void CVcamPin::StreamFrames() {
   const bool still = IsEqualGUID(category_, PIN_CATEGORY_STILL);
   REFERENCE_TIME duration = VcamFrameDuration(&type_);
   if (duration <= 0) duration = 10000000 / 30;
@@ -513,7 +521,16 @@ void CVcamPin::DeliverFrame(unsigned frame) {
   const BITMAPINFOHEADER* header = VcamBitmapHeader(&type_);
   std::size_t written = 0;
   if (header && SUCCEEDED(sample->GetPointer(&data))) {
-    written = VcamFillPicture(data, static_cast<std::size_t>(sample->GetSize()), *header, frame, flip_);
+    const std::size_t room = static_cast<std::size_t>(sample->GetSize());
+    if (header->biCompression == kMjpgCode) {
+      if (jpeg_.empty()) jpeg_ = VcamEncodeJpeg(header->biWidth, header->biHeight < 0 ? -header->biHeight : header->biHeight);
+      if (!jpeg_.empty() && jpeg_.size() <= room) {
+        CopyMemory(data, jpeg_.data(), jpeg_.size());
+        written = jpeg_.size();
+      }
+    } else {
+      written = VcamFillPicture(data, room, *header, frame, flip_);
+    }
   }
   if (written > 0) {
     if (config_.shortSamples) written /= 2;

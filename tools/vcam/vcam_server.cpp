@@ -1,8 +1,10 @@
 // The COM server of the virtual camera: class objects for the camera
 // family, and the registration of cameras in the video input category.
 #include "vcam.h"
+#include "vcam_codec.h"
 #include "vcam_config.h"
 #include "vcam_filter.h"
+#include "vcam_holders.h"
 
 #include <dshow.h>
 #include <strsafe.h>
@@ -56,20 +58,6 @@ class Ref {
   T* p_ = nullptr;
 };
 
-class RegKey {
- public:
-  RegKey() = default;
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  HKEY Get() const { return key_; }
-  HKEY* Put() { return &key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 // COM on the calling thread for the length of one registration call.
 class ComScope {
@@ -361,16 +349,23 @@ HRESULT WINAPI VcamRemoveAllDevices() {
   return result;
 }
 
-// The server's own class, and a clean category: cameras of an earlier run
+// The server's own class, its codec, and a clean category: cameras of an earlier run
 // are removed.
 HRESULT WINAPI DllRegisterServer() {
   HRESULT hr = VcamRemoveAllDevices();
+  if (FAILED(hr)) return hr;
+  WCHAR module[MAX_PATH];
+  DWORD length = GetModuleFileNameW(moduleInstance, module, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return E_FAIL;
+  hr = VcamRegisterCodec(module);
   if (FAILED(hr)) return hr;
   return RegisterClassKey(kServerNumber, nullptr);
 }
 
 HRESULT WINAPI DllUnregisterServer() {
   HRESULT hr = VcamRemoveAllDevices();
+  HRESULT codec = VcamUnregisterCodec();
+  if (SUCCEEDED(hr)) hr = codec;
   WCHAR path[kClassPathChars];
   ClassKeyPath(kServerNumber, path);
   LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, path);
