@@ -275,16 +275,22 @@ TEST_F(Graph, PreviewShowsTheTestPictureMovesHidesAndPauses) {
   EXPECT_EQ(device.Close(), S_OK);
 }
 
-// YUY2 and MJPG cameras open: the library finds the camera's own codec
-// through Video for Windows and lets the grabber take the camera's format.
-// A code no decompressor takes cannot be opened; a DV camera needs the DV
+// YUY2 and MJPG cameras preview through Wine's AVI decompressor with the
+// camera's own codec, which the library's decompressor lookup finds too. A
+// code no decompressor takes cannot be opened; a DV camera needs the DV
 // decoder, which this system lacks, and leaves nothing behind.
-TEST_F(Graph, CompressedCamerasNeedTheirDecompressor) {
+TEST_F(Graph, CompressedCamerasPreviewThroughTheirDecompressor) {
   for (const wchar_t* camera : {kYuy2Camera, kMjpgCamera}) {
+    OwnerWindow owner;
     LumenoOpenParams params = Params(320, 240);
+    params.ownerWindow = owner.Get();
     Device device;
     ASSERT_EQ(Open(camera, &params, device), S_OK) << camera;
-    EXPECT_TRUE(WaitFor([&] { return cameras_.Observe(camera).capture.frames > 2; })) << camera;
+    RECT whole = {0, 0, OwnerWindow::kWidth, OwnerWindow::kHeight};
+    ASSERT_EQ(Lumcap().LumenoSetPreviewPosition(device.Get(), &whole), S_OK);
+    ASSERT_EQ(Lumcap().LumenoShowPreview(device.Get(), TRUE), S_OK);
+    EXPECT_TRUE(WaitFor([&] { return owner.ShowsPicture(0, 0, OwnerWindow::kWidth, OwnerWindow::kHeight); }))
+        << camera;
   }
   LumenoOpenParams params = Params(320, 240);
   Device device;

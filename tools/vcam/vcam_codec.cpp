@@ -164,8 +164,11 @@ extern "C" LRESULT WINAPI DriverProc(DWORD_PTR /*id*/, HDRVR /*driver*/, UINT me
     }
     case ICM_GETINFO:
       return GetInfo(reinterpret_cast<ICINFO*>(param1), param2);
-    case ICM_DECOMPRESS_QUERY:
     case ICM_DECOMPRESS_BEGIN:
+      // Wine 8's AVI decompressor names its input format as the output
+      // here; every frame names the real output again.
+      return Query(reinterpret_cast<const BITMAPINFOHEADER*>(param1), nullptr);
+    case ICM_DECOMPRESS_QUERY:
       return Query(reinterpret_cast<const BITMAPINFOHEADER*>(param1),
                    reinterpret_cast<const BITMAPINFOHEADER*>(param2));
     case ICM_DECOMPRESS_GET_FORMAT:
