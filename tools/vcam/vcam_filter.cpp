@@ -1,5 +1,7 @@
 #include "vcam_filter.h"
 
+#include "vcam_object.h"
+
 #include <new>
 
 namespace {
@@ -39,27 +41,10 @@ Topology MakeTopology(VcamTopology kind, bool extensionUnit) {
 }
 
 // A node's control: every request goes to its filter.
-class CVcamNode final : public IKsControl {
+class CVcamNode final : public VcamObject<IKsControl> {
  public:
-  CVcamNode(CVcamFilter* filter, ULONG node) : filter_(filter), node_(node) { filter_->AddRef(); }
-  CVcamNode(const CVcamNode&) = delete;
-  CVcamNode& operator=(const CVcamNode&) = delete;
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, kIidKsControl)) {
-      *object = static_cast<IKsControl*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    ULONG refs = --refs_;
-    if (refs == 0) delete this;
-    return refs;
+  CVcamNode(CVcamFilter* filter, ULONG node) : VcamObject(kIidKsControl), filter_(filter), node_(node) {
+    filter_->AddRef();
   }
   STDMETHODIMP KsProperty(PKSPROPERTY property, ULONG length, LPVOID data, ULONG bytes,
                                      ULONG* returned) override {
@@ -72,9 +57,8 @@ class CVcamNode final : public IKsControl {
   STDMETHODIMP KsEvent(PKSEVENT, ULONG, LPVOID, ULONG, ULONG*) override { return E_NOTIMPL; }
 
  private:
-  ~CVcamNode() { filter_->Release(); }
+  ~CVcamNode() override { filter_->Release(); }
 
-  std::atomic<ULONG> refs_{1};
   CVcamFilter* filter_;
   ULONG node_;
 };
@@ -430,8 +414,7 @@ HRESULT CVcamFilter::ExtensionRequest(const KSP_NODE& request, void* data, ULONG
   return E_INVALIDARG;
 }
 
-CVcamPinEnum::CVcamPinEnum(IPin* const* pins, ULONG count, ULONG position) {
-  VcamModuleAddRef();
+CVcamPinEnum::CVcamPinEnum(IPin* const* pins, ULONG count, ULONG position) : VcamObject(IID_IEnumPins) {
   for (ULONG i = 0; i < count && i < kMaxPins; ++i) {
     pins_[i] = pins[i];
     pins_[i]->AddRef();
@@ -442,26 +425,6 @@ CVcamPinEnum::CVcamPinEnum(IPin* const* pins, ULONG count, ULONG position) {
 
 CVcamPinEnum::~CVcamPinEnum() {
   for (ULONG i = 0; i < count_; ++i) pins_[i]->Release();
-  VcamModuleRelease();
-}
-
-STDMETHODIMP CVcamPinEnum::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumPins)) {
-    *object = static_cast<IEnumPins*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CVcamPinEnum::AddRef() { return ++refs_; }
-
-STDMETHODIMP_(ULONG) CVcamPinEnum::Release() {
-  ULONG refs = --refs_;
-  if (refs == 0) delete this;
-  return refs;
 }
 
 STDMETHODIMP CVcamPinEnum::Next(ULONG count, IPin** pins, ULONG* fetched) {

@@ -6,6 +6,7 @@
 #include "capture/ks_topology.h"
 #include "vcam.h"
 #include "vcam_config.h"
+#include "vcam_object.h"
 #include "vcam_pin.h"
 
 #include <dshow.h>
@@ -126,25 +127,19 @@ class CVcamFilterLock {
 };
 
 // Enumerator over a fixed list of pins.
-class CVcamPinEnum final : public IEnumPins {
+class CVcamPinEnum final : public VcamObject<IEnumPins> {
  public:
   CVcamPinEnum(IPin* const* pins, ULONG count, ULONG position);
-  CVcamPinEnum(const CVcamPinEnum&) = delete;
-  CVcamPinEnum& operator=(const CVcamPinEnum&) = delete;
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
   STDMETHODIMP Next(ULONG count, IPin** pins, ULONG* fetched) override;
   STDMETHODIMP Skip(ULONG count) override;
   STDMETHODIMP Reset() override;
   STDMETHODIMP Clone(IEnumPins** clone) override;
 
  private:
-  ~CVcamPinEnum();
+  ~CVcamPinEnum() override;
 
   static constexpr ULONG kMaxPins = 4;
-  std::atomic<ULONG> refs_{1};
   IPin* pins_[kMaxPins] = {};
   ULONG count_ = 0;
   ULONG position_ = 0;

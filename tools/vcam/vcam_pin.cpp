@@ -1,6 +1,7 @@
 #include "vcam_pin.h"
 
 #include "vcam_filter.h"
+#include "vcam_object.h"
 #include "vcam_picture.h"
 
 #include <new>
@@ -13,11 +14,9 @@ constexpr long kBuffers = 3;
 constexpr DWORD kMjpgCode = 0x47504A4D;  // 'MJPG'
 
 // Enumerator over copies of media types.
-class CVcamTypeEnum final : public IEnumMediaTypes {
+class CVcamTypeEnum final : public VcamObject<IEnumMediaTypes> {
  public:
-  CVcamTypeEnum() { VcamModuleAddRef(); }
-  CVcamTypeEnum(const CVcamTypeEnum&) = delete;
-  CVcamTypeEnum& operator=(const CVcamTypeEnum&) = delete;
+  CVcamTypeEnum() : VcamObject(IID_IEnumMediaTypes) {}
 
   // Takes ownership of type (from CoTaskMemAlloc).
   bool Add(AM_MEDIA_TYPE* type) {
@@ -27,22 +26,6 @@ class CVcamTypeEnum final : public IEnumMediaTypes {
     }
     types_[count_++] = type;
     return true;
-  }
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumMediaTypes)) {
-      *object = static_cast<IEnumMediaTypes*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    ULONG refs = --refs_;
-    if (refs == 0) delete this;
-    return refs;
   }
   STDMETHODIMP Next(ULONG count, AM_MEDIA_TYPE** types, ULONG* fetched) override {
     if (!types || (count != 1 && !fetched)) return E_POINTER;
@@ -90,12 +73,10 @@ class CVcamTypeEnum final : public IEnumMediaTypes {
   }
 
  private:
-  ~CVcamTypeEnum() {
+  ~CVcamTypeEnum() override {
     for (ULONG i = 0; i < count_; ++i) VcamDeleteMediaType(types_[i]);
-    VcamModuleRelease();
   }
 
-  std::atomic<ULONG> refs_{1};
   AM_MEDIA_TYPE* types_[kVcamMaxFormats] = {};
   ULONG count_ = 0;
   ULONG position_ = 0;

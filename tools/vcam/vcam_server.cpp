@@ -5,6 +5,7 @@
 #include "vcam_config.h"
 #include "vcam_filter.h"
 #include "vcam_holders.h"
+#include "vcam_object.h"
 
 #include <dshow.h>
 #include <strsafe.h>
@@ -75,28 +76,9 @@ class ComScope {
   HRESULT result_;
 };
 
-class CVcamFactory final : public IClassFactory {
+class CVcamFactory final : public VcamObject<IClassFactory> {
  public:
-  CVcamFactory(REFCLSID clsid, unsigned number) : clsid_(clsid), number_(number) { VcamModuleAddRef(); }
-  CVcamFactory(const CVcamFactory&) = delete;
-  CVcamFactory& operator=(const CVcamFactory&) = delete;
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-      *object = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    ULONG refs = --refs_;
-    if (refs == 0) delete this;
-    return refs;
-  }
+  CVcamFactory(REFCLSID clsid, unsigned number) : VcamObject(IID_IClassFactory), clsid_(clsid), number_(number) {}
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
@@ -117,9 +99,8 @@ class CVcamFactory final : public IClassFactory {
   }
 
  private:
-  ~CVcamFactory() { VcamModuleRelease(); }
+  ~CVcamFactory() override = default;
 
-  std::atomic<ULONG> refs_{1};
   CLSID clsid_;
   unsigned number_;
 };
