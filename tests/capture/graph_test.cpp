@@ -25,6 +25,7 @@ constexpr wchar_t kYuy2Camera[] = L"Graph YUY2 Camera";
 constexpr wchar_t kMjpgCamera[] = L"Graph MJPG Camera";
 constexpr wchar_t kUyvyCamera[] = L"Graph UYVY Camera";
 constexpr wchar_t kDvCamera[] = L"Graph DV Camera";
+constexpr wchar_t kTuner[] = L"Graph Crossbar Camera";
 constexpr wchar_t kSmallRecords[] = L"Graph Small Record Camera";
 
 // Cameras by configuration text.
@@ -46,6 +47,7 @@ constexpr CameraSpec kCameras[] = {
     {kMjpgCamera, L"format MJPG 320x240 30"},
     {kUyvyCamera, L"format UYVY 320x240 30"},
     {kDvCamera, L"format dvsd 720x480 30"},
+    {kTuner, L"format RGB24 320x240 30; crossbar"},
     {kSmallRecords, L"format RGB24 640x480 30; recordsize 64"},
 };
 
@@ -298,6 +300,29 @@ TEST_F(Graph, CompressedCamerasPreviewThroughTheirDecompressor) {
   EXPECT_EQ(Open(kDvCamera, &params, device), REGDB_E_CLASSNOTREG);
   EXPECT_EQ(device.Get(), nullptr);
   EXPECT_EQ(cameras_.Observe(kDvCamera).liveFilters, 0);
+}
+
+// A camera behind a crossbar: its inputs are found through the capture
+// graph builder, named by connector, and routed.
+TEST_F(Graph, InputsOfACrossbarAreNamedAndRouted) {
+  LumenoOpenParams params = Params(320, 240);
+  Device device;
+  ASSERT_EQ(Open(kTuner, &params, device), S_OK);
+  UINT32 inputs = 0;
+  ASSERT_EQ(Lumcap().LumenoGetInputCount(device.Get(), &inputs), S_OK);
+  ASSERT_EQ(inputs, 2u);
+  char ansi[32];
+  WCHAR name[32];
+  ASSERT_EQ(Lumcap().LumenoGetInputNameA(device.Get(), -1, ansi, sizeof ansi), S_OK);
+  EXPECT_STREQ(ansi, "Composite");
+  ASSERT_EQ(Lumcap().LumenoSetInput(device.Get(), 1), S_OK);
+  EXPECT_EQ(cameras_.Observe(kTuner).crossbarInput, 1);
+  ASSERT_EQ(Lumcap().LumenoGetInputNameW(device.Get(), -1, name, 32), S_OK);
+  EXPECT_STREQ(name, L"S-Video");
+  EXPECT_EQ(Lumcap().LumenoSetInput(device.Get(), 2), E_INVALIDARG);
+  EXPECT_EQ(Lumcap().LumenoGetInputNameW(device.Get(), 2, name, 32), E_INVALIDARG);
+  EXPECT_EQ(device.Close(), S_OK);
+  EXPECT_EQ(cameras_.Observe(kTuner).liveFilters, 0);
 }
 
 TEST_F(Graph, CapabilityBitsAndSortedRanges) {

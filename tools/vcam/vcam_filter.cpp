@@ -146,11 +146,16 @@ CVcamFilter::CVcamFilter(REFCLSID clsid, unsigned number)
     still_ = new (std::nothrow)
         CVcamPin(this, L"Still", PIN_CATEGORY_STILL, config_.still, config_.stillCount, config_, &observation_->still);
   }
+  if (config_.crossbar) {
+    analogIn_ = new (std::nothrow)
+        CVcamLinkPin(static_cast<IBaseFilter*>(this), L"Analog Video In", PINDIR_INPUT, &PIN_CATEGORY_ANALOGVIDEOIN);
+  }
   VcamFilterMade(this, number_);
 }
 
 CVcamFilter::~CVcamFilter() {
   VcamFilterGone(this, number_);
+  delete analogIn_;
   delete still_;
   delete capture_;
   if (clock_) clock_->Release();
@@ -254,9 +259,29 @@ STDMETHODIMP CVcamFilter::GetSyncSource(IReferenceClock** clock) {
 
 STDMETHODIMP CVcamFilter::EnumPins(IEnumPins** pins) {
   if (!pins) return E_POINTER;
-  IPin* list[] = {capture_, still_};
-  *pins = new (std::nothrow) CVcamPinEnum(list, PinCount(), 0);
+  AddCrossbar();
+  IPin* list[3] = {capture_};
+  ULONG count = 1;
+  if (still_) list[count++] = still_;
+  if (analogIn_) list[count++] = analogIn_;
+  *pins = new (std::nothrow) CVcamPinEnum(list, count, 0);
   return *pins ? S_OK : E_OUTOFMEMORY;
+}
+
+void CVcamFilter::AddCrossbar() {
+  IFilterGraph* graph = nullptr;
+  {
+    CVcamFilterLock lock(this);
+    if (!analogIn_ || crossbarAdded_ || !graph_) return;
+    crossbarAdded_ = true;
+    graph = graph_;
+  }
+  auto* crossbar = new (std::nothrow) CVcamCrossbar(observation_);
+  if (!crossbar) return;
+  if (SUCCEEDED(graph->AddFilter(crossbar, L"Virtual Crossbar"))) {
+    graph->ConnectDirect(crossbar->Output(), analogIn_, nullptr);
+  }
+  crossbar->Release();
 }
 
 STDMETHODIMP CVcamFilter::FindPin(LPCWSTR id, IPin** pin) {

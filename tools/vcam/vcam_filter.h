@@ -6,6 +6,7 @@
 #include "capture/ks_topology.h"
 #include "vcam.h"
 #include "vcam_config.h"
+#include "vcam_crossbar.h"
 #include "vcam_object.h"
 #include "vcam_pin.h"
 
@@ -96,7 +97,7 @@ class CVcamFilter final : public IBaseFilter,
  private:
   ~CVcamFilter();
   CVcamPin* PinOf(IPin* pin) const;
-  unsigned PinCount() const { return still_ ? 2 : 1; }
+
 
   std::atomic<ULONG> refs_{1};
   CLSID clsid_;
@@ -108,7 +109,13 @@ class CVcamFilter final : public IBaseFilter,
   WCHAR name_[MAX_FILTER_NAME] = {};
   VcamConfig config_;
   VcamObservation* observation_;
+  // The crossbar joins the graph at the first look at the pins after the
+  // filter joined it (while joining, the filter is not in the graph yet).
+  void AddCrossbar();
+
   CVcamPin* capture_ = nullptr;
+  CVcamLinkPin* analogIn_ = nullptr;
+  bool crossbarAdded_ = false;
   CVcamPin* still_ = nullptr;
   CVcamProperties<IAMVideoProcAmp, 1> amp_;
   CVcamProperties<IAMCameraControl, 2> cam_;

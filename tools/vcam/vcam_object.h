@@ -4,6 +4,8 @@
 #pragma once
 #include "vcam.h"
 
+#include <objbase.h>
+
 #include <atomic>
 
 template <class Interface>
