@@ -24,10 +24,6 @@ constexpr CLSID kClsidDvSplitter = {0x4EB31670, 0x9FC6, 0x11CF, {0xAF, 0x6E, 0x0
 
 // Child, clip siblings, clip children.
 constexpr long kPreviewStyle = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-// Still-pin mode runs the preview at this format.
-constexpr LONG kStillModePreviewWidth = 640;
-constexpr LONG kStillModePreviewHeight = 480;
-constexpr LONG kStillModePreviewRate = 25;
 // State polling: a wait per query, a pause between queries, and a bound
 // (a live source that never settles must not hold the caller for ever).
 constexpr DWORD kStateQueryMs = 10;

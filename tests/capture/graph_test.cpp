@@ -21,6 +21,11 @@ constexpr wchar_t kRanged[] = L"Graph Ranged Camera";
 constexpr wchar_t kStill[] = L"Graph Still Camera";
 constexpr wchar_t kListed[] = L"Graph Listed Camera";
 constexpr wchar_t kAudio[] = L"Graph Audio Camera";
+constexpr wchar_t kYuy2Camera[] = L"Graph YUY2 Camera";
+constexpr wchar_t kMjpgCamera[] = L"Graph MJPG Camera";
+constexpr wchar_t kUyvyCamera[] = L"Graph UYVY Camera";
+constexpr wchar_t kDvCamera[] = L"Graph DV Camera";
+constexpr wchar_t kTuner[] = L"Graph Crossbar Camera";
 constexpr wchar_t kSmallRecords[] = L"Graph Small Record Camera";
 
 // Cameras by configuration text.
@@ -38,6 +43,11 @@ constexpr CameraSpec kCameras[] = {
      L"format YUY2 640x480 30; format YUY2 320x240 30; format YUY2 1280x720 5-30; format MJPG 640x480 30;"
      L"format YUY2 160x120 30 v2"},
     {kAudio, L"format RGB24 640x480 30; format audio"},
+    {kYuy2Camera, L"format YUY2 320x240 30"},
+    {kMjpgCamera, L"format MJPG 320x240 30"},
+    {kUyvyCamera, L"format UYVY 320x240 30"},
+    {kDvCamera, L"format dvsd 720x480 30"},
+    {kTuner, L"format RGB24 320x240 30; crossbar"},
     {kSmallRecords, L"format RGB24 640x480 30; recordsize 64"},
 };
 
@@ -265,6 +275,54 @@ TEST_F(Graph, PreviewShowsTheTestPictureMovesHidesAndPauses) {
     return OwnerWindow::IsBlack(owner.Pixel(200, 150));
   }));
   EXPECT_EQ(device.Close(), S_OK);
+}
+
+// YUY2 and MJPG cameras preview through Wine's AVI decompressor with the
+// camera's own codec, which the library's decompressor lookup finds too. A
+// code no decompressor takes cannot be opened; a DV camera needs the DV
+// decoder, which this system lacks, and leaves nothing behind.
+TEST_F(Graph, CompressedCamerasPreviewThroughTheirDecompressor) {
+  for (const wchar_t* camera : {kYuy2Camera, kMjpgCamera}) {
+    OwnerWindow owner;
+    LumenoOpenParams params = Params(320, 240);
+    params.ownerWindow = owner.Get();
+    Device device;
+    ASSERT_EQ(Open(camera, &params, device), S_OK) << camera;
+    RECT whole = {0, 0, OwnerWindow::kWidth, OwnerWindow::kHeight};
+    ASSERT_EQ(Lumcap().LumenoSetPreviewPosition(device.Get(), &whole), S_OK);
+    ASSERT_EQ(Lumcap().LumenoShowPreview(device.Get(), TRUE), S_OK);
+    EXPECT_TRUE(WaitFor([&] { return owner.ShowsPicture(0, 0, OwnerWindow::kWidth, OwnerWindow::kHeight); }))
+        << camera;
+  }
+  LumenoOpenParams params = Params(320, 240);
+  Device device;
+  EXPECT_EQ(Open(kUyvyCamera, &params, device), VFW_E_CANNOT_CONNECT);
+  EXPECT_EQ(Open(kDvCamera, &params, device), REGDB_E_CLASSNOTREG);
+  EXPECT_EQ(device.Get(), nullptr);
+  EXPECT_EQ(cameras_.Observe(kDvCamera).liveFilters, 0);
+}
+
+// A camera behind a crossbar: its inputs are found through the capture
+// graph builder, named by connector, and routed.
+TEST_F(Graph, InputsOfACrossbarAreNamedAndRouted) {
+  LumenoOpenParams params = Params(320, 240);
+  Device device;
+  ASSERT_EQ(Open(kTuner, &params, device), S_OK);
+  UINT32 inputs = 0;
+  ASSERT_EQ(Lumcap().LumenoGetInputCount(device.Get(), &inputs), S_OK);
+  ASSERT_EQ(inputs, 2u);
+  char ansi[32];
+  WCHAR name[32];
+  ASSERT_EQ(Lumcap().LumenoGetInputNameA(device.Get(), -1, ansi, sizeof ansi), S_OK);
+  EXPECT_STREQ(ansi, "Composite");
+  ASSERT_EQ(Lumcap().LumenoSetInput(device.Get(), 1), S_OK);
+  EXPECT_EQ(cameras_.Observe(kTuner).crossbarInput, 1);
+  ASSERT_EQ(Lumcap().LumenoGetInputNameW(device.Get(), -1, name, 32), S_OK);
+  EXPECT_STREQ(name, L"S-Video");
+  EXPECT_EQ(Lumcap().LumenoSetInput(device.Get(), 2), E_INVALIDARG);
+  EXPECT_EQ(Lumcap().LumenoGetInputNameW(device.Get(), 2, name, 32), E_INVALIDARG);
+  EXPECT_EQ(device.Close(), S_OK);
+  EXPECT_EQ(cameras_.Observe(kTuner).liveFilters, 0);
 }
 
 TEST_F(Graph, CapabilityBitsAndSortedRanges) {

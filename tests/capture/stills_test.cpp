@@ -19,6 +19,8 @@ constexpr wchar_t kPlain[] = L"Stills Plain Camera";
 constexpr wchar_t kStill[] = L"Stills Still-Pin Camera";
 constexpr wchar_t kMute[] = L"Stills Mute Camera";
 constexpr wchar_t kShort[] = L"Stills Short Camera";
+constexpr wchar_t kYuy2[] = L"Stills YUY2 Camera";
+constexpr wchar_t kMjpg[] = L"Stills MJPG Camera";
 constexpr struct {
   const wchar_t* name;
   const wchar_t* config;
@@ -27,6 +29,8 @@ constexpr struct {
     {kStill, L"format RGB24 320x240 30; still RGB24 320x240 5"},
     {kMute, L"format RGB24 320x240 30; mute"},
     {kShort, L"format RGB24 320x240 30; short"},
+    {kYuy2, L"format YUY2 320x240 30"},
+    {kMjpg, L"format MJPG 320x240 30"},
 };
 
 constexpr int kWidth = 320;
@@ -53,16 +57,17 @@ std::vector<BYTE> Pixels(HBITMAP bitmap) {
 }
 
 // Red and green of every checked pixel as the camera draws them (blue
-// counts frames); flip: 1 mirrored left-right, 2 top-bottom.
-void ExpectTestPicture(const std::vector<BYTE>& rows, unsigned flip = 0) {
+// counts frames); flip: 1 mirrored left-right, 2 top-bottom; a tolerance
+// for pictures that went through YUV or JPEG.
+void ExpectTestPicture(const std::vector<BYTE>& rows, unsigned flip = 0, int tolerance = 0) {
   ASSERT_EQ(rows.size(), static_cast<size_t>(kWidth * 3 * kHeight));
   for (POINT p : {POINT{0, 0}, POINT{5, 200}, POINT{100, 7}, POINT{319, 239}, POINT{160, 120}, POINT{300, 10}}) {
     const LONG sx = (flip & 1) ? kWidth - 1 - p.x : p.x;
     const LONG sy = (flip & 2) ? kHeight - 1 - p.y : p.y;
     const VcamRgb want = VcamPicturePixel(sx, sy, kWidth, kHeight, 0);
     const BYTE* got = &rows[(p.y * kWidth + p.x) * 3];
-    EXPECT_EQ(got[2], want.r) << p.x << "," << p.y << " flip " << flip;
-    EXPECT_EQ(got[1], want.g) << p.x << "," << p.y << " flip " << flip;
+    EXPECT_NEAR(got[2], want.r, tolerance) << p.x << "," << p.y << " flip " << flip;
+    EXPECT_NEAR(got[1], want.g, tolerance) << p.x << "," << p.y << " flip " << flip;
   }
 }
 
@@ -202,6 +207,23 @@ TEST_F(Stills, StillPinTriggersFlipsAndTheButton) {
   ASSERT_EQ(cameras_.PressButton(kStill), S_OK);
   EXPECT_EQ(api.LumenoWaitForTrigger(device_), S_OK);
   ASSERT_EQ(api.LumenoCopySampleToClipboard(device_), S_OK);
+}
+
+// Compressed frames reach the library as they are and are decompressed
+// by the codec that the library finds for them.
+TEST_F(Stills, Yuy2AndMjpgFramesBecomeTheTestPicture) {
+  for (const wchar_t* camera : {kYuy2, kMjpg}) {
+    ASSERT_EQ(Open(camera), S_OK) << camera;
+    HBITMAP bitmap = nullptr;
+    ASSERT_EQ(api.LumenoGetSample(device_, &bitmap), S_OK) << camera;
+    BITMAP b = {};
+    GetObjectW(bitmap, sizeof b, &b);
+    EXPECT_GE(b.bmBitsPixel, 24);
+    ExpectTestPicture(Pixels(bitmap), 0, camera == kYuy2 ? 4 : 24);
+    DeleteObject(bitmap);
+    api.LumenoCloseDevice(device_);
+    device_ = nullptr;
+  }
 }
 
 TEST_F(Stills, AMuteCameraTimesOutAndShortSamplesFail) {

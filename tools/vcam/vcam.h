@@ -66,6 +66,8 @@ struct VcamObservation {
   LONG propertySets;         // property sets so far
   LONG extensionSets;        // extension-unit controls written
   BYTE extensionData[16];    // last written extension-unit control data
+  LONG crossbarInput;        // input the crossbar routes to its output
+  LONG crossbarRoutes;       // routes set so far
 };
 using VcamObserveFn = HRESULT(WINAPI*)(const WCHAR* friendlyName, VcamObservation* observation);
 using VcamPressButtonFn = HRESULT(WINAPI*)(const WCHAR* friendlyName);

@@ -141,6 +141,7 @@ bool ParseEntry(const Words& w, VcamConfig* c) {
     return true;
   }
   if (w.count != 1) return false;
+  if (std::wcscmp(key, L"crossbar") == 0) return c->crossbar = true;
   if (std::wcscmp(key, L"mute") == 0) return c->mute = true;
   if (std::wcscmp(key, L"short") == 0) return c->shortSamples = true;
   if (std::wcscmp(key, L"fixedformat") == 0) return c->fixedFormat = true;

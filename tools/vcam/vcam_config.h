@@ -12,6 +12,8 @@
 //   controlcaps N       video-control capabilities of the capture pin
 //   topology camera|transport|plain   kernel topology (none by default)
 //   xu {GUID}           an extension unit answering that property set
+//   crossbar            an analog video input pin, fed by a crossbar that
+//                       the camera adds to the graph it joins
 //   mute                no frames at all
 //   short               samples shorter than the image
 //   fixedformat         SetFormat answers E_NOTIMPL
@@ -57,6 +59,7 @@ struct VcamConfig {
   VcamTopology topology = VcamTopology::kNone;
   bool hasExtensionUnit = false;
   GUID extensionUnit = {};
+  bool crossbar = false;
   bool mute = false;
   bool shortSamples = false;
   bool fixedFormat = false;

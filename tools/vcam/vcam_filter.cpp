@@ -1,5 +1,7 @@
 #include "vcam_filter.h"
 
+#include "vcam_object.h"
+
 #include <new>
 
 namespace {
@@ -39,27 +41,10 @@ Topology MakeTopology(VcamTopology kind, bool extensionUnit) {
 }
 
 // A node's control: every request goes to its filter.
-class CVcamNode final : public IKsControl {
+class CVcamNode final : public VcamObject<IKsControl> {
  public:
-  CVcamNode(CVcamFilter* filter, ULONG node) : filter_(filter), node_(node) { filter_->AddRef(); }
-  CVcamNode(const CVcamNode&) = delete;
-  CVcamNode& operator=(const CVcamNode&) = delete;
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, kIidKsControl)) {
-      *object = static_cast<IKsControl*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    ULONG refs = --refs_;
-    if (refs == 0) delete this;
-    return refs;
+  CVcamNode(CVcamFilter* filter, ULONG node) : VcamObject(kIidKsControl), filter_(filter), node_(node) {
+    filter_->AddRef();
   }
   STDMETHODIMP KsProperty(PKSPROPERTY property, ULONG length, LPVOID data, ULONG bytes,
                                      ULONG* returned) override {
@@ -72,9 +57,8 @@ class CVcamNode final : public IKsControl {
   STDMETHODIMP KsEvent(PKSEVENT, ULONG, LPVOID, ULONG, ULONG*) override { return E_NOTIMPL; }
 
  private:
-  ~CVcamNode() { filter_->Release(); }
+  ~CVcamNode() override { filter_->Release(); }
 
-  std::atomic<ULONG> refs_{1};
   CVcamFilter* filter_;
   ULONG node_;
 };
@@ -162,11 +146,16 @@ CVcamFilter::CVcamFilter(REFCLSID clsid, unsigned number)
     still_ = new (std::nothrow)
         CVcamPin(this, L"Still", PIN_CATEGORY_STILL, config_.still, config_.stillCount, config_, &observation_->still);
   }
+  if (config_.crossbar) {
+    analogIn_ = new (std::nothrow)
+        CVcamLinkPin(static_cast<IBaseFilter*>(this), L"Analog Video In", PINDIR_INPUT, &PIN_CATEGORY_ANALOGVIDEOIN);
+  }
   VcamFilterMade(this, number_);
 }
 
 CVcamFilter::~CVcamFilter() {
   VcamFilterGone(this, number_);
+  delete analogIn_;
   delete still_;
   delete capture_;
   if (clock_) clock_->Release();
@@ -270,9 +259,29 @@ STDMETHODIMP CVcamFilter::GetSyncSource(IReferenceClock** clock) {
 
 STDMETHODIMP CVcamFilter::EnumPins(IEnumPins** pins) {
   if (!pins) return E_POINTER;
-  IPin* list[] = {capture_, still_};
-  *pins = new (std::nothrow) CVcamPinEnum(list, PinCount(), 0);
+  AddCrossbar();
+  IPin* list[3] = {capture_};
+  ULONG count = 1;
+  if (still_) list[count++] = still_;
+  if (analogIn_) list[count++] = analogIn_;
+  *pins = new (std::nothrow) CVcamPinEnum(list, count, 0);
   return *pins ? S_OK : E_OUTOFMEMORY;
+}
+
+void CVcamFilter::AddCrossbar() {
+  IFilterGraph* graph = nullptr;
+  {
+    CVcamFilterLock lock(this);
+    if (!analogIn_ || crossbarAdded_ || !graph_) return;
+    crossbarAdded_ = true;
+    graph = graph_;
+  }
+  auto* crossbar = new (std::nothrow) CVcamCrossbar(observation_);
+  if (!crossbar) return;
+  if (SUCCEEDED(graph->AddFilter(crossbar, L"Virtual Crossbar"))) {
+    graph->ConnectDirect(crossbar->Output(), analogIn_, nullptr);
+  }
+  crossbar->Release();
 }
 
 STDMETHODIMP CVcamFilter::FindPin(LPCWSTR id, IPin** pin) {
@@ -430,8 +439,7 @@ HRESULT CVcamFilter::ExtensionRequest(const KSP_NODE& request, void* data, ULONG
   return E_INVALIDARG;
 }
 
-CVcamPinEnum::CVcamPinEnum(IPin* const* pins, ULONG count, ULONG position) {
-  VcamModuleAddRef();
+CVcamPinEnum::CVcamPinEnum(IPin* const* pins, ULONG count, ULONG position) : VcamObject(IID_IEnumPins) {
   for (ULONG i = 0; i < count && i < kMaxPins; ++i) {
     pins_[i] = pins[i];
     pins_[i]->AddRef();
@@ -442,26 +450,6 @@ CVcamPinEnum::CVcamPinEnum(IPin* const* pins, ULONG count, ULONG position) {
 
 CVcamPinEnum::~CVcamPinEnum() {
   for (ULONG i = 0; i < count_; ++i) pins_[i]->Release();
-  VcamModuleRelease();
-}
-
-STDMETHODIMP CVcamPinEnum::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumPins)) {
-    *object = static_cast<IEnumPins*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CVcamPinEnum::AddRef() { return ++refs_; }
-
-STDMETHODIMP_(ULONG) CVcamPinEnum::Release() {
-  ULONG refs = --refs_;
-  if (refs == 0) delete this;
-  return refs;
 }
 
 STDMETHODIMP CVcamPinEnum::Next(ULONG count, IPin** pins, ULONG* fetched) {

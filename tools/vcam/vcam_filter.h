@@ -6,6 +6,8 @@
 #include "capture/ks_topology.h"
 #include "vcam.h"
 #include "vcam_config.h"
+#include "vcam_crossbar.h"
+#include "vcam_object.h"
 #include "vcam_pin.h"
 
 #include <dshow.h>
@@ -95,7 +97,7 @@ class CVcamFilter final : public IBaseFilter,
  private:
   ~CVcamFilter();
   CVcamPin* PinOf(IPin* pin) const;
-  unsigned PinCount() const { return still_ ? 2 : 1; }
+
 
   std::atomic<ULONG> refs_{1};
   CLSID clsid_;
@@ -107,7 +109,13 @@ class CVcamFilter final : public IBaseFilter,
   WCHAR name_[MAX_FILTER_NAME] = {};
   VcamConfig config_;
   VcamObservation* observation_;
+  // The crossbar joins the graph at the first look at the pins after the
+  // filter joined it (while joining, the filter is not in the graph yet).
+  void AddCrossbar();
+
   CVcamPin* capture_ = nullptr;
+  CVcamLinkPin* analogIn_ = nullptr;
+  bool crossbarAdded_ = false;
   CVcamPin* still_ = nullptr;
   CVcamProperties<IAMVideoProcAmp, 1> amp_;
   CVcamProperties<IAMCameraControl, 2> cam_;
@@ -126,25 +134,19 @@ class CVcamFilterLock {
 };
 
 // Enumerator over a fixed list of pins.
-class CVcamPinEnum final : public IEnumPins {
+class CVcamPinEnum final : public VcamObject<IEnumPins> {
  public:
   CVcamPinEnum(IPin* const* pins, ULONG count, ULONG position);
-  CVcamPinEnum(const CVcamPinEnum&) = delete;
-  CVcamPinEnum& operator=(const CVcamPinEnum&) = delete;
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
   STDMETHODIMP Next(ULONG count, IPin** pins, ULONG* fetched) override;
   STDMETHODIMP Skip(ULONG count) override;
   STDMETHODIMP Reset() override;
   STDMETHODIMP Clone(IEnumPins** clone) override;
 
  private:
-  ~CVcamPinEnum();
+  ~CVcamPinEnum() override;
 
   static constexpr ULONG kMaxPins = 4;
-  std::atomic<ULONG> refs_{1};
   IPin* pins_[kMaxPins] = {};
   ULONG count_ = 0;
   ULONG position_ = 0;

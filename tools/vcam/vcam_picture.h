@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <vector>
 
 struct VcamRgb {
   BYTE r, g, b;
@@ -19,3 +20,8 @@ VcamRgb VcamPicturePixel(LONG x, LONG y, LONG width, LONG height, unsigned frame
 // mirrors left-right, bit 1 top-bottom. Returns the bytes of one image, 0
 // for a layout it cannot write or a buffer too small.
 std::size_t VcamFillPicture(BYTE* data, std::size_t bytes, const BITMAPINFOHEADER& header, unsigned frame, LONG flip);
+
+// The picture (frame 0) of width x height as a JPEG file in memory, made
+// with WIC's encoder (full Huffman tables); empty when that fails. Needs COM
+// on the calling thread.
+std::vector<BYTE> VcamEncodeJpeg(LONG width, LONG height);

@@ -1,6 +1,7 @@
 #include "vcam_pin.h"
 
 #include "vcam_filter.h"
+#include "vcam_object.h"
 #include "vcam_picture.h"
 
 #include <new>
@@ -10,13 +11,12 @@ namespace {
 constexpr LONGLONG kUnitsPerMs = 10000;
 constexpr DWORD kStillPollMs = 5;
 constexpr long kBuffers = 3;
+constexpr DWORD kMjpgCode = 0x47504A4D;  // 'MJPG'
 
 // Enumerator over copies of media types.
-class CVcamTypeEnum final : public IEnumMediaTypes {
+class CVcamTypeEnum final : public VcamObject<IEnumMediaTypes> {
  public:
-  CVcamTypeEnum() { VcamModuleAddRef(); }
-  CVcamTypeEnum(const CVcamTypeEnum&) = delete;
-  CVcamTypeEnum& operator=(const CVcamTypeEnum&) = delete;
+  CVcamTypeEnum() : VcamObject(IID_IEnumMediaTypes) {}
 
   // Takes ownership of type (from CoTaskMemAlloc).
   bool Add(AM_MEDIA_TYPE* type) {
@@ -26,22 +26,6 @@ class CVcamTypeEnum final : public IEnumMediaTypes {
     }
     types_[count_++] = type;
     return true;
-  }
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumMediaTypes)) {
-      *object = static_cast<IEnumMediaTypes*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    ULONG refs = --refs_;
-    if (refs == 0) delete this;
-    return refs;
   }
   STDMETHODIMP Next(ULONG count, AM_MEDIA_TYPE** types, ULONG* fetched) override {
     if (!types || (count != 1 && !fetched)) return E_POINTER;
@@ -89,12 +73,10 @@ class CVcamTypeEnum final : public IEnumMediaTypes {
   }
 
  private:
-  ~CVcamTypeEnum() {
+  ~CVcamTypeEnum() override {
     for (ULONG i = 0; i < count_; ++i) VcamDeleteMediaType(types_[i]);
-    VcamModuleRelease();
   }
 
-  std::atomic<ULONG> refs_{1};
   AM_MEDIA_TYPE* types_[kVcamMaxFormats] = {};
   ULONG count_ = 0;
   ULONG position_ = 0;
@@ -473,6 +455,13 @@ DWORD WINAPI CVcamPin::ThreadMain(void* self) {
 }
 
 void CVcamPin::Stream() {
+  // WIC encodes the camera's JPEG pictures on this thread.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  StreamFrames();
+  if (SUCCEEDED(com)) CoUninitialize();
+}
+
+void CVcamPin::StreamFrames() {
   const bool still = IsEqualGUID(category_, PIN_CATEGORY_STILL);
   REFERENCE_TIME duration = VcamFrameDuration(&type_);
   if (duration <= 0) duration = 10000000 / 30;
@@ -513,7 +502,16 @@ void CVcamPin::DeliverFrame(unsigned frame) {
   const BITMAPINFOHEADER* header = VcamBitmapHeader(&type_);
   std::size_t written = 0;
   if (header && SUCCEEDED(sample->GetPointer(&data))) {
-    written = VcamFillPicture(data, static_cast<std::size_t>(sample->GetSize()), *header, frame, flip_);
+    const std::size_t room = static_cast<std::size_t>(sample->GetSize());
+    if (header->biCompression == kMjpgCode) {
+      if (jpeg_.empty()) jpeg_ = VcamEncodeJpeg(header->biWidth, header->biHeight < 0 ? -header->biHeight : header->biHeight);
+      if (!jpeg_.empty() && jpeg_.size() <= room) {
+        CopyMemory(data, jpeg_.data(), jpeg_.size());
+        written = jpeg_.size();
+      }
+    } else {
+      written = VcamFillPicture(data, room, *header, frame, flip_);
+    }
   }
   if (written > 0) {
     if (config_.shortSamples) written /= 2;

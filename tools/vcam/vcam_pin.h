@@ -9,6 +9,7 @@
 #include <dshow.h>
 
 #include <atomic>
+#include <vector>
 
 class CVcamFilter;
 
@@ -70,6 +71,7 @@ class CVcamPin final : public IPin, public IKsPropertySet, public IAMStreamConfi
   void ObserveFormat(const AM_MEDIA_TYPE* type);
   static DWORD WINAPI ThreadMain(void* self);
   void Stream();
+  void StreamFrames();
   void DeliverFrame(unsigned frame);
 
   CVcamFilter* filter_;
@@ -89,4 +91,5 @@ class CVcamPin final : public IPin, public IKsPropertySet, public IAMStreamConfi
   HANDLE thread_ = nullptr;
   std::atomic<LONG> pendingTriggers_{0};
   std::atomic<LONG> flip_{0};
+  std::vector<BYTE> jpeg_;             // the JPEG picture, made on first need
 };

@@ -1,8 +1,11 @@
 // The COM server of the virtual camera: class objects for the camera
 // family, and the registration of cameras in the video input category.
 #include "vcam.h"
+#include "vcam_codec.h"
 #include "vcam_config.h"
 #include "vcam_filter.h"
+#include "vcam_holders.h"
+#include "vcam_object.h"
 
 #include <dshow.h>
 #include <strsafe.h>
@@ -56,20 +59,6 @@ class Ref {
   T* p_ = nullptr;
 };
 
-class RegKey {
- public:
-  RegKey() = default;
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  HKEY Get() const { return key_; }
-  HKEY* Put() { return &key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 // COM on the calling thread for the length of one registration call.
 class ComScope {
@@ -87,28 +76,9 @@ class ComScope {
   HRESULT result_;
 };
 
-class CVcamFactory final : public IClassFactory {
+class CVcamFactory final : public VcamObject<IClassFactory> {
  public:
-  CVcamFactory(REFCLSID clsid, unsigned number) : clsid_(clsid), number_(number) { VcamModuleAddRef(); }
-  CVcamFactory(const CVcamFactory&) = delete;
-  CVcamFactory& operator=(const CVcamFactory&) = delete;
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-      *object = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    ULONG refs = --refs_;
-    if (refs == 0) delete this;
-    return refs;
-  }
+  CVcamFactory(REFCLSID clsid, unsigned number) : VcamObject(IID_IClassFactory), clsid_(clsid), number_(number) {}
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
@@ -129,9 +99,8 @@ class CVcamFactory final : public IClassFactory {
   }
 
  private:
-  ~CVcamFactory() { VcamModuleRelease(); }
+  ~CVcamFactory() override = default;
 
-  std::atomic<ULONG> refs_{1};
   CLSID clsid_;
   unsigned number_;
 };
@@ -361,16 +330,23 @@ HRESULT WINAPI VcamRemoveAllDevices() {
   return result;
 }
 
-// The server's own class, and a clean category: cameras of an earlier run
+// The server's own class, its codec, and a clean category: cameras of an earlier run
 // are removed.
 HRESULT WINAPI DllRegisterServer() {
   HRESULT hr = VcamRemoveAllDevices();
+  if (FAILED(hr)) return hr;
+  WCHAR module[MAX_PATH];
+  DWORD length = GetModuleFileNameW(moduleInstance, module, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return E_FAIL;
+  hr = VcamRegisterCodec(module);
   if (FAILED(hr)) return hr;
   return RegisterClassKey(kServerNumber, nullptr);
 }
 
 HRESULT WINAPI DllUnregisterServer() {
   HRESULT hr = VcamRemoveAllDevices();
+  HRESULT codec = VcamUnregisterCodec();
+  if (SUCCEEDED(hr)) hr = codec;
   WCHAR path[kClassPathChars];
   ClassKeyPath(kServerNumber, path);
   LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, path);
