@@ -189,18 +189,18 @@ HRESULT CDIBSection::Create(const BITMAPINFOHEADER* info, std::size_t headerPart
   DibLayout layout;
   if (!DibLayoutOf(fields, &layout) || headerPart < layout.headerPart) return E_INVALIDARG;
   if (!pixels || !DibFrameIsComplete(fields, layout, length)) return E_FAIL;
-  if (DibIsUncompressed(fields)) return CreateUncompressed(info, layout, pixels);
-  return CreateDecompressed(info, fields, pixels, length);
-}
-
-HRESULT CDIBSection::CreateUncompressed(const BITMAPINFOHEADER* info, const DibLayout& layout,
-                                        const BYTE* pixels) {
-  // The section is made from a copy of the header part: the caller's
-  // header (a frame's format, the clipboard's block) is never written.
+  // Everything works on a copy of the header part: the caller's header (a
+  // frame's format, the clipboard's block) is never written, and nothing
+  // reads past the part that was checked.
   const std::size_t headerBytes = static_cast<std::size_t>(layout.headerPart);
   std::unique_ptr<BYTE[]> header(new BYTE[headerBytes]);
   std::memcpy(header.get(), info, headerBytes);
   auto* copy = reinterpret_cast<BITMAPINFOHEADER*>(header.get());
+  if (DibIsUncompressed(fields)) return CreateUncompressed(copy, layout, pixels);
+  return CreateDecompressed(copy, fields, pixels, length);
+}
+
+HRESULT CDIBSection::CreateUncompressed(BITMAPINFOHEADER* copy, const DibLayout& layout, const BYTE* pixels) {
   const DWORD rounded = static_cast<DWORD>((layout.imageSize + 15) & ~std::uint64_t{15});
   if (copy->biSizeImage < rounded) copy->biSizeImage = rounded;
   void* bits = nullptr;
@@ -222,7 +222,7 @@ HRESULT CDIBSection::CreateUncompressed(const BITMAPINFOHEADER* info, const DibL
   return S_OK;
 }
 
-HRESULT CDIBSection::CreateDecompressed(const BITMAPINFOHEADER* info, const DibFields& fields, const BYTE* pixels,
+HRESULT CDIBSection::CreateDecompressed(BITMAPINFOHEADER* source, const DibFields& fields, const BYTE* pixels,
                                         std::size_t length) {
   BITMAPINFOHEADER target = {};
   target.biSize = sizeof target;
@@ -236,10 +236,8 @@ HRESULT CDIBSection::CreateDecompressed(const BITMAPINFOHEADER* info, const DibF
   target.biSizeImage = static_cast<DWORD>((targetLayout.imageSize + 15) & ~std::uint64_t{15});
 
   // The decompressor reads no more than the bytes that arrived.
-  BITMAPINFOHEADER source = *info;
-  source.biSize = sizeof source;
-  if (length < source.biSizeImage || source.biSizeImage == 0) {
-    source.biSizeImage = static_cast<DWORD>(length < 0xFFFFFFFFu ? length : 0xFFFFFFFFu);
+  if (length < source->biSizeImage || source->biSizeImage == 0) {
+    source->biSizeImage = static_cast<DWORD>(length < 0xFFFFFFFFu ? length : 0xFFFFFFFFu);
   }
   void* bits = nullptr;
   SetLastError(0);
@@ -256,7 +254,7 @@ HRESULT CDIBSection::CreateDecompressed(const BITMAPINFOHEADER* info, const DibF
     DeleteObject(made);
     return hr;
   }
-  hr = Decompress(source, pixels, target, bits);
+  hr = Decompress(*source, pixels, target, bits);
   if (FAILED(hr)) return hr;  // the new section goes with `fresh`
   TakePicture(fresh);
   return S_OK;

@@ -56,8 +56,9 @@ class CDIBSection {
 
  private:
   void Reset();
-  HRESULT CreateUncompressed(const BITMAPINFOHEADER* info, const DibLayout& layout, const BYTE* pixels);
-  HRESULT CreateDecompressed(const BITMAPINFOHEADER* info, const DibFields& fields, const BYTE* pixels,
+  // Both work on the caller's copy of the header part.
+  HRESULT CreateUncompressed(BITMAPINFOHEADER* copy, const DibLayout& layout, const BYTE* pixels);
+  HRESULT CreateDecompressed(BITMAPINFOHEADER* source, const DibFields& fields, const BYTE* pixels,
                              std::size_t length);
   HRESULT Decompress(const BITMAPINFOHEADER& source, const BYTE* pixels, BITMAPINFOHEADER& target, void* bits);
   void CloseDecompressor();

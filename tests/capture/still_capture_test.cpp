@@ -150,6 +150,54 @@ TEST_F(StillCaptureTest, ShortFramesAndForeignHeadersFailTheWait) {
   EXPECT_EQ(still.Wait(kShortWaitMs), E_FAIL);
 }
 
+// An 8-bit run-length frame goes through Wine's own RLE decompressor into
+// a 24-bit picture; the decompressor stays open for the next frame.
+TEST_F(StillCaptureTest, CompressedFramesGoThroughAVideoDecompressor) {
+  ASSERT_EQ(still.UseEvent(), S_OK);
+  struct {
+    VIDEOINFOHEADER video;
+    RGBQUAD colours[256];
+  } format = {};
+  BITMAPINFOHEADER& h = format.video.bmiHeader;
+  h.biSize = sizeof h;
+  h.biWidth = kWidth;
+  h.biHeight = kHeight;
+  h.biPlanes = 1;
+  h.biBitCount = 8;
+  h.biCompression = BI_RLE8;
+  h.biClrUsed = 256;
+  for (int i = 0; i < 256; ++i) format.colours[i] = RGBQUAD{7, static_cast<BYTE>(255 - i * 10), static_cast<BYTE>(i * 10), 0};
+  // Bottom-up runs: the row y from the top has colour y.
+  std::vector<BYTE> frame;
+  for (int row = 0; row < kHeight; ++row) {
+    const BYTE runs[] = {static_cast<BYTE>(kWidth), static_cast<BYTE>(kHeight - 1 - row), 0, 0};
+    frame.insert(frame.end(), runs, runs + 4);
+  }
+  frame.back() = 1;  // the last end of line ends the picture
+  h.biSizeImage = static_cast<DWORD>(frame.size());
+  AM_MEDIA_TYPE type = rgb.type;
+  type.subtype = MEDIASUBTYPE_RGB8;
+  type.bTemporalCompression = FALSE;
+  type.cbFormat = sizeof format;
+  type.pbFormat = reinterpret_cast<BYTE*>(&format);
+  ASSERT_EQ(still.SetConnectedType(type), S_OK);
+  for (int round = 0; round < 2; ++round) {
+    still.Arm();
+    still.OnFrame(frame.data(), frame.size());
+    ASSERT_EQ(still.Wait(kShortWaitMs), S_OK);
+    CDIBSection picture;
+    still.Take(picture);
+    ASSERT_FALSE(picture.IsEmpty());
+    EXPECT_EQ(picture.BitCount(), 24);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, picture.Handle());
+    EXPECT_EQ(GetPixel(dc, 3, 0), RGB(0, 255, 7));
+    EXPECT_EQ(GetPixel(dc, 9, 5), RGB(50, 205, 7));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+  }
+}
+
 TEST_F(StillCaptureTest, MessageModePostsTheResult) {
   HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
