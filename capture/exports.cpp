@@ -309,9 +309,13 @@ HRESULT LUMENO_CALL LumenoGetSampleAsDIB(LumenoDevice* handle, HGLOBAL* dib) {
 HRESULT LUMENO_CALL LumenoSaveSampleToFileW(LumenoDevice* handle, const WCHAR* path, INT32 quality) {
   return Guarded([&]() -> HRESULT {
     if (!path) return E_INVALIDARG;
-    CDIBSection picture;
+    LumenoDevice* device = nullptr;
+    HRESULT hr = CheckDevice(handle, &device);
+    if (FAILED(hr)) return hr;
     // A bad quality must not cost the held picture.
-    HRESULT hr = quality > kQualityMax ? E_INVALIDARG : HeldPicture(handle, picture);
+    if (quality > kQualityMax) return E_INVALIDARG;
+    CDIBSection picture;
+    hr = HeldPicture(handle, picture);
     if (FAILED(hr)) return hr;
     return picture.Save(path, quality);
   });
