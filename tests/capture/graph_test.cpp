@@ -220,6 +220,9 @@ TEST_F(Graph, FormatsChosenAtOpeningExactNearestAndKept) {
   EXPECT_EQ(caps, 0xFu);
   EXPECT_EQ(Lumcap().LumenoFlipCapture(device.Get(), LUMENO_FLIP_VERTICAL), S_OK);
   EXPECT_EQ(cameras_.Observe(kStill).videoControlMode, 2);
+  // The still pin sends one frame per press of the button, into the grabber.
+  ASSERT_EQ(cameras_.PressButton(kStill), S_OK);
+  EXPECT_TRUE(WaitFor([&] { return cameras_.Observe(kStill).still.frames == 1; }));
   device.Close();
 
   params = Params(640, 480);

@@ -62,7 +62,8 @@ VirtualCameras::VirtualCameras() {
   removeAll_ = Bind<VcamRemoveAllDevicesFn>(module_, "VcamRemoveAllDevices");
   addConfigured_ = Bind<VcamAddDeviceExFn>(module_, "VcamAddDeviceEx");
   observe_ = Bind<VcamObserveFn>(module_, "VcamObserve");
-  if (!add_ || !remove_ || !removeAll_ || !addConfigured_ || !observe_) std::abort();
+  pressButton_ = Bind<VcamPressButtonFn>(module_, "VcamPressButton");
+  if (!add_ || !remove_ || !removeAll_ || !addConfigured_ || !observe_ || !pressButton_) std::abort();
   RemoveAll();
 }
 
@@ -84,6 +85,8 @@ VcamObservation VirtualCameras::Observe(const wchar_t* friendlyName) {
   observe_(friendlyName, &observation);
   return observation;
 }
+
+HRESULT VirtualCameras::PressButton(const wchar_t* friendlyName) { return pressButton_(friendlyName); }
 
 HRESULT VirtualCameras::Remove(const wchar_t* friendlyName) { return remove_(friendlyName); }
 

@@ -42,6 +42,8 @@ class VirtualCameras {
   HRESULT AddConfigured(const wchar_t* friendlyName, const wchar_t* config);
   // What the camera's filters were told and did in this process.
   VcamObservation Observe(const wchar_t* friendlyName);
+  // The camera's still button.
+  HRESULT PressButton(const wchar_t* friendlyName);
   HRESULT Remove(const wchar_t* friendlyName);
   HRESULT RemoveAll();
 
@@ -52,6 +54,7 @@ class VirtualCameras {
   VcamRemoveAllDevicesFn removeAll_ = nullptr;
   VcamAddDeviceExFn addConfigured_ = nullptr;
   VcamObserveFn observe_ = nullptr;
+  VcamPressButtonFn pressButton_ = nullptr;
 };
 
 // Arrival or removal notice of a device interface of the given class, as
