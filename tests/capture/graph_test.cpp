@@ -25,6 +25,7 @@ constexpr wchar_t kYuy2Camera[] = L"Graph YUY2 Camera";
 constexpr wchar_t kMjpgCamera[] = L"Graph MJPG Camera";
 constexpr wchar_t kUyvyCamera[] = L"Graph UYVY Camera";
 constexpr wchar_t kDvCamera[] = L"Graph DV Camera";
+constexpr wchar_t kFailing[] = L"Graph Failing Camera";
 constexpr wchar_t kTuner[] = L"Graph Crossbar Camera";
 constexpr wchar_t kSmallRecords[] = L"Graph Small Record Camera";
 
@@ -48,6 +49,7 @@ constexpr CameraSpec kCameras[] = {
     {kUyvyCamera, L"format UYVY 320x240 30"},
     {kDvCamera, L"format dvsd 720x480 30"},
     {kTuner, L"format RGB24 320x240 30; crossbar"},
+    {kFailing, L"format RGB24 320x240 30; amp 0 0 255 1 128 3 100 2; failread"},
     {kSmallRecords, L"format RGB24 640x480 30; recordsize 64"},
 };
 
@@ -430,6 +432,14 @@ TEST_F(Graph, PropertiesAndExtensionUnitsOnTheDevice) {
   EXPECT_EQ(std::memcmp(&info, &untouched, sizeof info), 0);
   EXPECT_EQ(Lumcap().LumenoSetDeviceProperty(plain.Get(), LUMENO_PROPERTY_CAMERA_CONTROL | 6, 0, 1), E_POINTER);
   EXPECT_EQ(Lumcap().LumenoGetUvcProperty(plain.Get(), &kExtensionUnit, 1, back, 4), E_NOINTERFACE);
+
+  // A device that fails to read: the error is swallowed, nothing written.
+  Device failing;
+  params = Params(320, 240);
+  ASSERT_EQ(Open(kFailing, &params, failing), S_OK);
+  info = untouched;
+  EXPECT_EQ(Lumcap().LumenoGetDeviceProperty(failing.Get(), LUMENO_PROPERTY_VIDEO_PROC_AMP | 0, &info), S_OK);
+  EXPECT_EQ(std::memcmp(&info, &untouched, sizeof info), 0);
 }
 
 TEST_F(Graph, CameraRemovedWhileOpenAndOpenCloseWithoutGrowth) {
