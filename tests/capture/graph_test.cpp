@@ -30,11 +30,11 @@ constexpr wchar_t kTuner[] = L"Graph Crossbar Camera";
 constexpr wchar_t kSmallRecords[] = L"Graph Small Record Camera";
 
 // Cameras by configuration text.
-struct CameraSpec {
+struct CameraConfig {
   const wchar_t* name;
   const wchar_t* config;
 };
-constexpr CameraSpec kCameras[] = {
+constexpr CameraConfig kCameras[] = {
     {kPlain, L"format RGB24 320x240 30; format RGB24 640x480 30"},
     {kRanged,
      L"format RGB24 160x120-1920x1080/8 30; amp 0 0 255 1 128 3 100 2; amp 1 0 100 1 50 2 60 2;"
@@ -148,7 +148,7 @@ class Device {
 class Graph : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const CameraSpec& camera : kCameras) ASSERT_EQ(cameras_.AddConfigured(camera.name, camera.config), S_OK);
+    for (const CameraConfig& camera : kCameras) ASSERT_EQ(cameras_.AddConfigured(camera.name, camera.config), S_OK);
     ASSERT_EQ(Lumcap().LumenoInitialize(&library_, 0, nullptr), S_OK);
   }
   void TearDown() override { Lumcap().LumenoUninitialize(library_); }
