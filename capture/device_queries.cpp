@@ -16,6 +16,9 @@ constexpr LONG kStillModePreviewWidth = 640;
 constexpr LONG kStillModePreviewHeight = 480;
 constexpr LONG kStillModePreviewRate = 25;
 
+// A range list buffer smaller than the ranges need.
+constexpr HRESULT kResultListTooSmall = HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+
 // Bytes of a range list before its records.
 constexpr UINT32 kListHeaderBytes = sizeof(UINT32);
 
@@ -95,7 +98,7 @@ HRESULT QueryDeviceResolutions(IMoniker* moniker, UINT32 flags, LumenoResolution
   const std::size_t count = CountFormatRanges(groups);
   const std::size_t needed = kListHeaderBytes + sizeof(LumenoResolution) * count;
   if (needed > 0xFFFFFFFFu) return E_OUTOFMEMORY;
-  if (list && *size < needed) hr = kResultTextTooLong;
+  if (list && *size < needed) hr = kResultListTooSmall;
   if (!list || FAILED(hr)) {
     *size = static_cast<UINT32>(needed);
     return hr;

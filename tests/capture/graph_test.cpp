@@ -25,15 +25,16 @@ constexpr wchar_t kYuy2Camera[] = L"Graph YUY2 Camera";
 constexpr wchar_t kMjpgCamera[] = L"Graph MJPG Camera";
 constexpr wchar_t kUyvyCamera[] = L"Graph UYVY Camera";
 constexpr wchar_t kDvCamera[] = L"Graph DV Camera";
+constexpr wchar_t kFailing[] = L"Graph Failing Camera";
 constexpr wchar_t kTuner[] = L"Graph Crossbar Camera";
 constexpr wchar_t kSmallRecords[] = L"Graph Small Record Camera";
 
 // Cameras by configuration text.
-struct CameraSpec {
+struct CameraConfig {
   const wchar_t* name;
   const wchar_t* config;
 };
-constexpr CameraSpec kCameras[] = {
+constexpr CameraConfig kCameras[] = {
     {kPlain, L"format RGB24 320x240 30; format RGB24 640x480 30"},
     {kRanged,
      L"format RGB24 160x120-1920x1080/8 30; amp 0 0 255 1 128 3 100 2; amp 1 0 100 1 50 2 60 2;"
@@ -48,6 +49,7 @@ constexpr CameraSpec kCameras[] = {
     {kUyvyCamera, L"format UYVY 320x240 30"},
     {kDvCamera, L"format dvsd 720x480 30"},
     {kTuner, L"format RGB24 320x240 30; crossbar"},
+    {kFailing, L"format RGB24 320x240 30; amp 0 0 255 1 128 3 100 2; failread"},
     {kSmallRecords, L"format RGB24 640x480 30; recordsize 64"},
 };
 
@@ -146,7 +148,7 @@ class Device {
 class Graph : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const CameraSpec& camera : kCameras) ASSERT_EQ(cameras_.AddConfigured(camera.name, camera.config), S_OK);
+    for (const CameraConfig& camera : kCameras) ASSERT_EQ(cameras_.AddConfigured(camera.name, camera.config), S_OK);
     ASSERT_EQ(Lumcap().LumenoInitialize(&library_, 0, nullptr), S_OK);
   }
   void TearDown() override { Lumcap().LumenoUninitialize(library_); }
@@ -220,6 +222,9 @@ TEST_F(Graph, FormatsChosenAtOpeningExactNearestAndKept) {
   EXPECT_EQ(caps, 0xFu);
   EXPECT_EQ(Lumcap().LumenoFlipCapture(device.Get(), LUMENO_FLIP_VERTICAL), S_OK);
   EXPECT_EQ(cameras_.Observe(kStill).videoControlMode, 2);
+  // The still pin sends one frame per press of the button, into the grabber.
+  ASSERT_EQ(cameras_.PressButton(kStill), S_OK);
+  EXPECT_TRUE(WaitFor([&] { return cameras_.Observe(kStill).still.frames == 1; }));
   device.Close();
 
   params = Params(640, 480);
@@ -427,6 +432,14 @@ TEST_F(Graph, PropertiesAndExtensionUnitsOnTheDevice) {
   EXPECT_EQ(std::memcmp(&info, &untouched, sizeof info), 0);
   EXPECT_EQ(Lumcap().LumenoSetDeviceProperty(plain.Get(), LUMENO_PROPERTY_CAMERA_CONTROL | 6, 0, 1), E_POINTER);
   EXPECT_EQ(Lumcap().LumenoGetUvcProperty(plain.Get(), &kExtensionUnit, 1, back, 4), E_NOINTERFACE);
+
+  // A device that fails to read: the error is swallowed, nothing written.
+  Device failing;
+  params = Params(320, 240);
+  ASSERT_EQ(Open(kFailing, &params, failing), S_OK);
+  info = untouched;
+  EXPECT_EQ(Lumcap().LumenoGetDeviceProperty(failing.Get(), LUMENO_PROPERTY_VIDEO_PROC_AMP | 0, &info), S_OK);
+  EXPECT_EQ(std::memcmp(&info, &untouched, sizeof info), 0);
 }
 
 TEST_F(Graph, CameraRemovedWhileOpenAndOpenCloseWithoutGrowth) {

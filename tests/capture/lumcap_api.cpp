@@ -54,7 +54,7 @@ VirtualCameras::VirtualCameras() {
   addConfigured_ = Bind<VcamAddDeviceExFn>(module_, "VcamAddDeviceEx");
   observe_ = Bind<VcamObserveFn>(module_, "VcamObserve");
   pressButton_ = Bind<VcamPressButtonFn>(module_, "VcamPressButton");
-  if (!add_ || !remove_ || !removeAll_ || !addConfigured_ || !observe_) std::abort();
+  if (!add_ || !remove_ || !removeAll_ || !addConfigured_ || !observe_ || !pressButton_) std::abort();
   RemoveAll();
 }
 

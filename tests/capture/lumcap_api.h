@@ -35,7 +35,7 @@ class VirtualCameras {
   HRESULT AddConfigured(const wchar_t* friendlyName, const wchar_t* config);
   // What the camera's filters were told and did in this process.
   VcamObservation Observe(const wchar_t* friendlyName);
-  // The camera's still button: one still frame from each of its filters.
+  // The camera's still button.
   HRESULT PressButton(const wchar_t* friendlyName);
   HRESULT Remove(const wchar_t* friendlyName);
   HRESULT RemoveAll();

@@ -142,6 +142,7 @@ bool ParseEntry(const Words& w, VcamConfig* c) {
   }
   if (w.count != 1) return false;
   if (std::wcscmp(key, L"crossbar") == 0) return c->crossbar = true;
+  if (std::wcscmp(key, L"failread") == 0) return c->failRead = true;
   if (std::wcscmp(key, L"mute") == 0) return c->mute = true;
   if (std::wcscmp(key, L"short") == 0) return c->shortSamples = true;
   if (std::wcscmp(key, L"fixedformat") == 0) return c->fixedFormat = true;

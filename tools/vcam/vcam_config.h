@@ -14,6 +14,7 @@
 //   xu {GUID}           an extension unit answering that property set
 //   crossbar            an analog video input pin, fed by a crossbar that
 //                       the camera adds to the graph it joins
+//   failread            reading a property fails (E_FAIL)
 //   mute                no frames at all
 //   short               samples shorter than the image
 //   fixedformat         SetFormat answers E_NOTIMPL
@@ -60,6 +61,7 @@ struct VcamConfig {
   bool hasExtensionUnit = false;
   GUID extensionUnit = {};
   bool crossbar = false;
+  bool failRead = false;
   bool mute = false;
   bool shortSamples = false;
   bool fixedFormat = false;

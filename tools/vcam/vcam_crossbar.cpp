@@ -88,14 +88,7 @@ STDMETHODIMP CVcamLinkPin::ConnectionMediaType(AM_MEDIA_TYPE* type) {
   return peer_ ? S_OK : VFW_E_NOT_CONNECTED;
 }
 
-STDMETHODIMP CVcamLinkPin::QueryPinInfo(PIN_INFO* info) {
-  if (!info) return E_POINTER;
-  info->pFilter = owner_;
-  owner_->AddRef();
-  info->dir = direction_;
-  lstrcpynW(info->achName, name_, MAX_PIN_NAME);
-  return S_OK;
-}
+STDMETHODIMP CVcamLinkPin::QueryPinInfo(PIN_INFO* info) { return VcamPinInfo(owner_, name_, direction_, info); }
 
 STDMETHODIMP CVcamLinkPin::QueryDirection(PIN_DIRECTION* direction) {
   if (!direction) return E_POINTER;
@@ -103,14 +96,7 @@ STDMETHODIMP CVcamLinkPin::QueryDirection(PIN_DIRECTION* direction) {
   return S_OK;
 }
 
-STDMETHODIMP CVcamLinkPin::QueryId(LPWSTR* id) {
-  if (!id) return E_POINTER;
-  const size_t bytes = (lstrlenW(name_) + 1) * sizeof(WCHAR);
-  *id = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
-  if (!*id) return E_OUTOFMEMORY;
-  CopyMemory(*id, name_, bytes);
-  return S_OK;
-}
+STDMETHODIMP CVcamLinkPin::QueryId(LPWSTR* id) { return VcamPinId(name_, id); }
 
 STDMETHODIMP CVcamLinkPin::QueryAccept(const AM_MEDIA_TYPE* type) {
   return type && IsEqualGUID(type->majortype, MEDIATYPE_AnalogVideo) ? S_OK : S_FALSE;
@@ -123,20 +109,11 @@ STDMETHODIMP CVcamLinkPin::EnumMediaTypes(IEnumMediaTypes** types) {
 }
 
 STDMETHODIMP CVcamLinkPin::Get(REFGUID set, DWORD id, void*, DWORD, void* data, DWORD bytes, DWORD* returned) {
-  if (!IsEqualGUID(set, AMPROPSETID_Pin)) return E_PROP_SET_UNSUPPORTED;
-  if (id != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
-  if (!data) return E_POINTER;
-  if (bytes < sizeof(GUID)) return E_UNEXPECTED;
-  *static_cast<GUID*>(data) = *category_;
-  if (returned) *returned = sizeof(GUID);
-  return S_OK;
+  return VcamPinCategory(set, id, *category_, data, bytes, returned);
 }
 
 STDMETHODIMP CVcamLinkPin::QuerySupported(REFGUID set, DWORD id, DWORD* support) {
-  if (!IsEqualGUID(set, AMPROPSETID_Pin)) return E_PROP_SET_UNSUPPORTED;
-  if (id != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
-  if (support) *support = KSPROPERTY_SUPPORT_GET;
-  return S_OK;
+  return VcamPinCategorySupport(set, id, support);
 }
 
 CVcamCrossbar::CVcamCrossbar(VcamObservation* observation)

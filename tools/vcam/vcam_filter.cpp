@@ -67,8 +67,8 @@ class CVcamNode final : public VcamObject<IKsControl> {
 
 template <class Interface, LONG kClass>
 CVcamProperties<Interface, kClass>::CVcamProperties(IUnknown* filter, const VcamProperty* table, unsigned count,
-                                                    VcamObservation* observation)
-    : filter_(filter), count_(count), observation_(observation) {
+                                                    bool failRead, VcamObservation* observation)
+    : filter_(filter), count_(count), failRead_(failRead), observation_(observation) {
   for (unsigned i = 0; i < count && i < kVcamMaxProperties; ++i) table_[i] = table[i];
 }
 
@@ -84,6 +84,7 @@ template <class Interface, LONG kClass>
 STDMETHODIMP CVcamProperties<Interface, kClass>::GetRange(LONG property, LONG* minimum, LONG* maximum, LONG* step,
                                                           LONG* defaultValue, LONG* caps) {
   if (!minimum || !maximum || !step || !defaultValue || !caps) return E_POINTER;
+  if (failRead_) return E_FAIL;
   VcamObservationLock lock;
   const VcamProperty* p = Find(property);
   if (!p) return kResultNotFound;
@@ -114,6 +115,7 @@ STDMETHODIMP CVcamProperties<Interface, kClass>::Set(LONG property, LONG value, 
 template <class Interface, LONG kClass>
 STDMETHODIMP CVcamProperties<Interface, kClass>::Get(LONG property, LONG* value, LONG* flags) {
   if (!value || !flags) return E_POINTER;
+  if (failRead_) return E_FAIL;
   VcamObservationLock lock;
   const VcamProperty* p = Find(property);
   if (!p) return kResultNotFound;
@@ -135,8 +137,8 @@ VcamConfig LoadConfig(unsigned number) {
 
 CVcamFilter::CVcamFilter(REFCLSID clsid, unsigned number)
     : clsid_(clsid), number_(number), config_(LoadConfig(number)), observation_(VcamObservationOf(number)),
-      amp_(static_cast<IBaseFilter*>(this), config_.amp, config_.ampCount, observation_),
-      cam_(static_cast<IBaseFilter*>(this), config_.cam, config_.camCount, observation_) {
+      amp_(static_cast<IBaseFilter*>(this), config_.amp, config_.ampCount, config_.failRead, observation_),
+      cam_(static_cast<IBaseFilter*>(this), config_.cam, config_.camCount, config_.failRead, observation_) {
   InitializeCriticalSection(&lock_);
   VcamModuleAddRef();
   capture_ = new (std::nothrow)

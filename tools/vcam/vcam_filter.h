@@ -19,7 +19,8 @@
 template <class Interface, LONG kClass>
 class CVcamProperties final : public Interface {
  public:
-  CVcamProperties(IUnknown* filter, const VcamProperty* table, unsigned count, VcamObservation* observation);
+  CVcamProperties(IUnknown* filter, const VcamProperty* table, unsigned count, bool failRead,
+                  VcamObservation* observation);
   CVcamProperties(const CVcamProperties&) = delete;
   CVcamProperties& operator=(const CVcamProperties&) = delete;
 
@@ -38,6 +39,7 @@ class CVcamProperties final : public Interface {
   IUnknown* filter_;
   VcamProperty table_[kVcamMaxProperties] = {};
   unsigned count_;
+  bool failRead_;
   VcamObservation* observation_;
 };
 

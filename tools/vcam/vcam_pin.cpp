@@ -277,14 +277,42 @@ STDMETHODIMP CVcamPin::ConnectionMediaType(AM_MEDIA_TYPE* type) {
   return VcamCopyMediaType(type, &type_);
 }
 
-STDMETHODIMP CVcamPin::QueryPinInfo(PIN_INFO* info) {
+HRESULT VcamPinInfo(IBaseFilter* filter, const WCHAR* name, PIN_DIRECTION direction, PIN_INFO* info) {
   if (!info) return E_POINTER;
-  info->pFilter = filter_;
-  filter_->AddRef();
-  info->dir = PINDIR_OUTPUT;
-  lstrcpynW(info->achName, id_, MAX_PIN_NAME);
+  info->pFilter = filter;
+  filter->AddRef();
+  info->dir = direction;
+  lstrcpynW(info->achName, name, MAX_PIN_NAME);
   return S_OK;
 }
+
+HRESULT VcamPinId(const WCHAR* name, LPWSTR* id) {
+  if (!id) return E_POINTER;
+  const size_t bytes = (lstrlenW(name) + 1) * sizeof(WCHAR);
+  *id = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+  if (!*id) return E_OUTOFMEMORY;
+  CopyMemory(*id, name, bytes);
+  return S_OK;
+}
+
+HRESULT VcamPinCategory(REFGUID set, DWORD id, const GUID& category, void* data, DWORD bytes, DWORD* returned) {
+  if (!IsEqualGUID(set, AMPROPSETID_Pin)) return E_PROP_SET_UNSUPPORTED;
+  if (id != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
+  if (!data) return E_POINTER;
+  if (bytes < sizeof(GUID)) return E_UNEXPECTED;
+  *static_cast<GUID*>(data) = category;
+  if (returned) *returned = sizeof(GUID);
+  return S_OK;
+}
+
+HRESULT VcamPinCategorySupport(REFGUID set, DWORD id, DWORD* support) {
+  if (!IsEqualGUID(set, AMPROPSETID_Pin)) return E_PROP_SET_UNSUPPORTED;
+  if (id != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
+  if (support) *support = KSPROPERTY_SUPPORT_GET;
+  return S_OK;
+}
+
+STDMETHODIMP CVcamPin::QueryPinInfo(PIN_INFO* info) { return VcamPinInfo(filter_, id_, PINDIR_OUTPUT, info); }
 
 STDMETHODIMP CVcamPin::QueryDirection(PIN_DIRECTION* direction) {
   if (!direction) return E_POINTER;
@@ -292,14 +320,7 @@ STDMETHODIMP CVcamPin::QueryDirection(PIN_DIRECTION* direction) {
   return S_OK;
 }
 
-STDMETHODIMP CVcamPin::QueryId(LPWSTR* id) {
-  if (!id) return E_POINTER;
-  const size_t bytes = (lstrlenW(id_) + 1) * sizeof(WCHAR);
-  *id = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
-  if (!*id) return E_OUTOFMEMORY;
-  CopyMemory(*id, id_, bytes);
-  return S_OK;
-}
+STDMETHODIMP CVcamPin::QueryId(LPWSTR* id) { return VcamPinId(id_, id); }
 
 STDMETHODIMP CVcamPin::QueryAccept(const AM_MEDIA_TYPE* type) { return Acceptable(type) ? S_OK : S_FALSE; }
 
@@ -333,20 +354,11 @@ STDMETHODIMP CVcamPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { retu
 STDMETHODIMP CVcamPin::Set(REFGUID, DWORD, void*, DWORD, void*, DWORD) { return E_NOTIMPL; }
 
 STDMETHODIMP CVcamPin::Get(REFGUID set, DWORD id, void*, DWORD, void* data, DWORD bytes, DWORD* returned) {
-  if (!IsEqualGUID(set, AMPROPSETID_Pin)) return E_PROP_SET_UNSUPPORTED;
-  if (id != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
-  if (!data) return E_POINTER;
-  if (bytes < sizeof(GUID)) return E_UNEXPECTED;
-  *static_cast<GUID*>(data) = category_;
-  if (returned) *returned = sizeof(GUID);
-  return S_OK;
+  return VcamPinCategory(set, id, category_, data, bytes, returned);
 }
 
 STDMETHODIMP CVcamPin::QuerySupported(REFGUID set, DWORD id, DWORD* support) {
-  if (!IsEqualGUID(set, AMPROPSETID_Pin)) return E_PROP_SET_UNSUPPORTED;
-  if (id != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
-  if (support) *support = KSPROPERTY_SUPPORT_GET;
-  return S_OK;
+  return VcamPinCategorySupport(set, id, support);
 }
 
 STDMETHODIMP CVcamPin::SetFormat(AM_MEDIA_TYPE* type) {

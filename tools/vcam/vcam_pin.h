@@ -13,6 +13,13 @@
 
 class CVcamFilter;
 
+// What every pin of the camera answers the same way: its information, its
+// id, and its category through the pin property set.
+HRESULT VcamPinInfo(IBaseFilter* filter, const WCHAR* name, PIN_DIRECTION direction, PIN_INFO* info);
+HRESULT VcamPinId(const WCHAR* name, LPWSTR* id);
+HRESULT VcamPinCategory(REFGUID set, DWORD id, const GUID& category, void* data, DWORD bytes, DWORD* returned);
+HRESULT VcamPinCategorySupport(REFGUID set, DWORD id, DWORD* support);
+
 class CVcamPin final : public IPin, public IKsPropertySet, public IAMStreamConfig {
  public:
   // The formats and observation stay owned by the caller and outlive the pin.

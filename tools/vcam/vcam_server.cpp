@@ -146,17 +146,21 @@ HRESULT RegisterClassKey(unsigned number, const WCHAR* cameraName) {
   return hr;
 }
 
-bool ReadCameraName(unsigned number, WCHAR (&name)[kVcamNameChars]) {
+// A text value of camera `number`'s class key, cut to the buffer.
+template <unsigned kChars>
+bool ReadClassText(unsigned number, const WCHAR* value, WCHAR (&text)[kChars]) {
   WCHAR path[kClassPathChars];
   ClassKeyPath(number, path);
-  DWORD bytes = sizeof name - sizeof(WCHAR);
-  name[0] = L'\0';
-  if (RegGetValueW(HKEY_CLASSES_ROOT, path, kCameraValue, RRF_RT_REG_SZ, nullptr, name, &bytes) != ERROR_SUCCESS) {
+  DWORD bytes = sizeof text - sizeof(WCHAR);
+  text[0] = L'\0';
+  if (RegGetValueW(HKEY_CLASSES_ROOT, path, value, RRF_RT_REG_SZ, nullptr, text, &bytes) != ERROR_SUCCESS) {
     return false;
   }
-  name[kVcamNameChars - 1] = L'\0';
+  text[kChars - 1] = L'\0';
   return true;
 }
+
+bool ReadCameraName(unsigned number, WCHAR (&name)[kVcamNameChars]) { return ReadClassText(number, kCameraValue, name); }
 
 HRESULT WriteConfig(unsigned number, const WCHAR* config) {
   WCHAR path[kClassPathChars];
@@ -251,15 +255,7 @@ int VcamNumberOf(REFCLSID clsid) {
 }
 
 bool VcamReadConfigText(unsigned number, WCHAR (&text)[kVcamConfigChars]) {
-  WCHAR path[kClassPathChars];
-  ClassKeyPath(number, path);
-  DWORD bytes = sizeof text - sizeof(WCHAR);
-  text[0] = L'\0';
-  if (RegGetValueW(HKEY_CLASSES_ROOT, path, kConfigValue, RRF_RT_REG_SZ, nullptr, text, &bytes) != ERROR_SUCCESS) {
-    return false;
-  }
-  text[kVcamConfigChars - 1] = L'\0';
-  return true;
+  return ReadClassText(number, kConfigValue, text);
 }
 
 VcamObservation* VcamObservationOf(unsigned number) {
