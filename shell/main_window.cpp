@@ -91,7 +91,8 @@ void PaintStatus() {
   SetBkMode(dc.Get(), TRANSPARENT);
   SetTextColor(dc.Get(), ColorText(kColStatus));
   SelectGuard font(dc.Get(), InterfaceFont(kFontStatus));
-  TextOutA(dc.Get(), 4, 2, text, static_cast<int>(std::strlen(text)));
+  // The menu announcement separates its parts with tabs.
+  TabbedTextOutA(dc.Get(), 4, 2, text, static_cast<int>(std::strlen(text)), 0, nullptr, 4);
 }
 
 void PaintChild(HWND window) {
@@ -190,6 +191,24 @@ void CreateChildren(int c, int r, int p) {
 
 int CaptionHeight() { return GetSystemMetrics(SM_CYSIZEFRAME) + GetSystemMetrics(SM_CYSIZE); }
 
+// The strip in window coordinates. Without the standard caption the
+// platform puts the menu bar right below the top frame: the strip then
+// lies between the menu bar and the client area, where the room for it is
+// made (WM_NCCALCSIZE).
+RECT StripRect(HWND window) {
+  RECT w;
+  GetWindowRect(window, &w);
+  RECT strip = {0, 0, w.right - w.left, CaptionHeight()};
+  HMENU bar = GetMenu(window);
+  const int items = bar ? GetMenuItemCount(bar) : 0;
+  RECT last;
+  if (items > 0 && GetMenuItemRect(window, bar, static_cast<UINT>(items - 1), &last)) {
+    strip.top = last.bottom - w.top + 1;
+    strip.bottom = strip.top + GetSystemMetrics(SM_CYSIZE);
+  }
+  return strip;
+}
+
 RECT CloseMarkRect(HWND window, HDC dc) {
   RECT w;
   GetWindowRect(window, &w);
@@ -199,23 +218,22 @@ RECT CloseMarkRect(HWND window, HDC dc) {
     GetTextExtentPoint32A(dc, kCloseMark, static_cast<int>(std::strlen(kCloseMark)), &size);
   }
   int width = w.right - w.left;
-  return RECT{width - size.cx - GetSystemMetrics(SM_CXSIZEFRAME), 0, width, CaptionHeight()};
+  const RECT strip = StripRect(window);
+  return RECT{width - size.cx - GetSystemMetrics(SM_CXSIZEFRAME), strip.top, width, strip.bottom};
 }
 
 void DrawCaption(HWND window) {
   WindowDc dc(window, true);
   if (!dc) return;
-  RECT w;
-  GetWindowRect(window, &w);
   const int frame = GetSystemMetrics(SM_CXSIZEFRAME);
-  RECT strip = {0, 0, w.right - w.left, CaptionHeight()};
+  RECT strip = StripRect(window);
   FillRect(dc.Get(), &strip, ColorBrush(kColTitle));
   SetBkMode(dc.Get(), TRANSPARENT);
-  int iconSize = strip.bottom - 4;
+  int iconSize = strip.bottom - strip.top - 4;
   HICON icon = static_cast<HICON>(LoadImageA(g_app.instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, iconSize,
                                              iconSize, LR_DEFAULTCOLOR));
   if (icon) {
-    DrawIconEx(dc.Get(), frame + 4, 2, icon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
+    DrawIconEx(dc.Get(), frame + 4, strip.top + 2, icon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
     DestroyIcon(icon);
   }
   SelectGuard font(dc.Get(), InterfaceFont(kFontTitle));
@@ -385,7 +403,8 @@ LRESULT OnNcHitTest(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   RECT w;
   GetWindowRect(window, &w);
   POINT pt = {static_cast<short>(LOWORD(lParam)) - w.left, static_cast<short>(HIWORD(lParam)) - w.top};
-  if (pt.y < 0 || pt.y >= CaptionHeight()) return hit;
+  const RECT strip = StripRect(window);
+  if (pt.y < strip.top || pt.y >= strip.bottom) return hit;
   WindowDc dc(window, true);
   RECT close = CloseMarkRect(window, dc.Get());
   return PtInRect(&close, pt) ? HTCLOSE : HTCAPTION;

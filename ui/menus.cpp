@@ -308,16 +308,18 @@ bool MeasureMenuBarEntry(MEASUREITEMSTRUCT& item, HFONT font) {
   if (item.CtlType != ODT_MENU) return false;
   const MenuBarEntry* entry = EntryOf(item.itemData);
   if (!entry) return false;
+  // The extent of the text as it is drawn: the access letter's "&" takes
+  // no room.
   HDC dc = GetDC(nullptr);
-  SIZE size = {0, 0};
+  RECT size = {0, 0, 0, 0};
   if (dc) {
     HGDIOBJ old = SelectObject(dc, font);
-    GetTextExtentPoint32A(dc, entry->caption, static_cast<int>(std::strlen(entry->caption)), &size);
+    DrawTextA(dc, entry->caption, -1, &size, DT_CALCRECT | DT_SINGLELINE);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
   }
-  item.itemWidth = static_cast<UINT>(size.cx + 2);
-  item.itemHeight = static_cast<UINT>(size.cy + 2);
+  item.itemWidth = static_cast<UINT>(size.right + 2);
+  item.itemHeight = static_cast<UINT>(size.bottom + 2);
   return true;
 }
 
