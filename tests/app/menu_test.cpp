@@ -12,51 +12,9 @@
 #include "res/resource_ids.h"
 #include "shell/commands.h"
 #include "tests/app/app_driver.h"
+#include "tests/app/menu_probe.h"
 
 namespace {
-
-constexpr const char* kProbeFile = "menu-probe.txt";
-
-// The menus and tooltips of the program, one line per item ("bar 0.3 id=...
-// text=..."), written by the probe DLL inside the program.
-std::string ReadMenus(const AppRun& run) {
-  static HMODULE probe = LoadLibraryA(RELIVO_MENU_PROBE);
-  if (!probe) return "probe not loaded";
-  FARPROC found = GetProcAddress(probe, "MenuProbeHook");
-  if (!found) found = GetProcAddress(probe, "MenuProbeHook@12");
-  auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(found));
-  if (!proc) return "probe without its hook";
-  const std::string path = run.folder + kProbeFile;
-  DeleteFileA(path.c_str());
-  HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, proc, probe, GetWindowThreadProcessId(run.main, nullptr));
-  if (!hook) return "no hook";
-  PostMessageA(run.main, RegisterWindowMessageA("RelivoX.MenuProbe"), 0, 0);
-  std::string text;
-  for (int i = 0; i < 200 && (text = ReadFileText(path)).empty(); ++i) Sleep(50);
-  UnhookWindowsHookEx(hook);
-  return text;
-}
-
-// The dumped line of an item ("bar 0" is the first menu, "bar 0.2" its
-// third item).
-std::string Item(const std::string& dump, const std::string& path) {
-  const std::string wanted = path + " ";
-  for (std::size_t at = 0; at < dump.size();) {
-    std::size_t end = dump.find('\n', at);
-    if (end == std::string::npos) end = dump.size();
-    if (dump.compare(at, wanted.size(), wanted) == 0) return dump.substr(at, end - at);
-    at = end + 1;
-  }
-  return "";
-}
-
-// The command identifier of the first item whose caption is `text`.
-int IdOf(const std::string& dump, const std::string& text) {
-  const std::size_t at = dump.find(" text=" + text + "\n");
-  if (at == std::string::npos) return -1;
-  const std::size_t line = dump.rfind('\n', at) + 1;
-  return std::atoi(dump.c_str() + dump.find("id=", line) + 3);
-}
 
 // A caption as the settings hold it, its tab escape expanded.
 std::string Expanded(std::string text) {
@@ -155,6 +113,10 @@ void ExpectBarFromSettings(const AppRun& run, const std::string& dump, const cha
     EXPECT_EQ(Caption(entry), "msaa:" + IniValue(ini, language, ("Menu" + std::to_string(m)).c_str())) << entry;
   }
   EXPECT_EQ(Item(dump, "bar 7"), "") << "seven menus";
+  // All on one line of the bar.
+  const std::string first = Item(dump, "rect bar 0"), last = Item(dump, "rect bar 6");
+  ASSERT_FALSE(first.empty());
+  EXPECT_EQ(std::atoi(first.c_str() + first.rfind(' ')), std::atoi(last.c_str() + last.rfind(' '))) << dump;
 }
 
 // What a language shows outside the menus: the info panel, the device
