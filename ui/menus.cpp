@@ -45,13 +45,10 @@ void ReadTexts(MenuTexts& t) {
 
 void ReadLanguages(MenuState& s) {
   s.languageCount = 0;
-  for (int n = 0; n <= 99 && s.languageCount < kLanguageListMax; ++n) {
-    char key[8];
-    std::snprintf(key, sizeof key, "%02d", n);
-    if (!ProfileHasKey(key, "Language")) continue;
-    ProfileGetString(key, s.languages[s.languageCount], "", "Language", kLanguageCodeMax);
-    ++s.languageCount;
-  }
+  ForEachNumberedKey("Language", 99, [&s](int, const char* code) {
+    CopyText(s.languages[s.languageCount], kLanguageCodeMax, code);
+    return ++s.languageCount < kLanguageListMax;
+  });
 }
 
 void DestroyOne(HMENU& menu, const char* error) {
