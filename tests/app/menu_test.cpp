@@ -210,6 +210,10 @@ TEST(AppMenus, ShippedMenusKeyboardAndALiveLanguageSwitch) {
   EXPECT_EQ(WindowText(InfoPanel(run.main)).rfind("nicht", 0), 0u);
   std::string log = ReadFileText(run.LogPath());
   EXPECT_NE(log.find("Cam Popup:"), std::string::npos);
+  // Each language made its own render fonts: at start-up and at both switches.
+  int fonts = 0;
+  for (std::size_t at = 0; (at = log.find("BmpFontInit() aufgerufen", at)) != std::string::npos; ++at) ++fonts;
+  EXPECT_EQ(fonts, 3);
   EXPECT_EQ(log.find("nicht gefunden"), std::string::npos) << "every command of the shipped menus is known";
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitExit(run, 10000));
