@@ -21,6 +21,7 @@ struct IconBar {
   HintAreaRegistrar focusMarks = nullptr;
   int framed = -1;  // hint area under the pointer
   HWND tooltips = nullptr;  // owned by the window it belongs to
+  int tools = 0;            // tools registered with it, ids 0 .. tools - 1
 };
 
 IconBar& Bar() {
@@ -64,6 +65,7 @@ void SyncTooltips(IconBar& bar, HWND window) {
   if (!bar.tooltips || GetParent(bar.tooltips) != window) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
+    bar.tools = 0;
     bar.tooltips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
                                    nullptr, nullptr);
@@ -72,8 +74,11 @@ void SyncTooltips(IconBar& bar, HWND window) {
   TTTOOLINFOA tool = {};
   tool.cbSize = sizeof tool;
   tool.hwnd = window;
-  while (SendMessageA(bar.tooltips, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(&tool)))
+  for (int i = 0; i < bar.tools; ++i) {
+    tool.uId = static_cast<UINT_PTR>(i);
     SendMessageA(bar.tooltips, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  bar.tools = bar.areas.count;
   for (int i = 0; i < bar.areas.count; ++i) {
     HoverArea& a = bar.areas.area[i];
     tool = TTTOOLINFOA{};

@@ -51,8 +51,9 @@ void ReadLanguages(MenuState& s) {
   });
 }
 
-void DestroyOne(HMENU& menu, const char* error) {
-  if (menu && !DestroyMenu(menu)) LogWrite("%s", error);
+// The log filters on the format: it must carry "Err:" itself.
+void DestroyOne(HMENU& menu, const char* format, const char* name) {
+  if (menu && !DestroyMenu(menu)) LogWrite(format, name);
   menu = nullptr;
 }
 
@@ -61,13 +62,14 @@ void DestroyMenus(HWND window, MenuHandles& h) {
   // destroyed menu.
   if (window) SetMenu(window, nullptr);
   // Destroying a menu destroys its submenus: the bar goes last but one.
-  DestroyOne(h.port, "Err: bei DestroyMenu hCom");
-  DestroyOne(h.camera, "Err:  bei DestroyMenu hCam");
-  DestroyOne(h.language, "Err:  bei DestroyMenu hLanguage");
-  DestroyOne(h.brailleFont, "Err:  bei DestroyMenu hBFontSub");
-  DestroyOne(h.textFont, "Err:  bei DestroyMenu hTFontSub");
-  DestroyOne(h.bar, "Err:  bei DestroyMenu hMenu");
-  DestroyOne(h.cameraPopup, "Err:  bei DestroyMenu pCam");
+  constexpr const char* kFailed = "Err:  bei DestroyMenu %s";
+  DestroyOne(h.port, "Err: bei DestroyMenu %s", "hCom");
+  DestroyOne(h.camera, kFailed, "hCam");
+  DestroyOne(h.language, kFailed, "hLanguage");
+  DestroyOne(h.brailleFont, kFailed, "hBFontSub");
+  DestroyOne(h.textFont, kFailed, "hTFontSub");
+  DestroyOne(h.bar, kFailed, "hMenu");
+  DestroyOne(h.cameraPopup, kFailed, "pCam");
   h.resolution = nullptr;
 }
 

@@ -11,6 +11,8 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include "shell/settings.h"
+
 constexpr int kMenuCaptionMax = 40;    // captions of the menus and their items
 constexpr int kPopupCaptionMax = 80;   // captions of the camera pop-up
 constexpr int kMenuBarMax = 10;        // "Menu0" .. "Menu9"
@@ -53,11 +55,11 @@ struct MenuHandles {
 
 // The texts the menu announcement reads out, read by every build.
 struct MenuTexts {
-  char grau[256] = "";
-  char mark[256] = "";
-  char subMenu[256] = "";
-  char sysMenu[256] = "";
-  char menu[256] = "";
+  char grau[kValueMax] = "";
+  char mark[kValueMax] = "";
+  char subMenu[kValueMax] = "";
+  char sysMenu[kValueMax] = "";
+  char menu[kValueMax] = "";
 };
 
 // The colours and font of the menu bar.
