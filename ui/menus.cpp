@@ -330,7 +330,9 @@ bool DrawMenuBarEntry(const DRAWITEMSTRUCT& item, const MenuLook& look) {
   RECT r = item.rcItem;
   FillRect(item.hDC, &r, selected ? look.faceSelected : look.face);
   SetBkMode(item.hDC, TRANSPARENT);
-  SetTextColor(item.hDC, selected ? look.textSelected : look.text);
+  // A greyed entry (the camera's, without a capture library) looks it.
+  const bool grayed = (item.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
+  SetTextColor(item.hDC, grayed ? GetSysColor(COLOR_GRAYTEXT) : selected ? look.textSelected : look.text);
   HGDIOBJ old = SelectObject(item.hDC, look.font);
   DrawTextA(item.hDC, entry->caption, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   SelectObject(item.hDC, old);
