@@ -253,7 +253,7 @@ void Append(char* text, std::size_t size, const char* more) {
   std::strncat(text, more, size - std::strlen(text) - 1);
 }
 
-void AnnounceMenu(WPARAM wParam, LPARAM lParam) {
+void ShowMenuSelection(WPARAM wParam, LPARAM lParam) {
   UINT item = LOWORD(wParam);
   UINT flags = HIWORD(wParam);
   HMENU menu = reinterpret_cast<HMENU>(lParam);
@@ -597,7 +597,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         if (LRESULT hit = MenuBarChar(Menus().bar, static_cast<char>(LOWORD(wParam)))) return hit;
       break;
     case WM_MENUSELECT:
-      AnnounceMenu(wParam, lParam);
+      ShowMenuSelection(wParam, lParam);
       break;
     case WM_EXITMENULOOP:
       // The command of a chosen item is already in the queue; the marker
