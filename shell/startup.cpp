@@ -18,6 +18,7 @@
 #include "shell/settings.h"
 #include "ui/dialogs.h"
 #include "ui/icon_bar.h"
+#include "shell/camera_link.h"
 #include "shell/hotkeys.h"
 #include "shell/sound.h"
 #include "shell/text.h"
@@ -268,7 +269,8 @@ int RunProgram(HINSTANCE instance) {
   ReadExtensionTable(g_files);
   // The braille translator; the user is told when it is missing.
   BrailleStart();
-  // 27 .. 29. The capture library arrives with its issue.
+  // 27 .. 29. The capture library and the camera list.
+  CaptureStart();
   // 30.
   int code = MessageLoop();
   // Shutdown.

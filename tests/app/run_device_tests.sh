@@ -16,4 +16,5 @@ scenario no-translator AppBraille.WithoutTheTranslatorTheProgramSaysSoAndTheLine
 scenario drawing AppDraw.StrokesUndoErasingAndTheStampedLineReachTheDevice
 scenario browse AppDraw.DeviceKeysBrowseTheTypedTextInBraille
 scenario colours AppDraw.EveryStrokeColourOnScreen
+scenario screen AppScreen.TheAreaUnderThePointerReachesThePinsAndFollowsPointerAndWheel
 exit $scenario_status
