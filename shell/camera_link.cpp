@@ -89,6 +89,20 @@ void TrackCameraTick() {
     SendPage();
 }
 
+// A command's action on the camera view when it is open and on the screen
+// view when it runs, each followed by its tick.
+template <typename Camera, typename Screen>
+void ForViews(Camera camera, Screen screen) {
+  if (g_camera.open) {
+    camera();
+    TrackCameraTick();
+  }
+  if (g_main.screenViewActive) {
+    screen();
+    TrackScreenTick();
+  }
+}
+
 void CameraOnOff() {
   PlayEventSound("klick", 1);
   g_main.cameraWish = !g_main.cameraWish && CameraUsable(g_camera);
@@ -185,35 +199,21 @@ bool CameraCommand(int id) {
     if (CameraUsable(g_camera)) ChooseCameraResolution(g_camera, host, id - CMD_CAMRES_FIRST);
     return true;
   }
-  const bool camera = g_camera.open, screen = g_main.screenViewActive;
+  const bool camera = g_camera.open;
   switch (id) {
     case CMD_CAM_ONOFF: CameraOnOff(); return true;
     case CMD_PLUS:
     case CMD_MINUS: {
       const int direction = id == CMD_PLUS ? +1 : -1;
       LogWrite("%s", id == CMD_PLUS ? "CMD_PLUS" : "CMD_MINUS");
-      if (camera) {
-        CameraThreshold(g_camera, direction);
-        TrackCameraTick();
-      }
-      if (screen) {
-        ScreenThreshold(g_screen, direction);
-        TrackScreenTick();
-      }
+      ForViews([&] { CameraThreshold(g_camera, direction); }, [&] { ScreenThreshold(g_screen, direction); });
       return true;
     }
     case CMD_CTRL_PLUS:
     case CMD_CTRL_MINUS: {
       const int step = id == CMD_CTRL_PLUS ? +1 : -1;
       LogWrite("%s", id == CMD_CTRL_PLUS ? "CMD_CTRL_PLUS" : "CMD_CTRL_MINUS");
-      if (camera) {
-        CameraFactor(g_camera, step);
-        TrackCameraTick();
-      }
-      if (screen) {
-        ScreenFactor(g_screen, step);
-        TrackScreenTick();
-      }
+      ForViews([&] { CameraFactor(g_camera, step); }, [&] { ScreenFactor(g_screen, step); });
       return true;
     }
     case CMD_PAUSE:
@@ -222,21 +222,14 @@ bool CameraCommand(int id) {
       return true;
     case CMD_TRIGGER:
       LogWrite("CMD_TRIGGER");
-      if (camera) {
-        CameraDynamic(g_camera, host);
-        TrackCameraTick();
-      }
-      if (screen) {
-        ScreenDynamic(g_screen);
-        TrackScreenTick();
-      }
+      ForViews([&] { CameraDynamic(g_camera, host); }, [] { ScreenDynamic(g_screen); });
       return true;
     case CMD_TRACK:
       LogWrite("CMD_TRACK");
       if (camera) {
         LogWrite("TrackPopupMenu");
         PopupEntry(CameraPopup(g_camera, host, g_main.lastMessagePoint));
-      } else if (screen) {
+      } else if (g_main.screenViewActive) {
         ScreenPopup();
       }
       return true;
