@@ -241,8 +241,7 @@ void CreateCamFly(CameraView& view, const CameraHost& host) {
   GetWindowRect(view.window, &camera);
   const POINT centre = {(camera.left + camera.right) / 2, (camera.top + camera.bottom) / 2};
   const FlyArea area = FlyAreaAt(centre, view.factor);
-  const FlyLook look{static_cast<COLORREF>(ProfileGetNumber("flyColor", 0xFFFFFF, "CAM")),
-                     static_cast<BYTE>(std::clamp(static_cast<int>(ProfileGetInt("Alpha", 128, kCam)), 0, 255)), true};
+  const FlyLook look{static_cast<BYTE>(std::clamp(static_cast<int>(ProfileGetInt("Alpha", 128, kCam)), 0, 255)), true};
   view.fly = CreateFlyWindow(host.main, host.instance, area, look);
   view.flyRect = FlyArea{area.x - camera.left, area.y - camera.top, area.width, area.height};
   LogWrite("camFly: %d-%d-%d-%d %d", area.x, area.y, area.width, area.height, view.factor);

@@ -5,8 +5,8 @@
 //
 // [Cam] keys: "Camera" the chosen camera's name, "00".."09" the names of
 // the listed cameras, "Trigger" fixed threshold in percent (50), "dyn"
-// dynamic threshold (1), "Factor" fly window factor (5), "flyColor" its
-// colour key (0xFFFFFF), "Alpha" its opacity (128), "Big.x"/"Big.y" the
+// dynamic threshold (1), "Factor" fly window factor (5), "Alpha" its
+// opacity (128), "Big.x"/"Big.y" the
 // large window's size (800 x 600). The camera's own section (its name):
 // "Res" the chosen resolution (-1), "W"/"B" the camera window's size,
 // "Input" the input to select, "prop0".."prop4" the picture properties,

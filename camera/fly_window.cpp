@@ -15,14 +15,22 @@ LRESULT CALLBACK FlyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     RECT r;
     GetClientRect(window, &r);
     GdiObject<HBRUSH> rim(CreateSolidBrush(kRimColour));
-    GdiObject<HBRUSH> inside(CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrA(window, GWLP_USERDATA))));
     FillRect(paint.Get(), &r, rim.Get());
-    InflateRect(&r, -kFlyRim, -kFlyRim);
-    FillRect(paint.Get(), &r, inside.Get());
     return 0;
   }
   if (message == WM_NCHITTEST) return HTTRANSPARENT;
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The window is only its rim: the inside is cut out of its region, so the
+// window never covers what lies under it.
+void CutOutInside(HWND fly, int width, int height) {
+  HRGN rim = CreateRectRgn(0, 0, width, height);
+  HRGN inside = CreateRectRgn(kFlyRim, kFlyRim, width - kFlyRim, height - kFlyRim);
+  if (rim && inside) CombineRgn(rim, rim, inside, RGN_DIFF);
+  if (inside) DeleteObject(inside);
+  // The window owns the region from here on.
+  if (rim && !SetWindowRgn(fly, rim, TRUE)) DeleteObject(rim);
 }
 
 bool RegisterFlyClass(HINSTANCE instance) {
@@ -44,14 +52,18 @@ HWND CreateFlyWindow(HWND owner, HINSTANCE instance, const FlyArea& area, const 
   HWND fly = CreateWindowExA(exStyle, kFlyClass, "", WS_POPUP, area.x - kFlyRim, area.y - kFlyRim,
                              area.width + 2 * kFlyRim, area.height + 2 * kFlyRim, owner, nullptr, instance, nullptr);
   if (!fly) return nullptr;
-  SetWindowLongPtrA(fly, GWLP_USERDATA, static_cast<LONG_PTR>(look.key));
-  SetLayeredWindowAttributes(fly, look.key, look.alpha, LWA_COLORKEY | LWA_ALPHA);
+  SetLayeredWindowAttributes(fly, 0, look.alpha, LWA_ALPHA);
+  CutOutInside(fly, area.width + 2 * kFlyRim, area.height + 2 * kFlyRim);
   ShowWindow(fly, SW_SHOWNOACTIVATE);
   return fly;
 }
 
 void MoveFlyWindow(HWND fly, const FlyArea& area) {
   if (!fly) return;
+  RECT now;
+  GetWindowRect(fly, &now);
+  const int width = area.width + 2 * kFlyRim, height = area.height + 2 * kFlyRim;
+  if (now.right - now.left != width || now.bottom - now.top != height) CutOutInside(fly, width, height);
   SetWindowPos(fly, nullptr, area.x - kFlyRim, area.y - kFlyRim, area.width + 2 * kFlyRim, area.height + 2 * kFlyRim,
                SWP_NOACTIVATE | SWP_NOZORDER);
 }

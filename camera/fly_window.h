@@ -1,7 +1,9 @@
 // The fly window: a borderless, layered, click-through window that marks
-// the area turned into pins. Its inside is painted in the colour key, so
-// only its rim shows, half transparent; the rim lies just outside the
-// marked area, so the window never covers a pixel that is read.
+// the area turned into pins. Only its rim is window, half transparent: the
+// inside is cut out of its region (a colour key would do the same on a
+// desktop with composition, but without it the keyed pixels show black), and
+// the rim lies just outside the marked area, so the window never covers a
+// pixel that is read.
 #pragma once
 #include <windows.h>
 
@@ -14,8 +16,7 @@ struct FlyArea {
 constexpr int kFlyRim = 2;
 
 struct FlyLook {
-  COLORREF key;  // colour key: the transparent inside
-  BYTE alpha;    // opacity of the rim
+  BYTE alpha;  // opacity of the rim
   bool topmost;
 };
 

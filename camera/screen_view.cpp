@@ -61,8 +61,7 @@ void StartScreenView(ScreenView& view, HWND owner, HINSTANCE instance, POINT poi
   }
   view.factor = std::clamp(static_cast<int>(ProfileGetInt("Factor", 5, kSection)), 1, view.maxFactor);
   view.capture = FlyAreaAt(pointer, view.factor);
-  const FlyLook look{static_cast<COLORREF>(ProfileGetNumber("flyColor", 0xFFFFFF, kSection)),
-                     static_cast<BYTE>(std::clamp(static_cast<int>(ProfileGetInt("Alpha", 128, kSection)), 0, 255)),
+  const FlyLook look{static_cast<BYTE>(std::clamp(static_cast<int>(ProfileGetInt("Alpha", 128, kSection)), 0, 255)),
                      false};
   view.fly = CreateFlyWindow(owner, instance, view.capture, look);
   LogWrite("SCR --- %d-%d-%d-%d %d", view.capture.x, view.capture.y, view.capture.width, view.capture.height,

@@ -3,8 +3,8 @@
 // graphic. Started and stopped by the system-wide hot key.
 //
 // [SCR] keys: "Trigger" fixed threshold in brightness units (200), "dyn"
-// dynamic threshold (1), "Factor" fly window factor (5), "flyColor" the fly
-// window's colour key (0xFFFFFF), "Alpha" its opacity (128).
+// dynamic threshold (1), "Factor" fly window factor (5), "Alpha" the fly
+// window's opacity (128).
 #pragma once
 #include <windows.h>
 
