@@ -38,7 +38,7 @@ HWND ShowPaper() {
   cls.hInstance = GetModuleHandleA(nullptr);
   cls.lpszClassName = "ScreenTestPaper";
   RegisterClassA(&cls);
-  HWND paper = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, cls.lpszClassName, "", WS_POPUP | WS_VISIBLE,
+  HWND paper = CreateWindowExA(WS_EX_TOOLWINDOW, cls.lpszClassName, "", WS_POPUP | WS_VISIBLE,
                                kPaper.left, kPaper.top, kPaper.right - kPaper.left, kPaper.bottom - kPaper.top,
                                nullptr, nullptr, cls.hInstance, nullptr);
   UpdateWindow(paper);
