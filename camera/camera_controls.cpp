@@ -17,7 +17,6 @@ constexpr const char* kPropertyNames[] = {"BRIGHTNESS", "CONTRAST", "HUE", "SATU
                                           "GAMMA", "COLORENABLE", "WHITEBALANCE", "BACKLIGHTCOMPENSATION", "GAIN"};
 constexpr int kIconFixedThreshold = 120;
 constexpr int kIconDynamicThreshold = 121;
-constexpr int kMarkSize = 16;
 constexpr int kBarHeight = 24;
 constexpr int kLabelTextMax = 128;
 constexpr int kThresholdSliderMax = 100;
@@ -61,10 +60,10 @@ void DrawMark(const CameraView& view, const CameraHost& host, int icon) {
   if (!view.controls.markShown) return;
   IconHandle image;
   image.Reset(static_cast<HICON>(
-      LoadImageA(host.instance, MAKEINTRESOURCEA(icon), IMAGE_ICON, kMarkSize, kMarkSize, LR_DEFAULTCOLOR)));
+      LoadImageA(host.instance, MAKEINTRESOURCEA(icon), IMAGE_ICON, kThresholdMarkSize, kThresholdMarkSize, LR_DEFAULTCOLOR)));
   WindowDc dc(host.main);
   if (image && dc)
-    DrawIconEx(dc.Get(), view.controls.mark.x, view.controls.mark.y, image.Get(), kMarkSize, kMarkSize, 0, nullptr,
+    DrawIconEx(dc.Get(), view.controls.mark.x, view.controls.mark.y, image.Get(), kThresholdMarkSize, kThresholdMarkSize, 0, nullptr,
                DI_NORMAL);
 }
 

@@ -31,6 +31,7 @@ constexpr int kResolutionMenuColumn = 32;  // entries per column of the resoluti
 constexpr int kCameraCommandFirst = 250;   // camera n is 250 + n
 constexpr int kResolutionCommandFirst = 2000;
 constexpr int kResolutionEntriesChecked = 50;
+constexpr int kThresholdMarkSize = 16;  // the threshold mark's icon
 
 // Property ids of the capture library.
 constexpr UINT32 kPropertyPicture = LUMENO_PROPERTY_VIDEO_PROC_AMP;  // + p

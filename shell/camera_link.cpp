@@ -10,6 +10,7 @@
 #include "shell/settings.h"
 #include "shell/sound.h"
 #include "ui/dialogs.h"
+#include "ui/hover_areas.h"
 
 namespace {
 
@@ -254,6 +255,13 @@ void CameraScrolled(WPARAM wParam, LPARAM lParam) {
 
 void CameraRelayout() {
   if (g_camera.open) RefreshCamControls(g_camera, Host());
+}
+
+void CameraHintAreas(HoverAreas& areas) {
+  if (!g_camera.open || !g_camera.controls.markShown) return;
+  char text[kValueMax] = "";
+  if (g_camera.controls.thresholdText) GetWindowTextA(g_camera.controls.thresholdText, text, sizeof text);
+  AddHoverArea(areas, g_camera.controls.mark.x, g_camera.controls.mark.y, kThresholdMarkSize, CMD_TRIGGER, text);
 }
 
 HWND CameraThresholdBar() { return g_camera.controls.thresholdBar; }

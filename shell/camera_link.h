@@ -25,6 +25,9 @@ bool CameraCommand(int id);
 void CameraScrolled(WPARAM wParam, LPARAM lParam);
 // The full layout of CMD_REFRESH: an open camera view applies its controls again.
 void CameraRelayout();
+struct HoverAreas;
+// The threshold mark of an open camera view as a hint area (CMD_TRIGGER).
+void CameraHintAreas(HoverAreas& areas);
 // The threshold and zoom sliders, for the scroll-bar colours and the log.
 HWND CameraThresholdBar();
 HWND CameraZoomBar();

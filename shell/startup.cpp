@@ -186,6 +186,13 @@ int MessageLoop() {
 const char* FileTitle() { return g_files.title; }
 DeviceInfoText ConnectedDevice() { return DeviceInfoText{DeviceName(), DeviceVersion(), DevicePortNumber()}; }
 
+// The marks beside the main window's controls that hint and act when the
+// pointer rests on them: the braille focus marks, the camera's threshold mark.
+void HintAreas(HoverAreas& areas) {
+  BrailleFocusAreas(areas);
+  CameraHintAreas(areas);
+}
+
 bool MenuIsOpen() { return g_main.menuOpen; }
 bool PopupIsOpen() { return g_main.popupOpen; }
 
@@ -241,7 +248,7 @@ int RunProgram(HINSTANCE instance) {
   g_app.boxSize = ProfileGetInt("Box_Size", 10, "Def");
   // 16. Main window; its icon bar takes the braille focus marks among its
   // hint areas.
-  SetFocusMarkRegistrar(BrailleFocusAreas);
+  SetFocusMarkRegistrar(HintAreas);
   if (!RegisterMainClass(instance)) return 1;
   g_app.mainWindow = CreateMainWindow(instance, g_app.boxSize);
   if (!g_app.mainWindow) return 1;
