@@ -19,6 +19,7 @@ constexpr int kWindowWidth = 400, kWindowHeight = 300;
 constexpr int kMainWidening = 320;
 constexpr int kInfoWidth = 400, kInfoHeight = 24;
 constexpr int kCameraAreaTop = 20;
+constexpr int kCameraMargin = 10;
 
 void CopyName(char* out, std::size_t size, const char* name) {
   std::snprintf(out, size, "%s", name ? name : "");
@@ -30,6 +31,20 @@ void DestroyWindowOf(HWND& window) {
 }
 
 int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+
+// The main window grows until the camera window beside the page fits in it:
+// a preview cut off at the window's edge would be converted as black.
+void FitMainToCamera(const CameraView& view, const CameraHost& host) {
+  RECT camera, client, main;
+  GetWindowRect(view.window, &camera);
+  MapWindowPoints(nullptr, host.main, reinterpret_cast<POINT*>(&camera), 2);
+  GetClientRect(host.main, &client);
+  const int missing = camera.right + kCameraMargin - client.right;
+  if (missing <= 0) return;
+  GetWindowRect(host.main, &main);
+  SetWindowPos(host.main, nullptr, 0, 0, main.right - main.left + missing, main.bottom - main.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 void HidePreview(const CameraView& view, const CameraHost& host) {
   if (view.device) CAPTURE_PROC(*host.capture, LumenoShowPreview)(view.device, FALSE);
@@ -201,8 +216,10 @@ void SelectResolution(CameraView& view, const CameraHost& host) {
   if (view.window) {
     if (view.large)
       SetWindowPos(view.window, nullptr, ScreenWidth() - view.bigWidth - 100, 5, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
-    else
+    else {
       SetWindowPos(view.window, nullptr, 61 * host.pinSize + 150, kCameraAreaTop, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+      FitMainToCamera(view, host);
+    }
   }
   LogWrite("set to res:%d ,nRes:%d,c:%d=W:%d H:%d  %1.3f [%d %d]", stored, view.resolutionCount, index,
            static_cast<int>(view.params.width), static_cast<int>(view.params.height), static_cast<double>(r), w, h);
