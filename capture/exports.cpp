@@ -1,5 +1,7 @@
 // The flat exported interface: every export makes its argument checks in
 // the documented order and hands the work to the library's classes.
+#include "capture/device_properties.h"
+#include "capture/device_queries.h"
 #include "capture/library.h"
 #include "capture/lumcap.h"
 #include "capture/model.h"
@@ -136,16 +138,16 @@ HRESULT LUMENO_CALL LumenoGetDeviceCaps(LumenoLibrary* handle, UINT32 index, UIN
   LumenoLibrary* library = LibraryFromHandle(handle);
   if (!library) return E_HANDLE;
   if (!IndexInRange(*library, index)) return E_INVALIDARG;
-  return E_NOTIMPL;  // needs the capture graph
+  return Guarded([&] { return QueryDeviceCaps(library->devices.At(index), caps); });
 }
 
-HRESULT LUMENO_CALL LumenoGetDeviceResolutions(LumenoLibrary* handle, UINT32 index, UINT32 /*flags*/,
-                                               LumenoResolutionList* /*list*/, UINT32* size) {
+HRESULT LUMENO_CALL LumenoGetDeviceResolutions(LumenoLibrary* handle, UINT32 index, UINT32 flags,
+                                               LumenoResolutionList* list, UINT32* size) {
   if (!size) return E_INVALIDARG;
   LumenoLibrary* library = LibraryFromHandle(handle);
   if (!library) return E_HANDLE;
   if (!IndexInRange(*library, index)) return E_INVALIDARG;
-  return E_NOTIMPL;  // needs the capture graph
+  return Guarded([&] { return QueryDeviceResolutions(library->devices.At(index), flags, list, size); });
 }
 
 HRESULT LUMENO_CALL LumenoOpenDevice(LumenoLibrary* handle, UINT32 index, LumenoOpenParams* params,
@@ -154,7 +156,19 @@ HRESULT LUMENO_CALL LumenoOpenDevice(LumenoLibrary* handle, UINT32 index, Lumeno
   LumenoLibrary* library = LibraryFromHandle(handle);
   if (!library) return E_HANDLE;
   if (!IndexInRange(*library, index)) return E_INVALIDARG;
-  return E_NOTIMPL;  // needs the capture graph
+  return Guarded([&]() -> HRESULT {
+    std::unique_ptr<LumenoDevice> record(new (std::nothrow) LumenoDevice);
+    if (!record) return E_OUTOFMEMORY;
+    IMoniker* moniker = library->devices.At(index);
+    HRESULT hr = OpenDeviceGraph(moniker, params, &record->graph);
+    if (FAILED(hr)) return hr;
+    record->library = library;
+    record->moniker = ComPtr<IMoniker>::Share(moniker);
+    record->notifyMessage = params->notifyMessage;
+    record->timeout = params->timeout;
+    *device = record.release();
+    return S_OK;
+  });
 }
 
 HRESULT LUMENO_CALL LumenoGetDeviceIndex(LumenoDevice* handle, UINT32* index) {
@@ -180,63 +194,104 @@ HRESULT LUMENO_CALL LumenoCloseDevice(LumenoDevice* handle) {
   return S_OK;
 }
 
-HRESULT LUMENO_CALL LumenoGetDeviceProperty(LumenoDevice* handle, UINT32 /*id*/, LumenoPropertyInfo* info) {
+HRESULT LUMENO_CALL LumenoGetDeviceProperty(LumenoDevice* handle, UINT32 id, LumenoPropertyInfo* info) {
   if (!info) return E_INVALIDARG;
-  return CheckedNotBuilt(handle);  // device properties
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  // Device errors are swallowed: only a missing interface shows.
+  return Guarded([&] { return ReadDeviceProperty(device->graph->Source(), id, info) == E_POINTER ? S_FALSE : S_OK; });
 }
 
-HRESULT LUMENO_CALL LumenoSetDeviceProperty(LumenoDevice* handle, UINT32 /*id*/, INT32 /*value*/, UINT32 /*flags*/) {
-  return CheckedNotBuilt(handle);  // device properties
+HRESULT LUMENO_CALL LumenoSetDeviceProperty(LumenoDevice* handle, UINT32 id, INT32 value, UINT32 flags) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return Guarded([&] { return WriteDeviceProperty(device->graph->Source(), id, value, flags); });
 }
 
 HRESULT LUMENO_CALL LumenoGetCaptureCaps(LumenoDevice* handle, UINT32* caps) {
   if (!caps) return E_INVALIDARG;
-  return CheckedNotBuilt(handle);  // capture graph
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return Guarded([&] {
+    *caps = CaptureCaps(*device->graph);
+    return S_OK;
+  });
 }
 
-HRESULT LUMENO_CALL LumenoFlipCapture(LumenoDevice* handle, UINT32 /*mode*/) {
-  return CheckedNotBuilt(handle);  // capture graph
+HRESULT LUMENO_CALL LumenoFlipCapture(LumenoDevice* handle, UINT32 mode) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return Guarded([&] { return FlipCapture(*device->graph, mode); });
 }
 
 HRESULT LUMENO_CALL LumenoSetPreviewPosition(LumenoDevice* handle, const RECT* rect) {
   LumenoDevice* device = nullptr;
   HRESULT hr = CheckDevice(handle, &device);
   if (FAILED(hr)) return hr;
-  // The preview-window test (E_POINTER) comes here with the capture graph.
+  if (!device->graph->HasPreviewWindow()) return E_POINTER;
   if (!rect) return E_INVALIDARG;
-  return E_NOTIMPL;  // capture graph
+  return device->graph->PlacePreview(*rect);
 }
 
-HRESULT LUMENO_CALL LumenoShowPreview(LumenoDevice* handle, BOOL /*show*/) {
-  return CheckedNotBuilt(handle);  // capture graph
+HRESULT LUMENO_CALL LumenoShowPreview(LumenoDevice* handle, BOOL show) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return device->graph->ShowPreview(show != FALSE);
 }
 
-HRESULT LUMENO_CALL LumenoPausePreview(LumenoDevice* handle, BOOL /*pause*/) {
-  return CheckedNotBuilt(handle);  // capture graph
+HRESULT LUMENO_CALL LumenoPausePreview(LumenoDevice* handle, BOOL pause) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return Guarded([&] { return device->graph->PauseOrRun(pause != FALSE); });
 }
 
 HRESULT LUMENO_CALL LumenoIsPreviewPaused(LumenoDevice* handle) {
-  return CheckedNotBuilt(handle);  // capture graph
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return device->graph->Paused() ? S_OK : S_FALSE;
 }
 
 HRESULT LUMENO_CALL LumenoGetInputCount(LumenoDevice* handle, UINT32* count) {
   if (!DeviceFromHandle(handle)) return E_HANDLE;
   if (!count) return E_INVALIDARG;
-  return CheckedNotBuilt(handle);  // capture graph
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  *count = static_cast<UINT32>(device->graph->InputCount());
+  return S_OK;
 }
 
-HRESULT LUMENO_CALL LumenoGetInputNameW(LumenoDevice* handle, INT32 /*index*/, WCHAR* buffer, UINT32 size) {
+HRESULT LUMENO_CALL LumenoGetInputNameW(LumenoDevice* handle, INT32 index, WCHAR* buffer, UINT32 size) {
   if (!buffer || size == 0) return E_INVALIDARG;
-  return CheckedNotBuilt(handle);  // capture graph
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return InputName(*device->graph, index, buffer, size);
 }
 
-HRESULT LUMENO_CALL LumenoGetInputNameA(LumenoDevice* handle, INT32 /*index*/, char* buffer, UINT32 size) {
+HRESULT LUMENO_CALL LumenoGetInputNameA(LumenoDevice* handle, INT32 index, char* buffer, UINT32 size) {
   if (!buffer || size == 0) return E_INVALIDARG;
-  return CheckedNotBuilt(handle);  // capture graph
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  WCHAR name[kDeviceNameChars];
+  hr = InputName(*device->graph, index, name, kDeviceNameChars);
+  if (FAILED(hr)) return hr;
+  return WideToAnsi(name, buffer, size);
 }
 
-HRESULT LUMENO_CALL LumenoSetInput(LumenoDevice* handle, INT32 /*index*/) {
-  return CheckedNotBuilt(handle);  // capture graph
+HRESULT LUMENO_CALL LumenoSetInput(LumenoDevice* handle, INT32 index) {
+  LumenoDevice* device = nullptr;
+  HRESULT hr = CheckDevice(handle, &device);
+  if (FAILED(hr)) return hr;
+  return Guarded([&] { return device->graph->SelectInput(index); });
 }
 
 HRESULT LUMENO_CALL LumenoTrigger(LumenoDevice* handle) {
@@ -298,22 +353,22 @@ HRESULT LUMENO_CALL LumenoGetBitmapFromClipboard(HBITMAP* bitmap) {
   return E_NOTIMPL;  // clipboard
 }
 
-HRESULT LUMENO_CALL LumenoGetUvcProperty(LumenoDevice* handle, const GUID* propertySet, UINT32 /*selector*/,
-                                         void* data, UINT32 /*size*/) {
+HRESULT LUMENO_CALL LumenoGetUvcProperty(LumenoDevice* handle, const GUID* propertySet, UINT32 selector,
+                                         void* data, UINT32 size) {
   LumenoDevice* device = nullptr;
   HRESULT hr = CheckDevice(handle, &device);
   if (FAILED(hr)) return hr;
   if (!data || !propertySet) return E_INVALIDARG;
-  return E_NOTIMPL;  // extension units
+  return Guarded([&] { return ExtensionUnitControl(device->graph->Source(), *propertySet, selector, data, size, false); });
 }
 
-HRESULT LUMENO_CALL LumenoSetUvcProperty(LumenoDevice* handle, const GUID* propertySet, UINT32 /*selector*/,
-                                         void* data, UINT32 /*size*/) {
+HRESULT LUMENO_CALL LumenoSetUvcProperty(LumenoDevice* handle, const GUID* propertySet, UINT32 selector,
+                                         void* data, UINT32 size) {
   LumenoDevice* device = nullptr;
   HRESULT hr = CheckDevice(handle, &device);
   if (FAILED(hr)) return hr;
   if (!data || !propertySet) return E_INVALIDARG;
-  return E_NOTIMPL;  // extension units
+  return Guarded([&] { return ExtensionUnitControl(device->graph->Source(), *propertySet, selector, data, size, true); });
 }
 
 HRESULT LUMENO_CALL LumenoGetErrorW(HRESULT error, WCHAR* buffer, UINT32 size) {

@@ -86,7 +86,7 @@ struct LumenoDevice {
   std::uint32_t tag = kDeviceTag;
   LumenoLibrary* library = nullptr;  // not owned
   ComPtr<IMoniker> moniker;
-  std::unique_ptr<CFilterGraph> graph;
+  std::unique_ptr<CDefaultFilterGraph> graph;
   UINT32 notifyMessage = 0;
   UINT32 timeout = LUMENO_DEFAULT_TIMEOUT_MS;
 };

@@ -21,7 +21,7 @@ endif()
 set(LUMCAP_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 if(RELIVO_NATIVE)
-  add_library(lumcap_model STATIC ${LUMCAP_DIR}/model.cpp)
+  add_library(lumcap_model STATIC ${LUMCAP_DIR}/model.cpp ${LUMCAP_DIR}/format_ranges.cpp)
   target_include_directories(lumcap_model PUBLIC ${CMAKE_SOURCE_DIR})
   relivo_warnings(lumcap_model)
 endif()
@@ -46,14 +46,21 @@ if(RELIVO_WINDOWS)
   file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${LUMCAP_NAME}.def CONTENT "${lumcap_def}")
 
   add_library(lumcap SHARED
+    ${LUMCAP_DIR}/device_properties.cpp
+    ${LUMCAP_DIR}/device_queries.cpp
     ${LUMCAP_DIR}/dllmain.cpp
     ${LUMCAP_DIR}/exports.cpp
+    ${LUMCAP_DIR}/filter_graph.cpp
+    ${LUMCAP_DIR}/format_ranges.cpp
+    ${LUMCAP_DIR}/graph_tools.cpp
+    ${LUMCAP_DIR}/input_names.rc
     ${LUMCAP_DIR}/library.cpp
     ${LUMCAP_DIR}/model.cpp
+    ${LUMCAP_DIR}/stream_format.cpp
     ${LUMCAP_DIR}/texts.cpp
     ${CMAKE_CURRENT_BINARY_DIR}/${LUMCAP_NAME}.def)
   target_include_directories(lumcap PUBLIC ${CMAKE_SOURCE_DIR})
-  target_link_libraries(lumcap PRIVATE strmiids quartz ole32 oleaut32 uuid user32)
+  target_link_libraries(lumcap PRIVATE strmiids quartz ole32 oleaut32 uuid user32 msvfw32)
   set_target_properties(lumcap PROPERTIES
     OUTPUT_NAME ${LUMCAP_NAME}
     PREFIX ""

@@ -6,8 +6,10 @@ if(RELIVO_WINDOWS)
   set(VCAM_OUT ${CMAKE_BINARY_DIR}/tools/vcam)
   set(VCAM_DIR ${CMAKE_CURRENT_LIST_DIR}/vcam)
 
-  add_library(vcam SHARED ${VCAM_DIR}/vcam_server.cpp ${VCAM_DIR}/vcam_filter.cpp ${VCAM_DIR}/vcam.def)
-  target_link_libraries(vcam PRIVATE strmiids ole32 oleaut32 uuid advapi32)
+  add_library(vcam SHARED ${VCAM_DIR}/vcam_server.cpp ${VCAM_DIR}/vcam_filter.cpp ${VCAM_DIR}/vcam_pin.cpp
+    ${VCAM_DIR}/vcam_config.cpp ${VCAM_DIR}/vcam_picture.cpp ${VCAM_DIR}/vcam_codec.cpp ${VCAM_DIR}/vcam_crossbar.cpp ${VCAM_DIR}/vcam.def)
+  target_include_directories(vcam PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(vcam PRIVATE strmiids ole32 oleaut32 uuid advapi32 windowscodecs)
   set_target_properties(vcam PROPERTIES OUTPUT_NAME ${VCAM_NAME} PREFIX ""
     RUNTIME_OUTPUT_DIRECTORY ${VCAM_OUT} ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   if(RELIVO_WIN32)

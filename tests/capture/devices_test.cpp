@@ -312,6 +312,8 @@ TEST_F(Devices, VirtualCameraBindsToItsSourceFilter) {
     IEnumPins* pins = nullptr;
     ASSERT_EQ(filter->EnumPins(&pins), S_OK);
     IPin* pin = nullptr;
+    ASSERT_EQ(pins->Next(1, &pin, nullptr), S_OK);  // the capture pin only
+    pin->Release();
     EXPECT_EQ(pins->Next(1, &pin, nullptr), S_FALSE);
     pins->Release();
     FILTER_STATE state = State_Running;

@@ -60,7 +60,10 @@ VirtualCameras::VirtualCameras() {
   add_ = Bind<VcamAddDeviceFn>(module_, "VcamAddDevice");
   remove_ = Bind<VcamRemoveDeviceFn>(module_, "VcamRemoveDevice");
   removeAll_ = Bind<VcamRemoveAllDevicesFn>(module_, "VcamRemoveAllDevices");
-  if (!add_ || !remove_ || !removeAll_) std::abort();
+  addConfigured_ = Bind<VcamAddDeviceExFn>(module_, "VcamAddDeviceEx");
+  observe_ = Bind<VcamObserveFn>(module_, "VcamObserve");
+  pressButton_ = Bind<VcamPressButtonFn>(module_, "VcamPressButton");
+  if (!add_ || !remove_ || !removeAll_ || !addConfigured_ || !observe_ || !pressButton_) std::abort();
   RemoveAll();
 }
 
@@ -72,6 +75,18 @@ VirtualCameras::~VirtualCameras() {
 HRESULT VirtualCameras::Add(const wchar_t* friendlyName, const wchar_t* description) {
   return add_(friendlyName, description);
 }
+
+HRESULT VirtualCameras::AddConfigured(const wchar_t* friendlyName, const wchar_t* config) {
+  return addConfigured_(friendlyName, nullptr, config);
+}
+
+VcamObservation VirtualCameras::Observe(const wchar_t* friendlyName) {
+  VcamObservation observation = {};
+  observe_(friendlyName, &observation);
+  return observation;
+}
+
+HRESULT VirtualCameras::PressButton(const wchar_t* friendlyName) { return pressButton_(friendlyName); }
 
 HRESULT VirtualCameras::Remove(const wchar_t* friendlyName) { return remove_(friendlyName); }
 

@@ -38,6 +38,12 @@ class VirtualCameras {
   VirtualCameras& operator=(const VirtualCameras&) = delete;
 
   HRESULT Add(const wchar_t* friendlyName, const wchar_t* description = nullptr);
+  // A camera with its configuration text (tools/vcam/vcam_config.h).
+  HRESULT AddConfigured(const wchar_t* friendlyName, const wchar_t* config);
+  // What the camera's filters were told and did in this process.
+  VcamObservation Observe(const wchar_t* friendlyName);
+  // The camera's still button.
+  HRESULT PressButton(const wchar_t* friendlyName);
   HRESULT Remove(const wchar_t* friendlyName);
   HRESULT RemoveAll();
 
@@ -46,6 +52,9 @@ class VirtualCameras {
   VcamAddDeviceFn add_ = nullptr;
   VcamRemoveDeviceFn remove_ = nullptr;
   VcamRemoveAllDevicesFn removeAll_ = nullptr;
+  VcamAddDeviceExFn addConfigured_ = nullptr;
+  VcamObserveFn observe_ = nullptr;
+  VcamPressButtonFn pressButton_ = nullptr;
 };
 
 // Arrival or removal notice of a device interface of the given class, as

@@ -26,10 +26,71 @@ int VcamNumberOf(REFCLSID clsid);
 //     removes every camera of that name (case ignored); S_FALSE when none.
 //   HRESULT VcamRemoveAllDevices(void)
 //   DllRegisterServer / DllUnregisterServer / DllGetClassObject / DllCanUnloadNow
+//   HRESULT VcamAddDeviceEx(const WCHAR* friendlyName, const WCHAR* description, const WCHAR* config)
+//     as VcamAddDevice, with the camera's configuration text (formats, still
+//     pin, properties, topology; see vcam_config.h). NULL: the default camera.
+//   HRESULT VcamObserve(const WCHAR* friendlyName, VcamObservation* out)
+//     what the filters of that camera were told and did in this process;
+//     S_FALSE when no filter of that camera was made yet.
+//   HRESULT VcamPressButton(const WCHAR* friendlyName)
+//     the camera's still button: one still frame from every live filter.
 using VcamAddDeviceFn = HRESULT(WINAPI*)(const WCHAR* friendlyName, const WCHAR* description);
+using VcamAddDeviceExFn = HRESULT(WINAPI*)(const WCHAR* friendlyName, const WCHAR* description, const WCHAR* config);
 using VcamRemoveDeviceFn = HRESULT(WINAPI*)(const WCHAR* friendlyName);
 using VcamRemoveAllDevicesFn = HRESULT(WINAPI*)();
+
+// The side of the camera that tests check: the format in force on each pin,
+// the requests the filter received and the frames it delivered. Plain
+// values, the same layout in both builds.
+struct VcamPinObservation {
+  LONG width;
+  LONG height;               // as in the format (negative: top-down)
+  DWORD fourcc;              // first group of the subtype (3 for RGB24: its GUID's)
+  WORD bitCount;
+  WORD connected;            // 1 while the pin is connected
+  LONGLONG frameDuration;    // 100 ns
+  LONG formatsSet;           // successful SetFormat calls
+  LONG frames;               // samples delivered
+};
+struct VcamObservation {
+  LONG liveFilters;          // filters of the camera alive now
+  LONG filtersMade;          // filters of the camera made so far
+  VcamPinObservation capture;
+  VcamPinObservation still;
+  LONG triggers;             // still triggers received (video control and button)
+  LONG videoControlMode;     // last mode set on the still pin
+  LONG propertyClass;        // last property set: 1 picture, 2 camera
+  LONG propertyId;
+  LONG propertyValue;
+  LONG propertyFlags;
+  LONG propertySets;         // property sets so far
+  LONG extensionSets;        // extension-unit controls written
+  BYTE extensionData[16];    // last written extension-unit control data
+  LONG crossbarInput;        // input the crossbar routes to its output
+  LONG crossbarRoutes;       // routes set so far
+};
+using VcamObserveFn = HRESULT(WINAPI*)(const WCHAR* friendlyName, VcamObservation* observation);
+using VcamPressButtonFn = HRESULT(WINAPI*)(const WCHAR* friendlyName);
 
 // Counts live objects and server locks for DllCanUnloadNow.
 void VcamModuleAddRef();
 void VcamModuleRelease();
+
+// Inside the server: the observations of every camera (valid for the
+// process's life, written and read under VcamObservationLock), the
+// camera's configuration text and the live filters for the still button.
+VcamObservation* VcamObservationOf(unsigned number);
+class VcamObservationLock {
+ public:
+  VcamObservationLock();
+  ~VcamObservationLock();
+  VcamObservationLock(const VcamObservationLock&) = delete;
+  VcamObservationLock& operator=(const VcamObservationLock&) = delete;
+};
+class CVcamFilter;
+void VcamFilterMade(CVcamFilter* filter, unsigned number);
+void VcamFilterGone(CVcamFilter* filter, unsigned number);
+// The configuration text of camera `number` into text (kVcamConfigChars);
+// false when it has none.
+constexpr unsigned kVcamConfigChars = 1024;
+bool VcamReadConfigText(unsigned number, WCHAR (&text)[kVcamConfigChars]);

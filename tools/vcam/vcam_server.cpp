@@ -1,7 +1,11 @@
 // The COM server of the virtual camera: class objects for the camera
 // family, and the registration of cameras in the video input category.
 #include "vcam.h"
+#include "vcam_codec.h"
+#include "vcam_config.h"
 #include "vcam_filter.h"
+#include "vcam_holders.h"
+#include "vcam_object.h"
 
 #include <dshow.h>
 #include <strsafe.h>
@@ -20,11 +24,22 @@ constexpr int kClassPathChars = 64;
 
 const WCHAR kClassTitle[] = L"Relivo virtual camera";
 const WCHAR kCameraValue[] = L"Camera";
+const WCHAR kConfigValue[] = L"Config";
 const WCHAR kDescriptionProperty[] = L"Description";
 const WCHAR kThreadingModel[] = L"Both";
 
 HINSTANCE moduleInstance = nullptr;
 std::atomic<long> moduleRefs{0};
+
+// What the tests observe, per camera number, and the live filters.
+constexpr unsigned kMaxLiveFilters = 64;
+CRITICAL_SECTION observationLock;
+VcamObservation observations[kVcamMaxCameras + 1];
+struct LiveFilter {
+  CVcamFilter* filter;
+  unsigned number;
+};
+LiveFilter liveFilters[kMaxLiveFilters];
 
 template <class T>
 class Ref {
@@ -44,20 +59,6 @@ class Ref {
   T* p_ = nullptr;
 };
 
-class RegKey {
- public:
-  RegKey() = default;
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  HKEY Get() const { return key_; }
-  HKEY* Put() { return &key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 // COM on the calling thread for the length of one registration call.
 class ComScope {
@@ -75,28 +76,9 @@ class ComScope {
   HRESULT result_;
 };
 
-class CVcamFactory final : public IClassFactory {
+class CVcamFactory final : public VcamObject<IClassFactory> {
  public:
-  CVcamFactory(REFCLSID clsid, unsigned number) : clsid_(clsid), number_(number) { VcamModuleAddRef(); }
-  CVcamFactory(const CVcamFactory&) = delete;
-  CVcamFactory& operator=(const CVcamFactory&) = delete;
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-      *object = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    ULONG refs = --refs_;
-    if (refs == 0) delete this;
-    return refs;
-  }
+  CVcamFactory(REFCLSID clsid, unsigned number) : VcamObject(IID_IClassFactory), clsid_(clsid), number_(number) {}
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
@@ -117,9 +99,8 @@ class CVcamFactory final : public IClassFactory {
   }
 
  private:
-  ~CVcamFactory() { VcamModuleRelease(); }
+  ~CVcamFactory() override = default;
 
-  std::atomic<ULONG> refs_{1};
   CLSID clsid_;
   unsigned number_;
 };
@@ -165,16 +146,40 @@ HRESULT RegisterClassKey(unsigned number, const WCHAR* cameraName) {
   return hr;
 }
 
-bool ReadCameraName(unsigned number, WCHAR (&name)[kVcamNameChars]) {
+// A text value of camera `number`'s class key, cut to the buffer.
+template <unsigned kChars>
+bool ReadClassText(unsigned number, const WCHAR* value, WCHAR (&text)[kChars]) {
   WCHAR path[kClassPathChars];
   ClassKeyPath(number, path);
-  DWORD bytes = sizeof name - sizeof(WCHAR);
-  name[0] = L'\0';
-  if (RegGetValueW(HKEY_CLASSES_ROOT, path, kCameraValue, RRF_RT_REG_SZ, nullptr, name, &bytes) != ERROR_SUCCESS) {
+  DWORD bytes = sizeof text - sizeof(WCHAR);
+  text[0] = L'\0';
+  if (RegGetValueW(HKEY_CLASSES_ROOT, path, value, RRF_RT_REG_SZ, nullptr, text, &bytes) != ERROR_SUCCESS) {
     return false;
   }
-  name[kVcamNameChars - 1] = L'\0';
+  text[kChars - 1] = L'\0';
   return true;
+}
+
+bool ReadCameraName(unsigned number, WCHAR (&name)[kVcamNameChars]) { return ReadClassText(number, kCameraValue, name); }
+
+HRESULT WriteConfig(unsigned number, const WCHAR* config) {
+  WCHAR path[kClassPathChars];
+  ClassKeyPath(number, path);
+  RegKey key;
+  LSTATUS status = RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_WRITE, key.Put());
+  if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+  return SetText(key.Get(), kConfigValue, config);
+}
+
+// Number of the first camera of that name, or 0.
+unsigned CameraNumber(const WCHAR* friendlyName) {
+  for (unsigned number = 1; number <= kVcamMaxCameras; ++number) {
+    WCHAR name[kVcamNameChars];
+    if (ReadCameraName(number, name) && CompareStringOrdinal(name, -1, friendlyName, -1, TRUE) == CSTR_EQUAL) {
+      return number;
+    }
+  }
+  return 0;
 }
 
 // Takes camera `number` out of the category and removes its class key.
@@ -249,6 +254,38 @@ int VcamNumberOf(REFCLSID clsid) {
   return static_cast<int>(number);
 }
 
+bool VcamReadConfigText(unsigned number, WCHAR (&text)[kVcamConfigChars]) {
+  return ReadClassText(number, kConfigValue, text);
+}
+
+VcamObservation* VcamObservationOf(unsigned number) {
+  return &observations[number <= kVcamMaxCameras ? number : 0];
+}
+
+VcamObservationLock::VcamObservationLock() { EnterCriticalSection(&observationLock); }
+VcamObservationLock::~VcamObservationLock() { LeaveCriticalSection(&observationLock); }
+
+void VcamFilterMade(CVcamFilter* filter, unsigned number) {
+  VcamObservationLock lock;
+  VcamObservation* o = VcamObservationOf(number);
+  ++o->liveFilters;
+  ++o->filtersMade;
+  for (LiveFilter& live : liveFilters) {
+    if (!live.filter) {
+      live = {filter, number};
+      break;
+    }
+  }
+}
+
+void VcamFilterGone(CVcamFilter* filter, unsigned number) {
+  VcamObservationLock lock;
+  --VcamObservationOf(number)->liveFilters;
+  for (LiveFilter& live : liveFilters) {
+    if (live.filter == filter) live = {nullptr, 0};
+  }
+}
+
 void VcamModuleAddRef() { ++moduleRefs; }
 void VcamModuleRelease() { --moduleRefs; }
 
@@ -257,6 +294,7 @@ extern "C" {
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
   if (reason == DLL_PROCESS_ATTACH) {
     moduleInstance = instance;
+    InitializeCriticalSection(&observationLock);
     DisableThreadLibraryCalls(instance);
   }
   return TRUE;
@@ -288,16 +326,23 @@ HRESULT WINAPI VcamRemoveAllDevices() {
   return result;
 }
 
-// The server's own class, and a clean category: cameras of an earlier run
+// The server's own class, its codec, and a clean category: cameras of an earlier run
 // are removed.
 HRESULT WINAPI DllRegisterServer() {
   HRESULT hr = VcamRemoveAllDevices();
+  if (FAILED(hr)) return hr;
+  WCHAR module[MAX_PATH];
+  DWORD length = GetModuleFileNameW(moduleInstance, module, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return E_FAIL;
+  hr = VcamRegisterCodec(module);
   if (FAILED(hr)) return hr;
   return RegisterClassKey(kServerNumber, nullptr);
 }
 
 HRESULT WINAPI DllUnregisterServer() {
   HRESULT hr = VcamRemoveAllDevices();
+  HRESULT codec = VcamUnregisterCodec();
+  if (SUCCEEDED(hr)) hr = codec;
   WCHAR path[kClassPathChars];
   ClassKeyPath(kServerNumber, path);
   LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, path);
@@ -305,7 +350,10 @@ HRESULT WINAPI DllUnregisterServer() {
   return hr;
 }
 
-HRESULT WINAPI VcamAddDevice(const WCHAR* friendlyName, const WCHAR* description) {
+HRESULT WINAPI VcamAddDeviceEx(const WCHAR* friendlyName, const WCHAR* description, const WCHAR* config) {
+  if (config && lstrlenW(config) >= static_cast<int>(kVcamConfigChars)) return E_INVALIDARG;
+  VcamConfig parsed;
+  if (config && !VcamParseConfig(config, &parsed)) return E_INVALIDARG;
   if (!friendlyName || friendlyName[0] == L'\0' || lstrlenW(friendlyName) >= static_cast<int>(kVcamNameChars)) {
     return E_INVALIDARG;
   }
@@ -314,10 +362,44 @@ HRESULT WINAPI VcamAddDevice(const WCHAR* friendlyName, const WCHAR* description
   for (unsigned number = 1; number <= kVcamMaxCameras; ++number) {
     if (CameraRegistered(number)) continue;
     HRESULT hr = RegisterCamera(number, friendlyName, description);
-    if (FAILED(hr)) UnregisterCamera(number);
+    if (SUCCEEDED(hr) && config) hr = WriteConfig(number, config);
+    if (FAILED(hr)) {
+      UnregisterCamera(number);
+    } else {
+      VcamObservationLock lock;
+      *VcamObservationOf(number) = VcamObservation{};
+    }
     return hr;
   }
   return E_OUTOFMEMORY;
+}
+
+HRESULT WINAPI VcamObserve(const WCHAR* friendlyName, VcamObservation* observation) {
+  if (!friendlyName || !observation) return E_INVALIDARG;
+  const unsigned number = CameraNumber(friendlyName);
+  if (number == 0) return E_INVALIDARG;
+  VcamObservationLock lock;
+  *observation = *VcamObservationOf(number);
+  return observation->filtersMade > 0 ? S_OK : S_FALSE;
+}
+
+HRESULT WINAPI VcamPressButton(const WCHAR* friendlyName) {
+  if (!friendlyName) return E_INVALIDARG;
+  const unsigned number = CameraNumber(friendlyName);
+  if (number == 0) return E_INVALIDARG;
+  VcamObservationLock lock;
+  HRESULT result = S_FALSE;
+  for (LiveFilter& live : liveFilters) {
+    if (live.filter && live.number == number) {
+      live.filter->PressButton();
+      result = S_OK;
+    }
+  }
+  return result;
+}
+
+HRESULT WINAPI VcamAddDevice(const WCHAR* friendlyName, const WCHAR* description) {
+  return VcamAddDeviceEx(friendlyName, description, nullptr);
 }
 
 HRESULT WINAPI VcamRemoveDevice(const WCHAR* friendlyName) {

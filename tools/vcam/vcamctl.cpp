@@ -2,7 +2,8 @@
 // for trying the cameras by hand:
 //   vcamctl register              server class, cameras of earlier runs removed
 //   vcamctl unregister            every camera and the server class removed
-//   vcamctl add NAME [DESCRIPTION]
+//   vcamctl add NAME [DESCRIPTION [CONFIG]]   an empty description: none;
+//                                 CONFIG as in vcam_config.h
 //   vcamctl remove NAME
 //   vcamctl clear                 every camera removed
 //   vcamctl list                  the video input devices, as DirectShow lists them
@@ -90,7 +91,7 @@ int List() {
 }
 
 int Usage() {
-  std::fwprintf(stderr, L"usage: vcamctl register|unregister|clear|list|add NAME [DESCRIPTION]|remove NAME\n");
+  std::fwprintf(stderr, L"usage: vcamctl register|unregister|clear|list|add NAME [DESCRIPTION [CONFIG]]|remove NAME\n");
   return 2;
 }
 
@@ -120,9 +121,10 @@ int wmain(int argc, WCHAR** argv) {
     auto fn = reinterpret_cast<ServerFn>(reinterpret_cast<void*>(find(name)));
     return fn ? Report(verb, fn()) : Report(verb, E_NOINTERFACE);
   }
-  if (std::wcscmp(verb, L"add") == 0 && (argc == 3 || argc == 4)) {
-    auto fn = reinterpret_cast<VcamAddDeviceFn>(reinterpret_cast<void*>(find("VcamAddDevice")));
-    return fn ? Report(verb, fn(argv[2], argc == 4 ? argv[3] : nullptr)) : Report(verb, E_NOINTERFACE);
+  if (std::wcscmp(verb, L"add") == 0 && argc >= 3 && argc <= 5) {
+    auto fn = reinterpret_cast<VcamAddDeviceExFn>(reinterpret_cast<void*>(find("VcamAddDeviceEx")));
+    const WCHAR* description = argc >= 4 && argv[3][0] != L'\0' ? argv[3] : nullptr;
+    return fn ? Report(verb, fn(argv[2], description, argc == 5 ? argv[4] : nullptr)) : Report(verb, E_NOINTERFACE);
   }
   if (std::wcscmp(verb, L"remove") == 0 && argc == 3) {
     auto fn = reinterpret_cast<VcamRemoveDeviceFn>(reinterpret_cast<void*>(find("VcamRemoveDevice")));
