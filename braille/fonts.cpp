@@ -81,17 +81,13 @@ void Choose(const char* key, int n) {
 
 void RegisterFontFiles(const char* programFolder) {
   FontFiles& files = Files();
-  for (int n = 0; n < kFontFileKeys; ++n) {
-    char key[8];
-    std::snprintf(key, sizeof key, "%02d", n);
-    files.path[n][0] = '\0';
-    if (!ProfileHasKey(key, kFontSection)) continue;
-    char name[kPathMax];
-    ProfileGetString(key, name, "", kFontSection, sizeof name);
+  for (auto& path : files.path) path[0] = '\0';
+  ForEachNumberedKey(kFontSection, kFontFileKeys - 1, [&](int n, const char* name) {
     ResolveFontFile(name, programFolder, files.path[n], kPathMax);
     int added = AddFontResourceExA(files.path[n], FR_PRIVATE, nullptr);
     LogWrite("Schriftart hinzugef\xfcgt:%d", added);
-  }
+    return true;
+  });
 }
 
 void RemoveFontFiles() {

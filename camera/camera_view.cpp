@@ -180,12 +180,21 @@ void ReadCameraCaps(CameraView& view, const CameraHost& host) {
       view.largestWidth = r.maxWidth;
       view.largestHeight = r.maxHeight;
     }
-    if (!view.resolutionMenu) continue;
-    char text[48];
-    std::snprintf(text, sizeof text, "[%3d]\t%4d * %4d", i, static_cast<int>(r.maxWidth), static_cast<int>(r.maxHeight));
-    const UINT breakFlag = i > 0 && i % kResolutionMenuColumn == 0 ? MF_MENUBARBREAK : 0;
-    AppendMenuA(view.resolutionMenu, MF_STRING | breakFlag, static_cast<UINT_PTR>(kResolutionCommandFirst + i), text);
   }
+  FillResolutionEntries(view, view.resolutionMenu);
+}
+
+void FillResolutionEntries(CameraView& view, HMENU menu) {
+  view.resolutionMenu = menu;
+  if (!menu) return;
+  for (int i = 0; i < view.resolutionCount; ++i) {
+    char text[48];
+    std::snprintf(text, sizeof text, "[%3d]\t%4d * %4d", i, view.resolutions[i].width, view.resolutions[i].height);
+    const UINT breakFlag = i > 0 && i % kResolutionMenuColumn == 0 ? MF_MENUBARBREAK : 0;
+    AppendMenuA(menu, MF_STRING | breakFlag, static_cast<UINT_PTR>(kResolutionCommandFirst + i), text);
+  }
+  const int chosen = ChooseResolution(ProfileGetInt("Res", -1, view.chosenName), view.resolutionCount);
+  CheckMenuItem(menu, static_cast<UINT>(kResolutionCommandFirst + chosen), MF_BYCOMMAND | MF_CHECKED);
 }
 
 void SelectResolution(CameraView& view, const CameraHost& host) {
@@ -345,7 +354,7 @@ bool TrackCamera(CameraView& view, const CameraHost& host, POINT pointer, int& w
   if (right & 0x8000) {
     PlayEventSound("Rklick", 1);
     LogWrite("was ist los?");
-    const int entry = CameraPopup(view, host, pointer);
+    const int entry = ViewPopup(host, pointer);
     if (entry && host.popupEntry) host.popupEntry(entry);
   }
   wheelStep = 0;
@@ -413,10 +422,10 @@ void ChooseCameraResolution(CameraView& view, const CameraHost& host, int index)
   SelectResolution(view, host);
 }
 
-int CameraPopup(CameraView& view, const CameraHost& host, POINT pointer) {
-  if (!view.popupMenu) return 0;
+int ViewPopup(const CameraHost& host, POINT pointer) {
+  if (!host.popupMenu) return 0;
   if (host.popupOpen) *host.popupOpen = true;
-  const int entry = static_cast<int>(TrackPopupMenu(view.popupMenu, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD,
+  const int entry = static_cast<int>(TrackPopupMenu(host.popupMenu, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD,
                                                     pointer.x, pointer.y, 0, host.main, nullptr));
   PostMessageA(host.main, WM_NULL, 0, 0);
   if (host.popupOpen) *host.popupOpen = false;

@@ -86,7 +86,7 @@ struct CameraView {
   CameraControls controls;
   PictureSurface picture;
   PinTracker pins;
-  HMENU cameraMenu = nullptr, resolutionMenu = nullptr, popupMenu = nullptr;  // owned by the menus
+  HMENU cameraMenu = nullptr, resolutionMenu = nullptr;  // owned by the menus
 };
 
 // What the camera view takes from the program.
@@ -99,6 +99,7 @@ struct CameraHost {
   DTM* record = nullptr;
   RECT firstRect = {0, 0, 0, 0};  // the main window's first rectangle
   int pinSize = 10;
+  HMENU popupMenu = nullptr;  // the camera pop-up menu, owned by the menus
   bool* popupOpen = nullptr;
   void (*refresh)(int full) = nullptr;  // posts CMD_REFRESH
   void (*popupEntry)(int entry) = nullptr;  // acts on an entry of the camera pop-up menu
@@ -109,6 +110,9 @@ bool CameraUsable(const CameraView& view);
 
 void ListCameras(CameraView& view, const CameraHost& host, HMENU cameraMenu);
 void ReadCameraCaps(CameraView& view, const CameraHost& host);
+// The resolution submenu (made anew by every menu build) filled from the
+// resolutions read last, the chosen one checked.
+void FillResolutionEntries(CameraView& view, HMENU menu);
 void SelectResolution(CameraView& view, const CameraHost& host);
 void CreateCam(CameraView& view, const CameraHost& host);
 void CreateBigCam(CameraView& view, const CameraHost& host);
@@ -129,8 +133,9 @@ void CameraDynamic(CameraView& view, const CameraHost& host);
 void CameraPause(CameraView& view, const CameraHost& host);
 void ChooseCamera(CameraView& view, const CameraHost& host, int index);
 void ChooseCameraResolution(CameraView& view, const CameraHost& host, int index);
-// The camera pop-up menu at the pointer: the chosen entry, 0 for none.
-int CameraPopup(CameraView& view, const CameraHost& host, POINT pointer);
+// The camera pop-up menu at the pointer (both views use it): the chosen
+// entry, 0 for none.
+int ViewPopup(const CameraHost& host, POINT pointer);
 
 // Picture controls (the column below the camera window).
 void SetCamControls(CameraView& view, const CameraHost& host);

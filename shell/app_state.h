@@ -19,8 +19,8 @@ constexpr int kButtonLabelMax = 80;    // labels and help texts of the device ke
 constexpr int kDeviceButtons = 6;
 constexpr UINT_PTR kTickTimerId = 100;
 constexpr UINT kTickPeriodMs = 50;
-constexpr UINT WM_MY_KEYDOWN = WM_USER + 1;       // posted by the keyboard hook
 constexpr UINT WM_STILL_CAPTURED = WM_APP + 1;    // posted by the capture library
+constexpr UINT WM_MENU_DONE = WM_APP + 2;          // posted to itself when a menu closed
 
 // Values set during start-up and read everywhere.
 struct AppState {
@@ -45,6 +45,7 @@ struct MainWindowState {
   bool cameraViewActive = false;
   bool popupOpen = false;     // pop-up menu of the camera or screen view is open
   bool menuOpen = false;      // a menu of the main window is open
+  bool menuCommand = false;   // the commands now in the queue were chosen in a menu
   int wheelDirection = 0;     // +1 or -1, consumed by the screen view
   int brailleFocus = kFocusGraphic;  // kFocusGraphic, kFocusLanguage or kFocusGrade
   bool cameraWish = false;    // the user asked for the camera view

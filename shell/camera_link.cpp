@@ -3,6 +3,7 @@
 #include "camera/camera_view.h"
 #include "camera/screen_view.h"
 #include "shell/app_state.h"
+#include "shell/camera_menu.h"
 #include "shell/commands.h"
 #include "shell/log.h"
 #include "shell/main_window.h"
@@ -11,6 +12,7 @@
 #include "shell/sound.h"
 #include "ui/dialogs.h"
 #include "ui/hover_areas.h"
+#include "ui/menus.h"
 
 namespace {
 
@@ -32,6 +34,7 @@ CameraHost Host() {
   host.record = &g_dtm;
   host.firstRect = g_app.firstRect;
   host.pinSize = g_page.pinSize ? g_page.pinSize : g_app.boxSize;
+  host.popupMenu = Menus().cameraPopup;
   host.popupOpen = &g_main.popupOpen;
   host.refresh = RequestRefresh;
   host.popupEntry = PopupEntry;
@@ -46,9 +49,10 @@ void EnableCameraMenu(bool on) {
   if (bar) DrawMenuBar(g_app.mainWindow);
 }
 
+// The menu build greys the camera menu while no camera can be used.
 void SyncFlags() {
   g_main.cameraViewActive = g_camera.open;
-  g_app.cameraAvailable = g_camera.available;
+  g_app.cameraAvailable = CameraUsable(g_camera);
 }
 
 // The entries of the camera and screen pop-up menu, as the commands that
@@ -64,13 +68,7 @@ void PopupEntry(int entry) {
 }
 
 void ScreenPopup() {
-  if (!g_camera.popupMenu) return;
-  g_main.popupOpen = true;
-  const POINT p = g_main.lastMessagePoint;
-  const int entry = static_cast<int>(TrackPopupMenu(g_camera.popupMenu, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD,
-                                                    p.x, p.y, 0, g_app.mainWindow, nullptr));
-  PostMessageA(g_app.mainWindow, WM_NULL, 0, 0);
-  g_main.popupOpen = false;
+  const int entry = ViewPopup(Host(), g_main.lastMessagePoint);
   // From the pop-up the dynamic switch only toggles.
   if (entry == 7) {
     ScreenDynamic(g_screen);
@@ -129,7 +127,8 @@ void CaptureStart() {
     PostMessageA(g_app.mainWindow, WM_CLOSE, 0, 0);
   }
   g_camera.available = initialised;
-  ListCameras(g_camera, Host(), g_camera.cameraMenu);
+  g_camera.resolutionMenu = Menus().resolution;
+  ListCameras(g_camera, Host(), Menus().camera);
   const bool usable = CameraUsable(g_camera);
   EnableCameraMenu(usable);
   if (usable) {
@@ -145,12 +144,9 @@ void CaptureShutdown() {
   g_camera.device = nullptr;
 }
 
-void CameraMenus(HMENU cameraMenu, HMENU resolutionMenu, HMENU popupMenu) {
-  g_camera.resolutionMenu = resolutionMenu;
-  g_camera.popupMenu = popupMenu;
-  ListCameras(g_camera, Host(), cameraMenu);
-  g_camera.cameraMenu = cameraMenu;
-}
+void FillCameraMenu(HMENU menu) { ListCameras(g_camera, Host(), menu); }
+
+void FillResolutionMenu(HMENU menu) { FillResolutionEntries(g_camera, menu); }
 
 bool CameraTick(HWND window, std::uint16_t code) {
   (void)window;
@@ -229,7 +225,7 @@ bool CameraCommand(int id) {
       LogWrite("CMD_TRACK");
       if (camera) {
         LogWrite("TrackPopupMenu");
-        PopupEntry(CameraPopup(g_camera, host, g_main.lastMessagePoint));
+        PopupEntry(ViewPopup(host, g_main.lastMessagePoint));
       } else if (g_main.screenViewActive) {
         ScreenPopup();
       }

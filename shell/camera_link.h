@@ -12,9 +12,6 @@
 void CaptureStart();
 // When the main window is destroyed.
 void CaptureShutdown();
-// The menus hand over their camera submenu (filled here), the resolution
-// submenu and the camera pop-up menu; each may be null.
-void CameraMenus(HMENU cameraMenu, HMENU resolutionMenu, HMENU popupMenu);
 // The tick while the camera or screen view runs; false when neither runs.
 bool CameraTick(HWND window, std::uint16_t code);
 // The screen-view hot key: starts or stops the screen view.

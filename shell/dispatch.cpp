@@ -14,12 +14,14 @@
 #include "shell/device_keys.h"
 #include "shell/device_link.h"
 #include "shell/file_commands.h"
+#include "shell/language.h"
 #include "shell/log.h"
 #include "shell/main_window.h"
 #include "shell/page_input.h"
 #include "shell/page_paint.h"
 #include "shell/settings.h"
 #include "ui/dialogs.h"
+#include "ui/menus.h"
 #include "shell/sound.h"
 #include "shell/text.h"
 #include "shell/text_render.h"
@@ -187,19 +189,20 @@ bool CommandInRanges(int id, LPARAM lParam) {
   if (CameraCommand(id)) return true;
   if (CommandInRange(id, CMD_BFONT_FIRST, CMD_BFONT_LAST)) {
     ChooseBrailleFont(id - CMD_BFONT_FIRST);
+    RebuildMenus();
     return true;
   }
   if (CommandInRange(id, CMD_TFONT_FIRST, CMD_TFONT_LAST)) {
     ChooseTextFont(id - CMD_TFONT_FIRST);
+    RebuildMenus();
     return true;
   }
   if (CommandInRange(id, CMD_LANGUAGE_FIRST, CMD_LANGUAGE_LAST)) {
-    LogWrite("CMD_LANGUAGE %d", id - CMD_LANGUAGE_FIRST);  // languages arrive with the menus
+    ChooseLanguage(id - CMD_LANGUAGE_FIRST);
     return true;
   }
   if (CommandInRange(id, CMD_COM_FIRST, CMD_COM_LAST)) {
-    HMENU menu = GetMenu(g_app.mainWindow);
-    (void)menu;  // the port menu's check marks arrive with the menus
+    CheckMenuEntry(Menus().port, kPortEntries, id - CMD_COM_FIRST);
     DeviceSelectPort(id - CMD_COM_FIRST);
     return true;
   }
@@ -244,7 +247,11 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case BUTTON0: case BUTTON1: case BUTTON2: case BUTTON3: case BUTTON4: case BUTTON5:
       CommandDeviceKey(id);
       break;
-    case CMD_FLY: LogWrite("WM_COMMAND CMD_FLY"); break;
+    case CMD_FLY:
+      LogWrite("WM_COMMAND CMD_FLY");
+      // The menu's entry for the screen view does what its hot key does.
+      if (g_main.menuCommand) PostMessageA(window, WM_HOTKEY, CMD_FLY, 0);
+      break;
     case CMD_SOUND: CommandSound(); break;
     case CMD_HELP: CommandHelp(window); break;
     case CMD_WEB: CommandWeb(window); break;

@@ -22,6 +22,8 @@
 #include "shell/text.h"
 #include "shell/ui_resources.h"
 #include "document/file_select.h"
+#include "ui/button_draw.h"
+#include "ui/menus.h"
 
 namespace {
 
@@ -90,7 +92,8 @@ void PaintStatus() {
   SetBkMode(dc.Get(), TRANSPARENT);
   SetTextColor(dc.Get(), ColorText(kColStatus));
   SelectGuard font(dc.Get(), InterfaceFont(kFontStatus));
-  TextOutA(dc.Get(), 4, 2, text, static_cast<int>(std::strlen(text)));
+  // The menu announcement separates its parts with tabs.
+  TabbedTextOutA(dc.Get(), 4, 2, text, static_cast<int>(std::strlen(text)), 0, nullptr, 4);
 }
 
 void PaintChild(HWND window) {
@@ -135,6 +138,8 @@ void ReadButtonLabels() {
     GetText(key, g_view.buttonLabel[i], "<>", kButtonLabelMax);
     std::snprintf(key, sizeof key, "Buttons%1d.str", i);
     GetText(key, g_view.buttonHelp[i], "<>", kButtonLabelMax);
+    // The help text is the key's accessible name.
+    if (g_view.buttons[i]) SetWindowTextA(g_view.buttons[i], g_view.buttonHelp[i]);
   }
 }
 
@@ -158,6 +163,7 @@ void CreateChildren(int c, int r, int p) {
     if (g_view.buttons[i]) continue;
     g_view.buttons[i] = MakeChild(0, "STATIC", kChild, c * p / 2 + (i * 40 * p) / 6 - 20 * p, r * p + 20, 5 * p, 32, 0);
     Subclass(g_view.buttons[i]);
+    SetWindowTextA(g_view.buttons[i], g_view.buttonHelp[i]);
   }
   if (!g_view.cambutton) g_view.cambutton = MakeChild(0, "STATIC", kChild | WS_BORDER, 10, r * p + 20, 62, 42, 0);
   const DWORD kList = kChild | WS_VSCROLL | LBS_NOTIFY;
@@ -186,6 +192,24 @@ void CreateChildren(int c, int r, int p) {
 
 int CaptionHeight() { return GetSystemMetrics(SM_CYSIZEFRAME) + GetSystemMetrics(SM_CYSIZE); }
 
+// The strip in window coordinates. Without the standard caption the
+// platform puts the menu bar right below the top frame: the strip then
+// lies between the menu bar and the client area, where the room for it is
+// made (WM_NCCALCSIZE).
+RECT StripRect(HWND window) {
+  RECT w;
+  GetWindowRect(window, &w);
+  RECT strip = {0, 0, w.right - w.left, CaptionHeight()};
+  HMENU bar = GetMenu(window);
+  const int items = bar ? GetMenuItemCount(bar) : 0;
+  RECT last;
+  if (items > 0 && GetMenuItemRect(window, bar, static_cast<UINT>(items - 1), &last)) {
+    strip.top = last.bottom - w.top + 1;
+    strip.bottom = strip.top + GetSystemMetrics(SM_CYSIZE);
+  }
+  return strip;
+}
+
 RECT CloseMarkRect(HWND window, HDC dc) {
   RECT w;
   GetWindowRect(window, &w);
@@ -195,23 +219,22 @@ RECT CloseMarkRect(HWND window, HDC dc) {
     GetTextExtentPoint32A(dc, kCloseMark, static_cast<int>(std::strlen(kCloseMark)), &size);
   }
   int width = w.right - w.left;
-  return RECT{width - size.cx - GetSystemMetrics(SM_CXSIZEFRAME), 0, width, CaptionHeight()};
+  const RECT strip = StripRect(window);
+  return RECT{width - size.cx - GetSystemMetrics(SM_CXSIZEFRAME), strip.top, width, strip.bottom};
 }
 
 void DrawCaption(HWND window) {
   WindowDc dc(window, true);
   if (!dc) return;
-  RECT w;
-  GetWindowRect(window, &w);
   const int frame = GetSystemMetrics(SM_CXSIZEFRAME);
-  RECT strip = {0, 0, w.right - w.left, CaptionHeight()};
+  RECT strip = StripRect(window);
   FillRect(dc.Get(), &strip, ColorBrush(kColTitle));
   SetBkMode(dc.Get(), TRANSPARENT);
-  int iconSize = strip.bottom - 4;
+  int iconSize = strip.bottom - strip.top - 4;
   HICON icon = static_cast<HICON>(LoadImageA(g_app.instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, iconSize,
                                              iconSize, LR_DEFAULTCOLOR));
   if (icon) {
-    DrawIconEx(dc.Get(), frame + 4, 2, icon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
+    DrawIconEx(dc.Get(), frame + 4, strip.top + 2, icon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
     DestroyIcon(icon);
   }
   SelectGuard font(dc.Get(), InterfaceFont(kFontTitle));
@@ -227,7 +250,11 @@ void DrawCaption(HWND window) {
 
 // ---- messages ------------------------------------------------------------
 
-void AnnounceMenu(WPARAM wParam, LPARAM lParam) {
+void Append(char* text, std::size_t size, const char* more) {
+  std::strncat(text, more, size - std::strlen(text) - 1);
+}
+
+void ShowMenuSelection(WPARAM wParam, LPARAM lParam) {
   UINT item = LOWORD(wParam);
   UINT flags = HIWORD(wParam);
   HMENU menu = reinterpret_cast<HMENU>(lParam);
@@ -236,26 +263,25 @@ void AnnounceMenu(WPARAM wParam, LPARAM lParam) {
     ShowStatusText("Ready");
     return;
   }
+  const MenuTexts& texts = MenuAnnounceTexts();
   bool system = (flags & MF_SYSMENU) != 0;
   char text[kAnnounceMax + 2 * kValueMax] = "";
   if (flags & MF_POPUP) {
     g_main.menuOpen = true;
     if (system) {
-      GetText("SysMenu", text, "Systemmen\xfc", kValueMax);
+      CopyText(text, sizeof text, texts.sysMenu);
     } else {
-      GetMenuStringA(menu, item, text, kMenuTextMax, MF_BYPOSITION);
+      // An owner-drawn entry of the bar has its caption in its record.
+      MenuItemCaption(menu, item, text, kMenuTextMax);
     }
-    std::strncat(text, " \t", sizeof text - std::strlen(text) - 1);
-    char extra[kValueMax];
+    Append(text, sizeof text, " \t");
     if (menu == GetMenu(g_app.mainWindow)) {
-      GetText("Menu", extra, "Hauptmenu", sizeof extra);
-      std::strncat(text, extra, sizeof text - std::strlen(text) - 1);
+      Append(text, sizeof text, texts.menu);
       if (g_announce.menu == menu && g_announce.item == item) text[0] = '\0';
       g_announce.menu = menu;
       g_announce.item = item;
     } else {
-      GetText("SubMenu", extra, "Untermen\xfc", sizeof extra);
-      std::strncat(text, extra, sizeof text - std::strlen(text) - 1);
+      Append(text, sizeof text, texts.subMenu);
     }
   } else {
     GetMenuStringA(menu, item, text, kMenuTextMax, MF_BYCOMMAND);
@@ -266,29 +292,31 @@ void AnnounceMenu(WPARAM wParam, LPARAM lParam) {
   std::size_t n = 3;
   for (const char* s = text; *s && n < kAnnounceMax - 1; ++s) {
     if (*s == '&') {
-      if (s[1]) {
-        // CharUpper turns a single character passed in the low word.
-        auto upper = reinterpret_cast<UINT_PTR>(
-            CharUpperA(reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<unsigned char>(s[1])))));
-        spoken[0] = static_cast<char>(upper & 0xFF);
-      }
+      if (s[1]) spoken[0] = UpperChar(s[1]);
       continue;
     }
     spoken[n++] = *s;
   }
   spoken[n] = '\0';
-  std::strncat(spoken, " \t", sizeof spoken - std::strlen(spoken) - 1);
+  Append(spoken, sizeof spoken, " \t");
   UINT state = GetMenuState(menu, item, (flags & MF_POPUP) ? MF_BYPOSITION : MF_BYCOMMAND);
-  char extra[kValueMax];
-  if (state != 0xFFFFFFFF && (state & MF_CHECKED)) {
-    GetText("Mark", extra, "ausgew\xe4hlt", sizeof extra);
-    std::strncat(spoken, extra, sizeof spoken - std::strlen(spoken) - 1);
-  }
-  if (state != 0xFFFFFFFF && (state & MF_GRAYED)) {
-    GetText("Grau", extra, "nicht verf\xfc" "gbar", sizeof extra);
-    std::strncat(spoken, extra, sizeof spoken - std::strlen(spoken) - 1);
-  }
+  if (state != 0xFFFFFFFF && (state & MF_CHECKED)) Append(spoken, sizeof spoken, texts.mark);
+  if (state != 0xFFFFFFFF && (state & MF_GRAYED)) Append(spoken, sizeof spoken, texts.grau);
   ShowStatus(spoken);
+}
+
+LRESULT OnDrawItem(const DRAWITEMSTRUCT& item) {
+  if (item.CtlType == ODT_MENU) {
+    const MenuLook look{InterfaceFont(kFontMenu), ColorBrush(kColMenu), ColorBrush(kColMenuSel), ColorText(kColMenu),
+                        ColorText(kColMenuSel)};
+    return DrawMenuBarEntry(item, look) ? TRUE : FALSE;
+  }
+  if (item.CtlType == ODT_BUTTON) {
+    static ButtonResources buttons;
+    DrawOwnerButton(item, buttons.Look());
+    return TRUE;
+  }
+  return FALSE;
 }
 
 void OnTick(HWND window) {
@@ -355,7 +383,8 @@ LRESULT OnNcHitTest(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   RECT w;
   GetWindowRect(window, &w);
   POINT pt = {static_cast<short>(LOWORD(lParam)) - w.left, static_cast<short>(HIWORD(lParam)) - w.top};
-  if (pt.y < 0 || pt.y >= CaptionHeight()) return hit;
+  const RECT strip = StripRect(window);
+  if (pt.y < strip.top || pt.y >= strip.bottom) return hit;
   WindowDc dc(window, true);
   RECT close = CloseMarkRect(window, dc.Get());
   return PtInRect(&close, pt) ? HTCLOSE : HTCAPTION;
@@ -445,9 +474,9 @@ void ShowStatusPos(const char* key, int x, int y) {
 void ShowInfoPanel() {
   if (!g_view.infoWnd) return;
   char text[kInfoTextMax];
-  // Before the first connect the session has no name yet: the label for a
-  // missing device stands in for it.
-  const char* name = DeviceName()[0] ? DeviceName() : g_app.notConnected;
+  // While no device is connected the label for a missing device stands in
+  // for its name, in the current language.
+  const char* name = DeviceConnected() && DeviceName()[0] ? DeviceName() : g_app.notConnected;
   if (DeviceConnected()) {
     std::snprintf(text, sizeof text, "%s\r\n%s\r\n<COM%d>\r\n\r\n%s\r\n[%s]", name, DeviceVersion(), DevicePortNumber(),
                   g_files.title, g_files.extension);
@@ -537,12 +566,28 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       }
       break;
     case WM_MEASUREITEM:
-    case WM_DRAWITEM:
-      // Owner-drawn menu entries arrive with the menus.
+      if (wParam == 0) return MeasureMenuBarEntry(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam), InterfaceFont(kFontMenu));
       return 0;
-    case WM_MENUSELECT:
-      AnnounceMenu(wParam, lParam);
+    case WM_DRAWITEM:
+      return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_MENUCHAR:
+      // The bar's entries are owner-drawn: their access letters are
+      // looked up here.
+      if (reinterpret_cast<HMENU>(lParam) == Menus().bar && Menus().bar)
+        if (LRESULT hit = MenuBarChar(Menus().bar, static_cast<char>(LOWORD(wParam)))) return hit;
       break;
+    case WM_MENUSELECT:
+      ShowMenuSelection(wParam, lParam);
+      break;
+    case WM_EXITMENULOOP:
+      // The command of a chosen item is already in the queue; the marker
+      // posted behind it ends the commands that came from the menu.
+      g_main.menuCommand = true;
+      PostMessageA(window, WM_MENU_DONE, 0, 0);
+      break;
+    case WM_MENU_DONE:
+      g_main.menuCommand = false;
+      return 0;
     case WM_TIMER:
       OnTick(window);
       return 0;
@@ -570,7 +615,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_HOTKEY:
       OnHotKey(window, wParam, lParam);
       break;
-    case WM_MY_KEYDOWN:
+    case kHookKeyMessage:
       LogWrite("MY_KEYDOWN hWnd: %0X", static_cast<unsigned>(wParam));
       if (FindKey(window, static_cast<int>(wParam))) return 0;
       break;

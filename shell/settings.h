@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 
 // Values are read into buffers of this size unless a caller says otherwise.
 constexpr int kValueMax = 255;
@@ -36,3 +37,18 @@ HBRUSH CreateColorBrush(const char* name);
 // The number rule of ProfileGetNumber, without the file: "0x1f" is 31,
 // "255" is 255.
 std::uint32_t ParseProfileNumber(const char* text);
+
+// Walks the numbered keys "00", "01", ... "last" of a section that have a
+// value, in key order, calling visit(n, value) for each; the walk stops
+// when visit returns false.
+template <class Visit>
+void ForEachNumberedKey(const char* section, int last, Visit visit) {
+  for (int n = 0; n <= last; ++n) {
+    char key[8];
+    std::snprintf(key, sizeof key, "%02d", n);
+    if (!ProfileHasKey(key, section)) continue;
+    char value[kValueMax];
+    ProfileGetString(key, value, "", section, sizeof value);
+    if (!visit(n, value)) return;
+  }
+}

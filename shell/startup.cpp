@@ -20,6 +20,7 @@
 #include "ui/icon_bar.h"
 #include "shell/camera_link.h"
 #include "shell/hotkeys.h"
+#include "shell/language.h"
 #include "shell/sound.h"
 #include "shell/text.h"
 #include "shell/ui_resources.h"
@@ -115,15 +116,6 @@ void InitResources() {
   LoadColors();
   BmpFontInit();
   CreateInterfaceFonts();
-}
-
-void ReadTexts() {
-  GetText("Name", g_app.programName, "Relivo X Win", sizeof g_app.programName);
-  char label[kUnescapeWorkArea];
-  GetText("not_connected", label, "nicht\\nverbunden", kNotConnectedMax);
-  UnescapeText(label, kNotConnectedMax);
-  label[kNotConnectedMax - 1] = '\0';
-  CopyText(g_app.notConnected, sizeof g_app.notConnected, label);
 }
 
 void ShowSplash() {
@@ -240,7 +232,7 @@ int RunProgram(HINSTANCE instance) {
   RegisterFontFiles(g_app.programFolder);
   // 10 .. 12.
   InitResources();
-  ReadTexts();
+  RefreshLanguageTexts();
   // 13, 14, 15.
   SoundInit(nullptr, g_app.programFolder, &g_app.soundFlag);
   PlayEventSound("Start", 1);
@@ -259,10 +251,8 @@ int RunProgram(HINSTANCE instance) {
   // 17, 18. Start-up picture, painted by the first ten messages.
   ShowSplash();
   DispatchMessages(kStartMessages);
-  // 19. The menus arrive with their issue; until then the layout they end
-  // with runs here.
-  LayoutMainWindow(kPageColumns, kPageRows, g_app.boxSize);
-  ReadSubstitutionTexts();
+  // 19. Menus, texts and the layout.
+  RebuildMenus();
   // 20, 21.
   if (ProfileGetInt("autostart", 0, "Device") != 0) PostMessageA(g_app.mainWindow, WM_COMMAND, CMD_CONNECT, 0);
   SetTimer(g_app.mainWindow, kTickTimerId, kTickPeriodMs, nullptr);

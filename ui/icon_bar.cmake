@@ -6,6 +6,6 @@ relivo_warnings(relivo_hover_areas)
 
 if(RELIVO_WINDOWS)
   add_library(relivo_icon_bar STATIC ${CMAKE_CURRENT_LIST_DIR}/icon_bar.cpp)
-  target_link_libraries(relivo_icon_bar PUBLIC relivo_hover_areas relivo_settings gdi32 user32)
+  target_link_libraries(relivo_icon_bar PUBLIC relivo_hover_areas relivo_settings comctl32 gdi32 user32)
   relivo_warnings(relivo_icon_bar)
 endif()

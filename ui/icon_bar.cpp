@@ -1,5 +1,7 @@
 #include "ui/icon_bar.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 
 #include "shell/commands.h"
@@ -18,6 +20,8 @@ struct IconBar {
   HoverAreas areas;
   HintAreaRegistrar focusMarks = nullptr;
   int framed = -1;  // hint area under the pointer
+  HWND tooltips = nullptr;  // owned by the window it belongs to
+  int tools = 0;            // tools registered with it, ids 0 .. tools - 1
 };
 
 IconBar& Bar() {
@@ -55,6 +59,39 @@ void Place(HDC dc, const IconBarView& view, int id, int x, int y, int size, int 
   if (icon) DrawIconEx(dc, x, y, icon, size, size, 0, nullptr, DI_NORMAL);
 }
 
+// Every hint area is also a tool of a tooltip control: its text is the
+// area's accessible name, and a screen reader reads it out.
+void SyncTooltips(IconBar& bar, HWND window) {
+  if (!bar.tooltips || GetParent(bar.tooltips) != window) {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    bar.tools = 0;
+    bar.tooltips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+                                   nullptr, nullptr);
+    if (!bar.tooltips) return;
+  }
+  TTTOOLINFOA tool = {};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = window;
+  for (int i = 0; i < bar.tools; ++i) {
+    tool.uId = static_cast<UINT_PTR>(i);
+    SendMessageA(bar.tooltips, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  bar.tools = bar.areas.count;
+  for (int i = 0; i < bar.areas.count; ++i) {
+    HoverArea& a = bar.areas.area[i];
+    tool = TTTOOLINFOA{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = window;
+    tool.uId = static_cast<UINT_PTR>(i);
+    tool.rect = RECT{a.left, a.top, a.right, a.bottom};
+    tool.lpszText = a.text;
+    SendMessageA(bar.tooltips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
 }  // namespace
 
 void SetFocusMarkRegistrar(HintAreaRegistrar registrar) { Bar().focusMarks = registrar; }
@@ -84,6 +121,7 @@ void DrawIconBar(const IconBarView& view) {
         "Formenauswahl zur\xfc" "ck");
   Place(dc.Get(), view, kIconArrowRight, x0 + 64, 318, kSmallIconSize, CMD_TOOL_NEXT2, "A_Right",
         "Formenauswahl vorw\xe4rts");
+  SyncTooltips(bar, view.window);
   if (bar.framed >= bar.areas.count) bar.framed = -1;
   if (bar.framed >= 0) Frame(dc.Get(), bar.areas.area[bar.framed], view.frame);
 }

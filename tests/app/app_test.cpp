@@ -7,11 +7,10 @@
 
 #include "shell/library_files.h"
 #include "shell/commands.h"
+#include "shell/hotkeys.h"
 #include "tests/app/app_driver.h"
 
 namespace {
-
-constexpr UINT kHookKeyMessage = WM_USER + 1;
 
 std::string Ini(const char* extra) {
   // No sound (the tests hear nothing), the shipped key set is not needed.

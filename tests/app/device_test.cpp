@@ -9,6 +9,7 @@
 
 #include "shell/commands.h"
 #include "tests/app/app_driver.h"
+#include "tests/app/menu_probe.h"
 #include "tests/app/sim_log.h"
 
 namespace {
@@ -111,6 +112,29 @@ TEST(AppDevice, AutostartConnectsThenSendsThePage) {
   EXPECT_FALSE(SplashShown(run.Pid()));  // the start-up picture is gone
   std::string log = ReadFileText(run.LogPath());
   EXPECT_NE(log.find("Name:[Relivo Sim]"), std::string::npos) << log;
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitExit(run, 15000));
+}
+
+// Scenario "port-menu": the stored port is not there, so the connect at
+// start-up fails; the port menu lists the simulator's port, and choosing it
+// stores it and connects (autostart is on).
+TEST(AppDevice, PortMenuListsTheSimulatorsPortAndChoosingItConnects) {
+  ASSERT_FALSE(SimLog().empty());
+  AppRun run;
+  ASSERT_TRUE(StartApp(run, MakeRunFolder("[Def]\r\nSound=0\r\nDebug=1\r\n[Device]\r\nCOM=9\r\nautostart=1\r\n"
+                                          "[CMD]\r\nMenu0-0=CMD_COM_SELECT\r\n"
+                                          "[0049]\r\nMenu0=&Ger\xe4t\r\nMenu0-0=&Anschluss\r\n")));
+  const std::string dump = ReadMenus(run);
+  const int id = IdOf(dump, "COM3");
+  ASSERT_TRUE(CommandInRange(id, CMD_COM_FIRST, CMD_COM_LAST)) << dump;
+  EXPECT_EQ(Item(dump, "bar 0.0." + std::to_string(id - CMD_COM_FIRST)).find("checked=1"), std::string::npos);
+  EXPECT_TRUE(ReceivedFrames().empty());
+  PostCommand(run, id);
+  ASSERT_TRUE(WaitForFrame(CommandFrame(0x00, 0x00), 1, 20000));
+  ASSERT_TRUE(Sync(run));
+  EXPECT_EQ(IniValue(run.IniPath(), "Device", "COM"), "3");
+  EXPECT_NE(Item(ReadMenus(run), "bar 0.0." + std::to_string(id - CMD_COM_FIRST)).find("checked=1"), std::string::npos);
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitExit(run, 15000));
 }

@@ -343,8 +343,12 @@ TEST(AppDraw, EveryStrokeColourOnScreen) {
   // Under the pointer the key "<<" and the undo icon are framed, and their
   // texts shown; the frame goes when the pointer moves on.
   HWND status = nullptr;
+  LONG lowest = 0;
   for (const ChildInfo& c : Children(run.main))
-    if (_stricmp(c.cls.c_str(), "Edit") == 0 && c.rect.left == 2 && c.rect.top > 600) status = c.window;
+    if (_stricmp(c.cls.c_str(), "Edit") == 0 && c.rect.left == 2 && c.rect.top > lowest) {
+      status = c.window;
+      lowest = c.rect.top;
+    }
   ASSERT_NE(status, nullptr);
   const int key1 = kColumns * kPin / 2 + 40 * kPin / 6 - 20 * kPin, keyTop = kRows * kPin + 20;
   mouse.Move(key1 + 25, keyTop + 16);

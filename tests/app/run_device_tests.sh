@@ -8,6 +8,7 @@ source "$(dirname "$0")/../../tools/sim/scenarios.sh"
 scenarios_begin
 
 scenario connect AppDevice.AutostartConnectsThenSendsThePage
+scenario port-menu AppDevice.PortMenuListsTheSimulatorsPortAndChoosingItConnects
 scenario keys AppDevice.KeyReportsBecomeTheirButtonCommands --keys 800:0004,300:8000,300:4000,300:2000,300:1000,300:0002
 scenario xoff AppDevice.StrayXoffNeitherFreezesTheProgramNorKeepsThePinsUp --fault xoff
 scenario stall AppDevice.PagesSentDuringAndAfterAStallArrive --fault stall --stall-ms 6000

@@ -259,7 +259,7 @@ TEST_F(HotKeysTest, RealKeyPressesReachTheTargetThroughTheHook) {
 TEST_F(HotKeysTest, KeyFromTheHookRunsItsDefinition) {
   Line(0, "VK_F5,0,0,0,CMD_SAVE,2");
   ReadKeyDefinitions(window_.hwnd());
-  // The main window's part: WM_USER + 1 goes to FindKey.
+  // The main window's part: kHookKeyMessage goes to FindKey.
   InstallKeyboardHook(window_.hwnd(), nullptr, nullptr);
   Focus(window_.hwnd());
   window_.seen().clear();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/hotkeys.h"
 #include "shell/log.h"
 #include "shell/settings.h"
 
@@ -53,7 +54,7 @@ struct Posted {
   LPARAM lParam;
 };
 
-// A top-level window that records WM_COMMAND, WM_HOTKEY, WM_USER + 1 and
+// A top-level window that records WM_COMMAND, WM_HOTKEY, kHookKeyMessage and
 // key messages.
 class RecordingWindow {
  public:
@@ -101,7 +102,7 @@ class RecordingWindow {
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self && (msg == WM_COMMAND || msg == WM_HOTKEY || msg == WM_USER + 1 ||
+    if (self && (msg == WM_COMMAND || msg == WM_HOTKEY || msg == kHookKeyMessage ||
                  msg == WM_KEYDOWN || msg == WM_KEYUP))
       self->seen_.push_back(Posted{msg, wp, lp});
     if (self && self->onMessage) self->onMessage(hwnd, msg, wp, lp);
