@@ -3,3 +3,8 @@
 add_library(relivo_image_dots STATIC ${CMAKE_CURRENT_LIST_DIR}/image_dots.cpp)
 target_include_directories(relivo_image_dots PUBLIC ${CMAKE_SOURCE_DIR})
 relivo_warnings(relivo_image_dots)
+
+# The arithmetic of the camera and screen views (model code, every tree).
+add_library(relivo_view_model STATIC ${CMAKE_CURRENT_LIST_DIR}/view_model.cpp)
+target_link_libraries(relivo_view_model PUBLIC relivo_image_dots)
+relivo_warnings(relivo_view_model)

@@ -9,6 +9,7 @@
 #include "braille/fonts.h"
 #include "shell/app_state.h"
 #include "shell/braille_link.h"
+#include "shell/camera_link.h"
 #include "shell/commands.h"
 #include "shell/device_keys.h"
 #include "shell/device_link.h"
@@ -44,8 +45,7 @@ void SetMenuCheck(int id, bool on) {
 void CommandRefresh(LPARAM lParam) {
   if (RefreshNeedsLayout(g_main.refreshCountdown, g_main.refreshPeriod, static_cast<long>(lParam))) {
     LayoutMainWindow(g_page.columns, g_page.rows, g_page.pinSize);
-    // With the camera view: ShowTrigger, ApplyZoom and ShowProperty arrive
-    // with the camera controls.
+    CameraRelayout();
   }
   PackPage(g_page, g_dtm);
   PackTextLine(g_page, g_dtm, DeviceLastText());
@@ -186,14 +186,7 @@ void CommandMessage(LPARAM lParam) {
 
 bool CommandInRanges(int id, LPARAM lParam) {
   (void)lParam;
-  if (CommandInRange(id, CMD_CAMRES_FIRST, CMD_CAMRES_LAST)) {
-    LogWrite("CMD_CAMRES %d", id - CMD_CAMRES_FIRST);  // camera resolutions arrive with the camera
-    return true;
-  }
-  if (CommandInRange(id, CMD_CAM_FIRST, CMD_CAM_LAST)) {
-    LogWrite("CMD_CAM %d", id - CMD_CAM_FIRST);  // cameras arrive with the camera
-    return true;
-  }
+  if (CameraCommand(id)) return true;
   if (CommandInRange(id, CMD_BFONT_FIRST, CMD_BFONT_LAST)) {
     ChooseBrailleFont(id - CMD_BFONT_FIRST);
     RebuildMenus();
@@ -215,8 +208,6 @@ bool CommandInRanges(int id, LPARAM lParam) {
   }
   return false;
 }
-
-void LogName(const char* name) { LogWrite("%s", name); }
 
 }  // namespace
 
@@ -255,22 +246,6 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CMD_FOCUS_GRAPHIC: SetBrailleFocus(kFocusGraphic); break;
     case BUTTON0: case BUTTON1: case BUTTON2: case BUTTON3: case BUTTON4: case BUTTON5:
       CommandDeviceKey(id);
-      break;
-    case CMD_CAM_ONOFF:
-      PlayEventSound("klick", 1);
-      // Without a camera the wish is cleared; CreateCam arrives with the camera.
-      g_main.cameraWish = !g_main.cameraWish && g_app.cameraAvailable;
-      RequestRefresh(1);
-      break;
-    case CMD_PLUS: LogName("CMD_PLUS"); break;
-    case CMD_MINUS: LogName("CMD_MINUS"); break;
-    case CMD_CTRL_PLUS: LogName("CMD_CTRL_PLUS"); break;
-    case CMD_CTRL_MINUS: LogName("CMD_CTRL_MINUS"); break;
-    case CMD_PAUSE: LogName("CMD_PAUSE"); break;
-    case CMD_TRIGGER: LogName("CMD_TRIGGER"); break;
-    case CMD_TRACK: LogName("CMD_TRACK"); break;
-    case CMD_BIGSMALL:
-      if (g_main.cameraViewActive) RequestRefresh(1);
       break;
     case CMD_FLY:
       LogWrite("WM_COMMAND CMD_FLY");

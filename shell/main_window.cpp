@@ -6,6 +6,7 @@
 #include "braille/fonts.h"
 #include "shell/app_state.h"
 #include "shell/braille_link.h"
+#include "shell/camera_link.h"
 #include "shell/commands.h"
 #include "shell/device_keys.h"
 #include "shell/device_link.h"
@@ -328,19 +329,7 @@ void OnTick(HWND window) {
   DeviceReadFrame();
   std::uint16_t code = 0;
   if (DeviceTakeKey(code) && g_app.soundFlag) Beep(1800, 15);
-  if (g_main.cameraViewActive) {
-    // The camera view (TrackCamera and the page redraw) arrives with the
-    // camera issue.
-    if (code == 4) LogWrite("Cam: Maus %ld %ld", g_main.lastMessagePoint.x, g_main.lastMessagePoint.y);
-    return;
-  }
-  if (g_main.screenViewActive) {
-    if (code == 4) LogWrite("Scr: Maus %ld %ld", g_main.lastMessagePoint.x, g_main.lastMessagePoint.y);
-    if (code == 0x4000) g_main.wheelDirection = -1;
-    if (code == 0x2000) g_main.wheelDirection = +1;
-    // TrackScreen arrives with the screen view.
-    return;
-  }
+  if (CameraTick(window, code)) return;
   int command = DeviceKeyCommand(code);
   if (command) PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(command), 0);
   DeviceUpdateTextLine();
@@ -348,19 +337,7 @@ void OnTick(HWND window) {
 
 void OnHotKey(HWND window, WPARAM wParam, LPARAM lParam) {
   LogWrite("WM_HOTKEY:%4d %8X", static_cast<int>(wParam), static_cast<unsigned>(lParam));
-  if (wParam != static_cast<WPARAM>(CMD_FLY)) return;
-  if (!g_main.screenViewActive) {
-    ShowWindow(window, SW_HIDE);
-    // StartScreenView arrives with the screen view.
-    g_main.popupOpen = false;
-    g_main.screenViewActive = true;
-  } else {
-    ShowWindow(window, SW_SHOW);
-    g_main.screenViewActive = false;
-    SetCapture(window);
-    g_main.popupOpen = false;
-    RequestRefresh(1);
-  }
+  if (wParam == static_cast<WPARAM>(CMD_FLY)) ScreenHotKey(window);
 }
 
 LRESULT OnCtlColorEdit(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -388,13 +365,16 @@ LRESULT OnCtlColorStatic(HWND window, UINT message, WPARAM wParam, LPARAM lParam
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT OnCtlColorScrollbar(WPARAM wParam) {
-  // The camera's threshold and zoom sliders use "Scrollbar"; they arrive
-  // with the camera controls, so every scroll bar here is a "Ctrlbar".
+LRESULT OnCtlColorScrollbar(WPARAM wParam, LPARAM lParam) {
+  // The camera's threshold and zoom sliders use "Scrollbar", every other
+  // scroll bar "Ctrlbar".
   HDC dc = reinterpret_cast<HDC>(wParam);
-  SetTextColor(dc, ColorText(kColCtrlbar));
-  SetBkColor(dc, ColorBack(kColCtrlbar));
-  return reinterpret_cast<LRESULT>(ColorBrush(kColCtrlbar));
+  HWND bar = reinterpret_cast<HWND>(lParam);
+  const bool camera = bar && (bar == CameraThresholdBar() || bar == CameraZoomBar());
+  const ColorId colour = camera ? kColScrollbar : kColCtrlbar;
+  SetTextColor(dc, ColorText(colour));
+  SetBkColor(dc, ColorBack(colour));
+  return reinterpret_cast<LRESULT>(ColorBrush(colour));
 }
 
 LRESULT OnNcHitTest(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -612,15 +592,14 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       OnTick(window);
       return 0;
     case WM_HSCROLL:
-      // The camera's sliders arrive with the camera controls.
-      LogWrite("WM_HSCROLL: L:%04X T:%04X Z:%04X", static_cast<unsigned>(lParam), 0u, 0u);
+      CameraScrolled(wParam, lParam);
       break;
     case WM_CTLCOLOREDIT:
       return OnCtlColorEdit(window, message, wParam, lParam);
     case WM_CTLCOLORSTATIC:
       return OnCtlColorStatic(window, message, wParam, lParam);
     case WM_CTLCOLORSCROLLBAR:
-      return OnCtlColorScrollbar(wParam);
+      return OnCtlColorScrollbar(wParam, lParam);
     case WM_MOUSEMOVE:
       OnMouseMove(window, wParam, lParam);
       break;
@@ -651,7 +630,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_DESTROY:
       LogWrite("WM_DESTROY");
-      // The capture library's shutdown arrives with the camera issue.
+      CaptureShutdown();
       return 0;
     default:
       break;

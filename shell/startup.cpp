@@ -18,6 +18,7 @@
 #include "shell/settings.h"
 #include "ui/dialogs.h"
 #include "ui/icon_bar.h"
+#include "shell/camera_link.h"
 #include "shell/hotkeys.h"
 #include "shell/language.h"
 #include "shell/sound.h"
@@ -177,6 +178,13 @@ int MessageLoop() {
 const char* FileTitle() { return g_files.title; }
 DeviceInfoText ConnectedDevice() { return DeviceInfoText{DeviceName(), DeviceVersion(), DevicePortNumber()}; }
 
+// The marks beside the main window's controls that hint and act when the
+// pointer rests on them: the braille focus marks, the camera's threshold mark.
+void HintAreas(HoverAreas& areas) {
+  BrailleFocusAreas(areas);
+  CameraHintAreas(areas);
+}
+
 bool MenuIsOpen() { return g_main.menuOpen; }
 bool PopupIsOpen() { return g_main.popupOpen; }
 
@@ -232,7 +240,7 @@ int RunProgram(HINSTANCE instance) {
   g_app.boxSize = ProfileGetInt("Box_Size", 10, "Def");
   // 16. Main window; its icon bar takes the braille focus marks among its
   // hint areas.
-  SetFocusMarkRegistrar(BrailleFocusAreas);
+  SetFocusMarkRegistrar(HintAreas);
   if (!RegisterMainClass(instance)) return 1;
   g_app.mainWindow = CreateMainWindow(instance, g_app.boxSize);
   if (!g_app.mainWindow) return 1;
@@ -258,7 +266,8 @@ int RunProgram(HINSTANCE instance) {
   ReadExtensionTable(g_files);
   // The braille translator; the user is told when it is missing.
   BrailleStart();
-  // 27 .. 29. The capture library arrives with its issue.
+  // 27 .. 29. The capture library and the camera list.
+  CaptureStart();
   // 30.
   int code = MessageLoop();
   // Shutdown.

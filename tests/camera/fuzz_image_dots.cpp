@@ -1,7 +1,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "camera/image_dots.h"
+#include "camera/view_model.h"
 
 // The first four bytes give a picture's size (1 to 100 on each side) and
 // its pixel layout, the rest its pixels (repeated as needed). Every fit
@@ -15,11 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = data[4 + i % (size - 4)];
   PagePicture picture;
   if (!FitToPage(PixelRows{pixels.data(), width, height, width * 4, layout}, picture)) __builtin_trap();
-  std::uint8_t pins[kPagePins];
+  PinTracker tracker;
+  std::uint8_t graphic[kPackedGraphic];
   for (DotsMode mode : {DotsMode::kFixed, DotsMode::kDynamicCamera, DotsMode::kDynamicScreen}) {
-    PictureToPins(picture, DotsRule{mode, ThresholdFromPercent(percent)}, pins);
-    for (std::uint8_t pin : pins)
+    ConvertPicture(picture, DotsRule{mode, ThresholdFromPercent(percent)}, tracker);
+    for (std::uint8_t pin : tracker.pins)
       if (pin > 1) __builtin_trap();
+    PinsToGraphic(tracker.pins, graphic);
   }
   return 0;
 }

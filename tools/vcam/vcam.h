@@ -30,7 +30,8 @@ int VcamNumberOf(REFCLSID clsid);
 //     as VcamAddDevice, with the camera's configuration text (formats, still
 //     pin, properties, topology; see vcam_config.h). NULL: the default camera.
 //   HRESULT VcamObserve(const WCHAR* friendlyName, VcamObservation* out)
-//     what the filters of that camera were told and did in this process;
+//     what the filters of that camera were told and did, in this process or
+//     in another one that has the server loaded at the same time;
 //     S_FALSE when no filter of that camera was made yet.
 //   HRESULT VcamPressButton(const WCHAR* friendlyName)
 //     the camera's still button: one still frame from every live filter.
@@ -76,8 +77,9 @@ using VcamPressButtonFn = HRESULT(WINAPI*)(const WCHAR* friendlyName);
 void VcamModuleAddRef();
 void VcamModuleRelease();
 
-// Inside the server: the observations of every camera (valid for the
-// process's life, written and read under VcamObservationLock), the
+// Inside the server: the observations of every camera (shared by the
+// processes that have the server loaded, written and read under
+// VcamObservationLock), the
 // camera's configuration text and the live filters for the still button.
 VcamObservation* VcamObservationOf(unsigned number);
 class VcamObservationLock {

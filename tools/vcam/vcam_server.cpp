@@ -31,10 +31,19 @@ const WCHAR kThreadingModel[] = L"Both";
 HINSTANCE moduleInstance = nullptr;
 std::atomic<long> moduleRefs{0};
 
-// What the tests observe, per camera number, and the live filters.
+// What the tests observe, per camera number, and the live filters. The
+// observations lie in a named shared section, so that a test sees what a
+// camera did in another process (a program it drives) while both have the
+// server loaded; the process's own table stands in when the section cannot
+// be made.
 constexpr unsigned kMaxLiveFilters = 64;
+constexpr WCHAR kSharedObservations[] = L"Local\\RelivoVcamObservations";
+constexpr WCHAR kSharedObservationLock[] = L"Local\\RelivoVcamObservationLock";
 CRITICAL_SECTION observationLock;
-VcamObservation observations[kVcamMaxCameras + 1];
+HANDLE sharedLock = nullptr;
+HANDLE sharedSection = nullptr;
+VcamObservation ownObservations[kVcamMaxCameras + 1];
+VcamObservation* observations = ownObservations;
 struct LiveFilter {
   CVcamFilter* filter;
   unsigned number;
@@ -262,8 +271,35 @@ VcamObservation* VcamObservationOf(unsigned number) {
   return &observations[number <= kVcamMaxCameras ? number : 0];
 }
 
-VcamObservationLock::VcamObservationLock() { EnterCriticalSection(&observationLock); }
-VcamObservationLock::~VcamObservationLock() { LeaveCriticalSection(&observationLock); }
+VcamObservationLock::VcamObservationLock() {
+  EnterCriticalSection(&observationLock);
+  if (sharedLock) WaitForSingleObject(sharedLock, INFINITE);
+}
+VcamObservationLock::~VcamObservationLock() {
+  if (sharedLock) ReleaseMutex(sharedLock);
+  LeaveCriticalSection(&observationLock);
+}
+
+namespace {
+
+// A new section starts zeroed: no camera has done anything yet.
+void OpenSharedObservations() {
+  sharedLock = CreateMutexW(nullptr, FALSE, kSharedObservationLock);
+  sharedSection = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof ownObservations,
+                                     kSharedObservations);
+  void* view = sharedSection ? MapViewOfFile(sharedSection, FILE_MAP_ALL_ACCESS, 0, 0, sizeof ownObservations) : nullptr;
+  if (view) observations = static_cast<VcamObservation*>(view);
+}
+
+void CloseSharedObservations() {
+  if (observations != ownObservations) UnmapViewOfFile(observations);
+  observations = ownObservations;
+  if (sharedSection) CloseHandle(sharedSection);
+  if (sharedLock) CloseHandle(sharedLock);
+  sharedSection = sharedLock = nullptr;
+}
+
+}  // namespace
 
 void VcamFilterMade(CVcamFilter* filter, unsigned number) {
   VcamObservationLock lock;
@@ -291,11 +327,15 @@ void VcamModuleRelease() { --moduleRefs; }
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
     moduleInstance = instance;
     InitializeCriticalSection(&observationLock);
+    OpenSharedObservations();
     DisableThreadLibraryCalls(instance);
+  } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+    // Unloaded by FreeLibrary; at process exit the system closes them.
+    CloseSharedObservations();
   }
   return TRUE;
 }
