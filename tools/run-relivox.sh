@@ -10,15 +10,17 @@
 # connect key of the shipped settings). With a display the program opens in
 # a window; without one it runs under a private Xvfb and a screenshot is
 # saved. The simulator's live pin view stays in this terminal: keys 1..6
-# press the device's keys, q quits (and ends the program).
+# press the device's keys, q quits (and ends the program). With --camera a
+# virtual camera ("Relivo Virtual Camera", 640 x 480, its moving test
+# picture) is put into the prefix for the run and removed after it.
 #
 # Usage: tools/run-relivox.sh [--tree win32|win64] [--no-install] [--no-connect]
-#                             [--seconds N] [--screenshot FILE]
+#                             [--seconds N] [--screenshot FILE] [--camera]
 set -uo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build_root="${RELIVO_BUILD_ROOT:-$here/build}"
 source "$here/tools/wine.sh"
-kind="" install=1 connect=1 seconds="" shot=""
+kind="" install=1 connect=1 seconds="" shot="" camera=0
 while [ $# -gt 0 ]; do
   case $1 in
     --tree)
@@ -28,7 +30,8 @@ while [ $# -gt 0 ]; do
     --no-connect) connect=0 ;;
     --seconds) seconds=$2; shift ;;
     --screenshot) shot=$2; shift ;;
-    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
+    --camera) camera=1 ;;
+    -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
     *) echo "unknown option: $1" >&2; exit 2 ;;
   esac
   shift
@@ -67,6 +70,7 @@ if [ ! -f "$tree/build.ninja" ]; then
 fi
 targets=(RelivoX lumcap louis_tables relivo_sim)
 cmake --build "$tree" --target help 2>/dev/null | grep -q '^liblouis:' && targets+=(liblouis)
+[ "$camera" = 1 ] && targets+=(vcamctl)
 say "building ${targets[*]}"
 cmake --build "$tree" --target "${targets[@]}" -j "$(nproc)" >"$tree.run-build.log" 2>&1 \
   || { tail -30 "$tree.run-build.log"; exit 1; }
@@ -90,8 +94,10 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 app_pid=""
+vcamctl="$tree/tools/vcam/vcamctl.exe"
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+  [ "$camera" = 1 ] && "$tree/wine-run" "$vcamctl" unregister >/dev/null 2>&1
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   true
 }
@@ -107,6 +113,14 @@ say "mapping COM$com of $prefix to $link"
   >"$work/map.log" 2>&1
 grep -q "ready" "$work/map.log" || { cat "$work/map.log"; exit 1; }
 "$tree/wine-run" --server -p5 >"$work/wineserver.log" 2>&1
+
+# A virtual camera for the camera view, when asked for.
+if [ "$camera" = 1 ]; then
+  "$tree/wine-run" "$vcamctl" register >/dev/null 2>&1 &&
+    "$tree/wine-run" "$vcamctl" add "Relivo Virtual Camera" "" "format RGB24 640x480 30" >/dev/null 2>&1 \
+    || { say "the virtual camera could not be registered"; exit 1; }
+  say "virtual camera: Relivo Virtual Camera (the camera button or the camera menu shows it)"
+fi
 
 # 6. The program, started once the simulator listens; F2 connects.
 start_program() {
