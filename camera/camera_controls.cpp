@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "camera/camera_view.h"
@@ -67,6 +68,15 @@ void DrawMark(const CameraView& view, const CameraHost& host, int icon) {
                DI_NORMAL);
 }
 
+// A stored value (the default 0, or one edited by hand) may lie outside the
+// camera's range, and the camera refuses it: it is brought into the range
+// the camera reported.
+INT32 StoredValueInRange(const char* key, const char* section, const LumenoPropertyInfo& range, HRESULT hr) {
+  const INT32 stored = ProfileGetInt(key, 0, section);
+  if (hr != S_OK || range.minimum > range.maximum) return stored;
+  return std::clamp(stored, range.minimum, range.maximum);
+}
+
 void ReadProperties(CameraView& view, const CameraHost& host) {
   auto get = CAPTURE_PROC(*host.capture, LumenoGetDeviceProperty);
   for (int p = 0; p < kPictureProperties; ++p) {
@@ -74,7 +84,7 @@ void ReadProperties(CameraView& view, const CameraHost& host) {
     const HRESULT hr = get(view.device, kPropertyPicture + static_cast<UINT32>(p), &view.properties[p]);
     char key[8];
     std::snprintf(key, sizeof key, "prop%1d", p);
-    view.properties[p].value = ProfileGetInt(key, 0, view.chosenName);
+    view.properties[p].value = StoredValueInRange(key, view.chosenName, view.properties[p], hr);
     if (hr < 0)
       LogWrite("Err: LumenoGetDeviceProperty failed, %s hr=0x%08x", kPropertyNames[p], static_cast<unsigned>(hr));
     else if (hr > 0)
@@ -105,7 +115,7 @@ void EnableAutofocus(CameraView& view, const CameraHost& host) {
 void ReadZoom(CameraView& view, const CameraHost& host) {
   const HRESULT hr = CAPTURE_PROC(*host.capture, LumenoGetDeviceProperty)(view.device, kPropertyZoom, &view.zoom);
   view.lastPropertyResult = hr;
-  view.zoom.value = ProfileGetInt("Zoom", 0, view.chosenName);
+  view.zoom.value = StoredValueInRange("Zoom", view.chosenName, view.zoom, hr);
   if (hr < 0)
     LogWrite("LumenoGetDeviceProperty ZOOM failed, hr=0x%08x", static_cast<unsigned>(hr));
   else if (hr == S_OK)
