@@ -235,6 +235,17 @@ std::string DialogMessage(HWND dialog) {
   return text;
 }
 
+std::string WaitDialogMessage(HWND dialog, const std::string& part, DWORD timeoutMs) {
+  // A dialog is visible a moment before its message is set.
+  DWORD start = GetTickCount();
+  std::string text = DialogMessage(dialog);
+  while (text.find(part) == std::string::npos && GetTickCount() - start < timeoutMs) {
+    Sleep(kPollMs);
+    text = DialogMessage(dialog);
+  }
+  return text;
+}
+
 void ClickButton(HWND dialog, int id) {
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }

@@ -53,6 +53,8 @@ std::vector<HWND> Dialogs(DWORD pid);
 std::string WindowText(HWND window);
 // Text of the static controls of a dialog (the message of a message box).
 std::string DialogMessage(HWND dialog);
+// The dialog's message once it holds part (or what it holds after the time-out).
+std::string WaitDialogMessage(HWND dialog, const std::string& part, DWORD timeoutMs = 5000);
 // Clicks a push button of a dialog by its id.
 void ClickButton(HWND dialog, int id);
 // Types a full path into a file dialog and confirms it.

@@ -199,7 +199,8 @@ TEST(App, SecondInstanceIsRefusedAndWritesNothing) {
   ASSERT_TRUE(StartProcess(second, folder));
   HWND box = WaitDialog(second.Pid(), "Relivo X Win", 10000);
   ASSERT_NE(box, nullptr);
-  EXPECT_NE(DialogMessage(box).find("Diese Anwendung l\xe4uft bereits"), std::string::npos) << DialogMessage(box);
+  const std::string running = WaitDialogMessage(box, "Diese Anwendung l\xe4uft bereits");
+  EXPECT_NE(running.find("Diese Anwendung l\xe4uft bereits"), std::string::npos) << running;
   ClickButton(box, IDOK);
   ASSERT_TRUE(WaitExit(second, 10000));
   EXPECT_EQ(ReadFileText(first.LogPath()), log);
@@ -411,7 +412,8 @@ TEST(App, WithoutTheCaptureLibraryTheCameraStaysOff) {
   ASSERT_TRUE(StartApp(run, folder));
   HWND notice = WaitDialog(run.Pid(), nullptr, 10000);
   ASSERT_NE(notice, nullptr);
-  EXPECT_NE(DialogMessage(notice).find(kCaptureLibraryFile), std::string::npos) << DialogMessage(notice);
+  const std::string said = WaitDialogMessage(notice, kCaptureLibraryFile);
+  EXPECT_NE(said.find(kCaptureLibraryFile), std::string::npos) << said;
   ClickButton(notice, IDOK);
   PostCommand(run, CMD_CAM_ONOFF);
   ASSERT_TRUE(Sync(run));

@@ -208,7 +208,8 @@ TEST(AppBraille, WithoutTheTranslatorTheProgramSaysSoAndTheLineStaysEmpty) {
   ASSERT_TRUE(StartApp(run, folder));
   HWND message = WaitDialog(run.Pid(), nullptr, 10000);
   ASSERT_NE(message, nullptr);
-  EXPECT_NE(DialogMessage(message).find(kLouisLibraryFile), std::string::npos) << DialogMessage(message);
+  const std::string said = WaitDialogMessage(message, kLouisLibraryFile);
+  EXPECT_NE(said.find(kLouisLibraryFile), std::string::npos) << said;
   ClickButton(message, IDOK);
   WaitForTheDevice(run);
   std::string log = ReadFileText(run.LogPath());
