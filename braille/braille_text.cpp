@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/commands.h"
-#include "shell/log.h"
-#include "shell/scoped_win.h"
-#include "shell/text.h"
+#include "base/commands.h"
+#include "base/log.h"
+#include "base/owners.h"
+#include "base/text.h"
 
 namespace {
 

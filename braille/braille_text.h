@@ -20,7 +20,7 @@
 
 #include "braille/braille_cells.h"
 #include "braille/louis_module.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 
 constexpr const char* kBrailleSection = "Braille";
 // A table list entry ("LL-GG-F"), at most 255 bytes.

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "shell/log.h"
-#include "shell/scoped_win.h"
-#include "shell/settings.h"
-#include "shell/text.h"
+#include "base/log.h"
+#include "base/owners.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "braille/louis_module.h"
 
-#include "shell/library_files.h"
-#include "shell/log.h"
-#include "shell/settings.h"
+#include "base/library_files.h"
+#include "base/log.h"
+#include "base/settings.h"
 
 std::int32_t LoadLouis(LouisModule& louis, const char* folder) {
   return LoadOptionalLibrary(louis.library, folder, kLouisLibraryFile, kLouisProcNames, kLouisProcCount,

@@ -4,7 +4,7 @@
 // N being the integer setting named like the entry point in [Louis Modul]
 // (default 0, written back when absent).
 #pragma once
-#include "shell/optional_library.h"
+#include "base/optional_library.h"
 
 #define LOUIS_PROCS(X)                                                                                     \
   X(getProgramPath) X(version) X(charSize) X(translateString) X(translate) X(translatePrehyphenated)       \

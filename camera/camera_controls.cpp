@@ -8,9 +8,9 @@
 #include <cstdio>
 
 #include "camera/camera_view.h"
-#include "shell/log.h"
-#include "shell/scoped_win.h"
-#include "shell/settings.h"
+#include "base/log.h"
+#include "base/owners.h"
+#include "base/settings.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "shell/log.h"
-#include "shell/settings.h"
-#include "shell/sound.h"
+#include "base/log.h"
+#include "base/settings.h"
+#include "base/sound.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "camera/capture_module.h"
 
-#include "shell/library_files.h"
-#include "shell/log.h"
+#include "base/library_files.h"
+#include "base/log.h"
 
 std::int32_t LoadCapture(CaptureModule& capture, const char* folder) {
   return LoadOptionalLibrary(capture.library, folder, kCaptureLibraryFile, kCaptureProcNames, kCaptureProcCount,

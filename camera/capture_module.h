@@ -10,7 +10,7 @@
 
 #include "camera/capture_names.h"
 #include "capture/lumcap.h"
-#include "shell/optional_library.h"
+#include "base/optional_library.h"
 
 struct CaptureModule {
   OptionalLibrary library;                // handle, path, count of names not found

@@ -3,7 +3,7 @@
 // lumcap_exports.h) that is marked bound, and how their names are looked up.
 #pragma once
 #include "capture/lumcap_exports.h"
-#include "shell/optional_library.h"
+#include "base/optional_library.h"
 
 constexpr int kCaptureProcCount = kLumcapBoundCount;
 

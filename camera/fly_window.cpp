@@ -1,7 +1,7 @@
 #include "camera/fly_window.h"
 
 #include "camera/view_model.h"
-#include "shell/scoped_win.h"
+#include "base/owners.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <optional>
 
-#include "camera/image_dots.h"
-#include "shell/scoped_win.h"
+#include "document/image_dots.h"
+#include "base/owners.h"
 
 struct PictureSurface {
   std::optional<MemoryDc> dc;

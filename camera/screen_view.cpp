@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "shell/log.h"
-#include "shell/settings.h"
+#include "base/log.h"
+#include "base/settings.h"
 
 namespace {
 

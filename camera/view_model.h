@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "camera/image_dots.h"
+#include "document/image_dots.h"
 
 // The fly window covers (60 k) x (40 k) pixels; k runs from 1 to the
 // largest factor that fits the window or screen it looks at.

@@ -1,6 +1,6 @@
 #include "device/bounded_write.h"
 
-#include "shell/log.h"
+#include "base/log.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "device/device_frame.h"
-#include "shell/log.h"
-#include "shell/text.h"
+#include "base/log.h"
+#include "base/text.h"
 
 namespace {
 

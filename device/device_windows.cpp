@@ -1,8 +1,8 @@
 #include "device/device_windows.h"
 
 #include "device/serial_port.h"
-#include "shell/settings.h"
-#include "shell/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 int SerialTransport::ScanPorts() { return ScanComPorts(); }
 bool SerialTransport::IsPortPresent(int port) { return ::IsPortPresent(port); }

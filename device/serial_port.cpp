@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "device/bounded_write.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 SerialPort g_serialPort;
 

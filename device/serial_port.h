@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "shell/scoped_win.h"
+#include "base/owners.h"
 
 constexpr int kDeviceNameSize = 15;     // "\\.\COM254" and its NUL fit
 constexpr int kPortListSize = 256;      // port numbers, ended by a 0 byte

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "camera/image_dots.h"
+#include "document/image_dots.h"
 #include "document/file_bytes.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "shell/log.h"
-#include "shell/text.h"
+#include "base/log.h"
+#include "base/text.h"
 
 static_assert(offsetof(DotPage, textPins) == offsetof(DotPage, pins) + kPagePins,
               "graphic and text pins lie back to back");

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "document/file_bytes.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 const char kDtmMagic[7] = {'_', 'd', 't', 'm', '_', '<', '('};
 

@@ -1,6 +1,6 @@
 #include "document/ext_settings.h"
 
-#include "shell/settings.h"
+#include "base/settings.h"
 
 void ReadExtensionTable(FileSelection& files) {
   files.extCount = 0;

@@ -1,6 +1,6 @@
 #include "document/file_bytes.h"
 
-#include "shell/log.h"
+#include "base/log.h"
 
 FileRead ReadDocumentFile(const char* name, std::size_t limit, std::vector<std::uint8_t>& out) {
   out.clear();

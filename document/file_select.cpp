@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "shell/text.h"
+#include "base/text.h"
 
 namespace {
 

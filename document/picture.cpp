@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "document/file_select.h"
-#include "shell/log.h"
-#include "shell/text.h"
+#include "base/log.h"
+#include "base/text.h"
 
 int LoadPicture(const char* fileName, const PictureDecoder* decoder, float thresholdPercent, DotPage& page,
                 PageObserver& view) {

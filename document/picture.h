@@ -5,7 +5,7 @@
 #pragma once
 #include <cstddef>
 
-#include "camera/image_dots.h"
+#include "document/image_dots.h"
 #include "document/dot_page.h"
 
 // The threshold in percent of the largest brightness, as the camera keeps

@@ -7,7 +7,7 @@
 
 #include "capture/holders.h"
 #include "document/file_select.h"
-#include "shell/scoped_win.h"
+#include "base/owners.h"
 
 namespace {
 

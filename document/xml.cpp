@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "document/file_bytes.h"
-#include "shell/log.h"
-#include "shell/text.h"
+#include "base/log.h"
+#include "base/text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "ui/button_draw.h"
 
-#include "shell/settings.h"
+#include "base/settings.h"
 
 namespace {
 

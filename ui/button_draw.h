@@ -5,7 +5,7 @@
 #pragma once
 #include <windows.h>
 
-#include "shell/scoped_win.h"
+#include "base/owners.h"
 
 // Item state bits that draw the pressed look: selected, focus, hot.
 constexpr UINT kButtonPressedStates = 0x51;

@@ -4,15 +4,15 @@
 #include <cstring>
 
 #include "res/resource_ids.h"
-#include "shell/commands.h"
-#include "shell/hotkeys.h"
-#include "shell/library_files.h"
-#include "shell/log.h"
-#include "shell/scoped_win.h"
-#include "shell/settings.h"
-#include "shell/sound.h"
-#include "shell/text.h"
-#include "shell/textformat.h"
+#include "base/commands.h"
+#include "base/hotkeys.h"
+#include "base/library_files.h"
+#include "base/log.h"
+#include "base/owners.h"
+#include "base/settings.h"
+#include "base/sound.h"
+#include "base/text.h"
+#include "base/textformat.h"
 #include "ui/button_draw.h"
 
 namespace {

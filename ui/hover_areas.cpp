@@ -1,6 +1,6 @@
 #include "ui/hover_areas.h"
 
-#include "shell/text.h"
+#include "base/text.h"
 
 void ClearHoverAreas(HoverAreas& areas) { areas.count = 0; }
 

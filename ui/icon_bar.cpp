@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-#include "shell/commands.h"
-#include "shell/scoped_win.h"
-#include "shell/settings.h"
+#include "base/commands.h"
+#include "base/owners.h"
+#include "base/settings.h"
 
 namespace {
 

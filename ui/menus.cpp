@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/commands.h"
-#include "shell/keynames.h"
-#include "shell/log.h"
-#include "shell/settings.h"
-#include "shell/text.h"
+#include "base/commands.h"
+#include "base/keynames.h"
+#include "base/log.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 namespace {
 

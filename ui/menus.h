@@ -11,7 +11,7 @@
 #include <windows.h>
 #include <oleacc.h>
 
-#include "shell/settings.h"
+#include "base/settings.h"
 
 constexpr int kMenuCaptionMax = 40;    // captions of the menus and their items
 constexpr int kPopupCaptionMax = 80;   // captions of the camera pop-up

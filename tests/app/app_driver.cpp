@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/commands.h"
+#include "base/commands.h"
 
 namespace {
 

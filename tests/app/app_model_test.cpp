@@ -6,8 +6,8 @@
 #include <string>
 
 #include "braille/braille_form.h"
-#include "shell/device_keys.h"
-#include "shell/text.h"
+#include "app/device_keys.h"
+#include "base/text.h"
 #include "ui/hover_areas.h"
 
 TEST(DeviceKeys, SixCodesRaiseTheirButtons) {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "shell/library_files.h"
-#include "shell/commands.h"
-#include "shell/hotkeys.h"
+#include "base/library_files.h"
+#include "base/commands.h"
+#include "base/hotkeys.h"
 #include "tests/app/app_driver.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/commands.h"
-#include "shell/library_files.h"
+#include "base/commands.h"
+#include "base/library_files.h"
 #include "tests/app/app_driver.h"
 #include "tests/app/sim_log.h"
 #include "tests/host_louis.h"

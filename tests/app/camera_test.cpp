@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/commands.h"
+#include "base/commands.h"
 #include "tests/app/app_driver.h"
 #include "tests/app/sim_log.h"
 #include "tests/capture/lumcap_api.h"

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/commands.h"
+#include "base/commands.h"
 #include "tests/app/app_driver.h"
 #include "tests/app/sim_log.h"
 #include "tests/host_louis.h"

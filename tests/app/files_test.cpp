@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/commands.h"
+#include "base/commands.h"
 #include "tests/app/app_driver.h"
 
 namespace {

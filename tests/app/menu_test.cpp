@@ -10,7 +10,7 @@
 #include <string>
 
 #include "res/resource_ids.h"
-#include "shell/commands.h"
+#include "base/commands.h"
 #include "tests/app/app_driver.h"
 #include "tests/app/menu_probe.h"
 

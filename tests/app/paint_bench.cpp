@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "document/dot_page.h"
-#include "shell/page_paint.h"
-#include "shell/settings.h"
-#include "shell/ui_resources.h"
+#include "document/page_paint.h"
+#include "base/settings.h"
+#include "base/ui_resources.h"
 #include "tests/bench_clock.h"
 
 namespace {

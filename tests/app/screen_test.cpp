@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "shell/commands.h"
+#include "base/commands.h"
 #include "tests/app/app_driver.h"
 #include "tests/app/sim_log.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "camera/image_dots.h"
+#include "document/image_dots.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 
 #include "device/device_session.h"
 #include "device/device_windows.h"
-#include "shell/log.h"
-#include "shell/settings.h"
+#include "base/log.h"
+#include "base/settings.h"
 #include "tests/device/null_transport.h"
 
 namespace {

@@ -19,8 +19,8 @@
 #include "device/device_session.h"
 #include "device/device_windows.h"
 #include "device/serial_port.h"
-#include "shell/log.h"
-#include "shell/settings.h"
+#include "base/log.h"
+#include "base/settings.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "device/device_session.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "device/bounded_write.h"
 #include "device/device_frame.h"
 #include "fake_device.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 
 #include "../hotkeys/win_test_util.h"
 #include "res/resource_ids.h"
-#include "shell/commands.h"
-#include "shell/hotkeys.h"
-#include "shell/library_files.h"
-#include "shell/sound.h"
+#include "base/commands.h"
+#include "base/hotkeys.h"
+#include "base/library_files.h"
+#include "base/sound.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "document/dtm.h"
 #include "document/formats.h"
 #include "page_fixture.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "document/ext_settings.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 
 namespace {
 std::string TempIni(const char* name) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "document/dot_page.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 // Records what the model asked of the window.
 struct RecordingView : PageObserver {

@@ -8,8 +8,8 @@
 #include "document/bmp.h"
 #include "document/formats.h"
 #include "page_fixture.h"
-#include "shell/log.h"
-#include "shell/text.h"
+#include "base/log.h"
+#include "base/text.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "document/formats.h"
 #include "document/xml.h"
 #include "page_fixture.h"
-#include "shell/log.h"
+#include "base/log.h"
 
 #ifdef _WIN32
 #include <direct.h>

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/keydefs.h"
-#include "shell/keynames.h"
-#include "shell/log.h"
-#include "shell/textformat.h"
+#include "base/keydefs.h"
+#include "base/keynames.h"
+#include "base/log.h"
+#include "base/textformat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static KeyDefinitions defs;

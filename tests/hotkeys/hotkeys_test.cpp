@@ -1,4 +1,4 @@
-#include "shell/hotkeys.h"
+#include "base/hotkeys.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "shell/commands.h"
-#include "shell/keynames.h"
+#include "base/commands.h"
+#include "base/keynames.h"
 #include "win_test_util.h"
 
 namespace {

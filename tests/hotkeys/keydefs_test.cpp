@@ -1,4 +1,4 @@
-#include "shell/keydefs.h"
+#include "base/keydefs.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,8 +8,8 @@
 #include <sstream>
 #include <string>
 
-#include "shell/commands.h"
-#include "shell/log.h"
+#include "base/commands.h"
+#include "base/log.h"
 
 namespace {
 

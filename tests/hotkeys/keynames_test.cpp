@@ -1,4 +1,4 @@
-#include "shell/keynames.h"
+#include "base/keynames.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "shell/commands.h"
+#include "base/commands.h"
 
 TEST(NameToValue, CapitalLetterIsItsKeyCode) {
   EXPECT_EQ(NameToValue("A"), 'A');

@@ -1,4 +1,4 @@
-#include "shell/textformat.h"
+#include "base/textformat.h"
 
 #include <gtest/gtest.h>
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/hotkeys.h"
-#include "shell/log.h"
-#include "shell/settings.h"
+#include "base/hotkeys.h"
+#include "base/log.h"
+#include "base/settings.h"
 
 inline std::string WorkFolder() {
   char dir[MAX_PATH];

@@ -3,7 +3,7 @@
 # program is a library below it and must not reach up into it.
 # cmake -DSOURCE_DIR=<tree> -DPROGRAM_SOURCES=<names> -DPROGRAM_HEADERS=<names>
 #       [-DEXCLUDE=<folder>] -P check_layering.cmake
-# The names are files of shell/, separated by commas.
+# The names are files of app/, separated by commas.
 foreach(var SOURCE_DIR PROGRAM_SOURCES PROGRAM_HEADERS)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "check_layering: ${var} is not set")
@@ -13,10 +13,10 @@ endforeach()
 string(REPLACE "," ";" PROGRAM_SOURCES "${PROGRAM_SOURCES}")
 string(REPLACE "," ";" PROGRAM_HEADERS "${PROGRAM_HEADERS}")
 set(program_files ${PROGRAM_SOURCES} ${PROGRAM_HEADERS})
-list(TRANSFORM program_files PREPEND "shell/")
+list(TRANSFORM program_files PREPEND "app/")
 list(JOIN PROGRAM_HEADERS "|" alternatives)
 string(REPLACE "." "\\." alternatives "${alternatives}")
-set(pattern "#[ \t]*include[ \t]*[\"<]shell/(${alternatives})[\">]")
+set(pattern "#[ \t]*include[ \t]*[\"<]app/(${alternatives})[\">]")
 
 # Every folder of the tree but the build trees and version control.
 file(GLOB folders LIST_DIRECTORIES true RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*)

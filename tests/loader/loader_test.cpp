@@ -9,9 +9,9 @@
 
 #include "braille/louis_names.h"
 #include "camera/capture_names.h"
-#include "shell/library_files.h"
-#include "shell/optional_library.h"
-#include "shell/settings.h"
+#include "base/library_files.h"
+#include "base/optional_library.h"
+#include "base/settings.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "braille/braille_text.h"
-#include "shell/commands.h"
+#include "base/commands.h"
 
 // A folder of the build ("Z:/a/b") as a Windows path ending in "\\".
 inline std::string WindowsFolder(std::string path) {

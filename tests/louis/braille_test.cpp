@@ -13,10 +13,10 @@
 
 #include "braille/braille_text.h"
 #include "braille/louis_module.h"
-#include "shell/commands.h"
-#include "shell/library_files.h"
-#include "shell/log.h"
-#include "shell/settings.h"
+#include "base/commands.h"
+#include "base/library_files.h"
+#include "base/log.h"
+#include "base/settings.h"
 #include "tests/host_louis.h"
 #include "tests/louis/braille_controls.h"
 

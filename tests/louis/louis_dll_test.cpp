@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "shell/library_files.h"
+#include "base/library_files.h"
 
 namespace {
 

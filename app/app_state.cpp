@@ -1,0 +1,11 @@
+#include "app/app_state.h"
+
+AppState g_app;
+MainWindowState g_main;
+PageView g_view;
+ToolState g_tools;
+DotPage g_page = {};
+DTM g_dtm = {};
+FileSelection g_files = {};
+LouisModule g_louis;
+BrailleSelection g_braille;

@@ -1,0 +1,264 @@
+#include "app/camera_link.h"
+
+#include "camera/camera_view.h"
+#include "camera/screen_view.h"
+#include "app/app_state.h"
+#include "app/camera_menu.h"
+#include "base/commands.h"
+#include "base/log.h"
+#include "app/main_window.h"
+#include "document/page_paint.h"
+#include "base/settings.h"
+#include "base/sound.h"
+#include "ui/dialogs.h"
+#include "ui/hover_areas.h"
+#include "ui/menus.h"
+
+namespace {
+
+constexpr int kCameraMenuPosition = 4;  // the camera entry of the menu bar
+
+CaptureModule g_capture;
+CameraView g_camera;
+ScreenView g_screen;
+
+void PopupEntry(int entry);
+
+CameraHost Host() {
+  CameraHost host;
+  host.capture = &g_capture;
+  host.main = g_app.mainWindow;
+  host.instance = g_app.instance;
+  host.preview = g_view.cambutton;
+  host.page = &g_page;
+  host.record = &g_dtm;
+  host.firstRect = g_app.firstRect;
+  host.pinSize = g_page.pinSize ? g_page.pinSize : g_app.boxSize;
+  host.popupMenu = Menus().cameraPopup;
+  host.popupOpen = &g_main.popupOpen;
+  host.refresh = RequestRefresh;
+  host.popupEntry = PopupEntry;
+  return host;
+}
+
+void SendPage() { PostMessageA(g_app.mainWindow, WM_COMMAND, CMD_SEND_PAGE, 0); }
+
+void EnableCameraMenu(bool on) {
+  HMENU bar = GetMenu(g_app.mainWindow);
+  if (bar) EnableMenuItem(bar, kCameraMenuPosition, MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
+  if (bar) DrawMenuBar(g_app.mainWindow);
+}
+
+// The menu build greys the camera menu while no camera can be used.
+void SyncFlags() {
+  g_main.cameraViewActive = g_camera.open;
+  g_app.cameraAvailable = CameraUsable(g_camera);
+}
+
+// The entries of the camera and screen pop-up menu, as the commands that
+// do the same.
+constexpr int kPopupCommands[] = {0, CMD_BIGSMALL, CMD_PLUS, CMD_MINUS, CMD_CTRL_PLUS, CMD_CTRL_MINUS, CMD_PAUSE,
+                                  CMD_TRIGGER};
+
+void PopupEntry(int entry) {
+  if (entry <= 0 || entry >= static_cast<int>(sizeof kPopupCommands / sizeof kPopupCommands[0])) return;
+  // Entries 1 and 6 are the camera's own.
+  if (!g_camera.open && (entry == 1 || entry == 6)) return;
+  PostMessageA(g_app.mainWindow, WM_COMMAND, static_cast<WPARAM>(kPopupCommands[entry]), 0);
+}
+
+void ScreenPopup() {
+  const int entry = ViewPopup(Host(), g_main.lastMessagePoint);
+  // From the pop-up the dynamic switch only toggles.
+  if (entry == 7) {
+    ScreenDynamic(g_screen);
+    return;
+  }
+  PopupEntry(entry);
+}
+
+void TrackScreenTick() {
+  if (g_main.popupOpen) return;
+  if (GetAsyncKeyState(VK_RBUTTON) & 0x8000) ScreenPopup();
+  if (TrackScreen(g_screen, g_main.lastMessagePoint, g_main.wheelDirection, g_dtm)) SendPage();
+}
+
+void TrackCameraTick() {
+  if (TrackCamera(g_camera, Host(), g_main.lastMessagePoint, g_main.wheelDirection, g_main.lastMessageWindow))
+    SendPage();
+}
+
+// A command's action on the camera view when it is open and on the screen
+// view when it runs, each followed by its tick.
+template <typename Camera, typename Screen>
+void ForViews(Camera camera, Screen screen) {
+  if (g_camera.open) {
+    camera();
+    TrackCameraTick();
+  }
+  if (g_main.screenViewActive) {
+    screen();
+    TrackScreenTick();
+  }
+}
+
+void CameraOnOff() {
+  PlayEventSound("klick", 1);
+  g_main.cameraWish = !g_main.cameraWish && CameraUsable(g_camera);
+  if (g_main.cameraWish) {
+    CreateCam(g_camera, Host());
+  } else {
+    CloseCam(g_camera, Host());
+  }
+  SyncFlags();
+  RequestRefresh(1);
+}
+
+}  // namespace
+
+void CaptureStart() {
+  g_camera.available = false;
+  bool initialised = false;
+  const std::int32_t result = StartCapture(g_capture, g_app.programFolder, &g_camera.library, initialised);
+  if (result == 0) {
+    g_camera.bigWidth = ProfileGetInt("Big.x", 800, "CAM");
+    g_camera.bigHeight = ProfileGetInt("Big.y", 600, "CAM");
+  } else if (ShowMessageDialog(kModeCaptureMissing) == 0) {
+    PostMessageA(g_app.mainWindow, WM_CLOSE, 0, 0);
+  }
+  g_camera.available = initialised;
+  g_camera.resolutionMenu = Menus().resolution;
+  ListCameras(g_camera, Host(), Menus().camera);
+  const bool usable = CameraUsable(g_camera);
+  EnableCameraMenu(usable);
+  if (usable) {
+    ReadCameraCaps(g_camera, Host());
+    SelectResolution(g_camera, Host());
+  }
+  SyncFlags();
+}
+
+void CaptureShutdown() {
+  if (!g_camera.available) return;
+  StopCapture(g_capture, g_camera.library, g_camera.device);
+  g_camera.device = nullptr;
+}
+
+void FillCameraMenu(HMENU menu) { ListCameras(g_camera, Host(), menu); }
+
+void FillResolutionMenu(HMENU menu) { FillResolutionEntries(g_camera, menu); }
+
+bool CameraTick(HWND window, std::uint16_t code) {
+  (void)window;
+  if (g_main.cameraViewActive) {
+    if (code == 4) LogWrite("Cam: Maus %ld %ld", g_main.lastMessagePoint.x, g_main.lastMessagePoint.y);
+    TrackCameraTick();
+    PaintPins(g_page, g_view.page);
+    return true;
+  }
+  if (g_main.screenViewActive) {
+    if (code == 4) LogWrite("Scr: Maus %ld %ld", g_main.lastMessagePoint.x, g_main.lastMessagePoint.y);
+    if (code == 0x4000) g_main.wheelDirection = -1;
+    if (code == 0x2000) g_main.wheelDirection = +1;
+    TrackScreenTick();
+    return true;
+  }
+  return false;
+}
+
+void ScreenHotKey(HWND window) {
+  if (!g_main.screenViewActive) {
+    ShowWindow(window, SW_HIDE);
+    if (g_camera.fly) ShowWindow(g_camera.fly, SW_HIDE);
+    StartScreenView(g_screen, window, g_app.instance, g_main.lastMessagePoint);
+    g_main.popupOpen = false;
+    g_main.screenViewActive = true;
+  } else {
+    ShowWindow(window, SW_SHOW);
+    if (g_camera.fly) ShowWindow(g_camera.fly, SW_SHOWNOACTIVATE);
+    g_main.screenViewActive = false;
+    StopScreenView(g_screen);
+    SetCapture(window);
+    g_main.popupOpen = false;
+    RequestRefresh(1);
+  }
+}
+
+bool CameraCommand(int id) {
+  const CameraHost host = Host();
+  if (CommandInRange(id, CMD_CAM_FIRST, CMD_CAM_LAST)) {
+    if (!CameraUsable(g_camera)) return true;
+    ChooseCamera(g_camera, host, id - CMD_CAM_FIRST);
+    RequestRefresh(1);
+    return true;
+  }
+  if (CommandInRange(id, CMD_CAMRES_FIRST, CMD_CAMRES_LAST)) {
+    if (CameraUsable(g_camera)) ChooseCameraResolution(g_camera, host, id - CMD_CAMRES_FIRST);
+    return true;
+  }
+  const bool camera = g_camera.open;
+  switch (id) {
+    case CMD_CAM_ONOFF: CameraOnOff(); return true;
+    case CMD_PLUS:
+    case CMD_MINUS: {
+      const int direction = id == CMD_PLUS ? +1 : -1;
+      LogWrite("%s", id == CMD_PLUS ? "CMD_PLUS" : "CMD_MINUS");
+      ForViews([&] { CameraThreshold(g_camera, direction); }, [&] { ScreenThreshold(g_screen, direction); });
+      return true;
+    }
+    case CMD_CTRL_PLUS:
+    case CMD_CTRL_MINUS: {
+      const int step = id == CMD_CTRL_PLUS ? +1 : -1;
+      LogWrite("%s", id == CMD_CTRL_PLUS ? "CMD_CTRL_PLUS" : "CMD_CTRL_MINUS");
+      ForViews([&] { CameraFactor(g_camera, step); }, [&] { ScreenFactor(g_screen, step); });
+      return true;
+    }
+    case CMD_PAUSE:
+      LogWrite("CMD_PAUSE");
+      if (camera) CameraPause(g_camera, host);
+      return true;
+    case CMD_TRIGGER:
+      LogWrite("CMD_TRIGGER");
+      ForViews([&] { CameraDynamic(g_camera, host); }, [] { ScreenDynamic(g_screen); });
+      return true;
+    case CMD_TRACK:
+      LogWrite("CMD_TRACK");
+      if (camera) {
+        LogWrite("TrackPopupMenu");
+        PopupEntry(ViewPopup(host, g_main.lastMessagePoint));
+      } else if (g_main.screenViewActive) {
+        ScreenPopup();
+      }
+      return true;
+    case CMD_BIGSMALL:
+      if (!camera) return true;
+      if (g_camera.large)
+        CreateCam(g_camera, host);
+      else
+        CreateBigCam(g_camera, host);
+      RequestRefresh(1);
+      return true;
+    default: return false;
+  }
+}
+
+void CameraScrolled(WPARAM wParam, LPARAM lParam) {
+  LogWrite("WM_HSCROLL: L:%04X T:%04X Z:%04X", static_cast<unsigned>(lParam),
+           static_cast<unsigned>(reinterpret_cast<UINT_PTR>(g_camera.controls.thresholdBar) & 0xFFFF),
+           static_cast<unsigned>(reinterpret_cast<UINT_PTR>(g_camera.controls.zoomBar) & 0xFFFF));
+  CameraScroll(g_camera, Host(), reinterpret_cast<HWND>(lParam), LOWORD(wParam), static_cast<short>(HIWORD(wParam)));
+}
+
+void CameraRelayout() {
+  if (g_camera.open) RefreshCamControls(g_camera, Host());
+}
+
+void CameraHintAreas(HoverAreas& areas) {
+  if (!g_camera.open || !g_camera.controls.markShown) return;
+  char text[kValueMax] = "";
+  if (g_camera.controls.thresholdText) GetWindowTextA(g_camera.controls.thresholdText, text, sizeof text);
+  AddHoverArea(areas, g_camera.controls.mark.x, g_camera.controls.mark.y, kThresholdMarkSize, CMD_TRIGGER, text);
+}
+
+HWND CameraThresholdBar() { return g_camera.controls.thresholdBar; }
+HWND CameraZoomBar() { return g_camera.controls.zoomBar; }

@@ -1,0 +1,98 @@
+// The device session of the program: the COM port below it, the main
+// window above it.
+#include "app/device_link.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "device/device_session.h"
+#include "device/device_windows.h"
+#include "device/serial_port.h"
+#include "app/app_state.h"
+#include "app/braille_link.h"
+#include "base/log.h"
+#include "app/main_window.h"
+#include "base/settings.h"
+#include "base/text.h"
+
+namespace {
+
+// The session's view of the main window: its status line, the edit line,
+// the braille lists and translator, and the record that takes the braille
+// line. Settings, texts, the wait
+// cursor and the message pump are the plain Windows host's.
+class MainWindowSessionHost : public WindowsSessionHost {
+ public:
+  void ShowStatusText(const char* key, const char* def) override {
+    (void)def;
+    ::ShowStatusText(key);
+  }
+  void ReadEditText(char* out, int size) override {
+    if (!out || size <= 0) return;
+    out[0] = '\0';
+    if (g_view.editWnd) GetWindowTextA(g_view.editWnd, out, size);
+  }
+  bool CheckBrailleSelection() override { return BrailleSelectionChanged(); }
+  int TranslateText(const char* text, std::uint8_t* cells, std::uint16_t* count) override {
+    return BrailleTranslate(text, cells, count);
+  }
+  void StoreTextLine(const char* text, const std::uint8_t* cells) override {
+    std::memset(g_dtm.text, 0, kDtmTextField);
+    std::strncpy(g_dtm.text, text, kDtmTextField);
+    std::memcpy(g_dtm.cells, cells, kTextCells);
+    UnpackTextLine(g_page, g_dtm, MainPageObserver());
+  }
+};
+
+DeviceSession& Session() {
+  static MainWindowSessionHost host;
+  DeviceSession& s = TheDeviceSession();
+  s.host = &host;
+  return s;
+}
+
+}  // namespace
+
+void DeviceReadFrame() { ReadFrame(Session()); }
+
+bool DeviceTakeKey(std::uint16_t& code) {
+  DeviceSession& s = Session();
+  if (QueuedKeys(s) == 0) return false;
+  code = TakeNewestKey(s);
+  return true;
+}
+
+int DeviceUpdateTextLine() { return UpdateTextLine(Session()); }
+bool DeviceConnected() { return Session().connected != 0; }
+
+void DeviceToggleConnection() {
+  DeviceSession& s = Session();
+  if (s.connected) {
+    Disconnect(s);
+  } else {
+    Connect(s);
+    SendFrame(s, 1, kPackedGraphic, g_dtm.graphic);
+  }
+}
+
+void DeviceSelectPort(int entry) {
+  DeviceSession& s = Session();
+  int port = PortAt(entry);
+  if (port == 0 || port == s.port) return;
+  ProfileWriteInt("COM", port, "Device");
+  if (ProfileGetInt("autostart", 0, "Device") != 0) Connect(s);
+}
+
+void DeviceSendPage() {
+  DeviceSession& s = Session();
+  if (!s.ready) return;
+  SendFrame(s, 1, kPackedGraphic, g_dtm.graphic);
+  SendFrame(s, 0, kTextCells, g_dtm.cells);
+}
+
+void DeviceScanPorts() { ScanComPorts(); }
+const char* DeviceName() { return Session().name; }
+const char* DeviceVersion() { return Session().version; }
+int DevicePortNumber() { return Session().port; }
+const char* DeviceLastText() { return Session().lastText; }

@@ -1,0 +1,62 @@
+#include "app/language.h"
+
+#include "braille/fonts.h"
+#include "device/serial_port.h"
+#include "app/app_state.h"
+#include "app/camera_menu.h"
+#include "base/log.h"
+#include "app/main_window.h"
+#include "base/settings.h"
+#include "base/text.h"
+#include "ui/menus.h"
+
+namespace {
+
+constexpr int kCameraMenuPosition = 4;  // the camera's entry of the menu bar
+
+int PresentPortCount() { return g_serialPort.portCount; }
+
+MenuSources Sources() { return MenuSources{PresentPortCount, PortAt, FillCameraMenu, FillResolutionMenu}; }
+
+void RedrawCaption() {
+  if (g_app.mainWindow) RedrawWindow(g_app.mainWindow, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+}
+
+}  // namespace
+
+void RefreshLanguageTexts() {
+  GetText("Name", g_app.programName, "Relivo X Win", sizeof g_app.programName);
+  char label[kUnescapeWorkArea];
+  GetText("not_connected", label, "nicht\\nverbunden", kNotConnectedMax);
+  UnescapeText(label, kNotConnectedMax);
+  label[kNotConnectedMax - 1] = '\0';
+  CopyText(g_app.notConnected, sizeof g_app.notConnected, label);
+  ReadSubstitutionTexts();
+}
+
+void RebuildMenus() {
+  RefreshLanguageTexts();
+  BuildMenus(g_app.mainWindow, Sources());
+  if (!g_app.cameraAvailable && Menus().bar) {
+    EnableMenuItem(Menus().bar, kCameraMenuPosition, MF_BYPOSITION | MF_GRAYED);
+    if (g_app.mainWindow) DrawMenuBar(g_app.mainWindow);
+  }
+  // The layout reads the device keys' labels again and redraws the icon
+  // bar and the info panel.
+  LayoutMainWindow(kPageColumns, kPageRows, g_app.boxSize);
+  RedrawCaption();
+  if (g_app.mainWindow) PostMessageA(g_app.mainWindow, WM_ACTIVATEAPP, TRUE, 0);
+}
+
+void ChooseLanguage(int n) {
+  const char* code = LanguageCode(n);
+  if (!code) return;
+  char chosen[kLanguageCodeMax];
+  CopyText(chosen, sizeof chosen, code);
+  LogWrite("Sprache: %s", chosen);
+  ProfileWriteString("lng", chosen, "Def");
+  SetLanguageSection(chosen);
+  // Every language has its own braille and text fonts.
+  BmpFontInit();
+  RebuildMenus();
+}

@@ -1,0 +1,639 @@
+#include "app/main_window.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "braille/fonts.h"
+#include "app/app_state.h"
+#include "app/braille_link.h"
+#include "app/camera_link.h"
+#include "base/commands.h"
+#include "app/device_keys.h"
+#include "app/device_link.h"
+#include "app/dispatch.h"
+#include "app/file_commands.h"
+#include "base/log.h"
+#include "app/page_input.h"
+#include "document/page_paint.h"
+#include "base/owners.h"
+#include "base/settings.h"
+#include "base/hotkeys.h"
+#include "base/sound.h"
+#include "base/text.h"
+#include "base/ui_resources.h"
+#include "document/file_select.h"
+#include "ui/button_draw.h"
+#include "ui/menus.h"
+
+namespace {
+
+constexpr int kMenuTextMax = 100;       // item text taken by position
+constexpr int kAnnounceMax = 200;       // rewritten menu text
+constexpr int kStatusTextMax = 512;
+constexpr int kInfoTextMax = 512;
+constexpr int kProgramIcon = 100;
+constexpr char kCloseMark[] = "[x] ";
+constexpr int kButtonFrameWidth = 2;
+
+// Menu announcement: the menu-bar item announced last.
+struct MenuAnnouncement {
+  HMENU menu = nullptr;
+  UINT item = 0xFFFFFFFF;
+};
+MenuAnnouncement g_announce;
+
+// ---- child windows -------------------------------------------------------
+
+// The page, the text line, the device keys and the status line paint
+// themselves on top of what their control draws, so that they survive
+// being covered and uncovered.
+enum class Painted { kPage, kText, kButton, kStatus };
+
+LRESULT CALLBACK ChildPaintProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+void Subclass(HWND window) {
+  LONG_PTR old = SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ChildPaintProc));
+  SetWindowLongPtrA(window, GWLP_USERDATA, old);
+}
+
+int ButtonIndex(HWND window) {
+  for (int i = 0; i < kDeviceButtons; ++i)
+    if (g_view.buttons[i] == window) return i;
+  return -1;
+}
+
+void PaintButton(int i) {
+  HWND button = g_view.buttons[i];
+  WindowDc dc(button);
+  if (!dc) return;
+  RECT r;
+  GetClientRect(button, &r);
+  FillRect(dc.Get(), &r, ColorBrush(static_cast<ColorId>(kColButton0 + i)));
+  SetBkMode(dc.Get(), TRANSPARENT);
+  SetTextColor(dc.Get(), ColorText(static_cast<ColorId>(kColButton0 + i)));
+  SelectGuard font(dc.Get(), InterfaceFont(kFontDeviceButton));
+  DrawTextA(dc.Get(), g_view.buttonLabel[i], -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  // The key under the pointer is framed.
+  if (HighlightedButton() == i) {
+    for (int inset = 0; inset < kButtonFrameWidth; ++inset, InflateRect(&r, -1, -1))
+      FrameRect(dc.Get(), &r, ColorBrush(kColButtonFocus));
+  }
+}
+
+void PaintStatus() {
+  HWND status = g_view.statusWnd;
+  WindowDc dc(status);
+  if (!dc) return;
+  char text[kStatusTextMax];
+  GetWindowTextA(status, text, sizeof text);
+  RECT r;
+  GetClientRect(status, &r);
+  FillRect(dc.Get(), &r, ColorBrush(kColStatus));
+  SetBkMode(dc.Get(), TRANSPARENT);
+  SetTextColor(dc.Get(), ColorText(kColStatus));
+  SelectGuard font(dc.Get(), InterfaceFont(kFontStatus));
+  // The menu announcement separates its parts with tabs.
+  TabbedTextOutA(dc.Get(), 4, 2, text, static_cast<int>(std::strlen(text)), 0, nullptr, 4);
+}
+
+void PaintChild(HWND window) {
+  if (window == g_view.page) {
+    PaintPageWindow(g_page, window);
+  } else if (window == g_view.txtwnd) {
+    PaintTextLine(g_page, window, true);
+  } else if (window == g_view.statusWnd) {
+    PaintStatus();
+  } else {
+    int i = ButtonIndex(window);
+    if (i >= 0) PaintButton(i);
+  }
+}
+
+LRESULT CALLBACK ChildPaintProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto old = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  // The page and the text line are drawn whole from a bitmap: the control
+  // neither erases nor paints them first.
+  if (window == g_view.page || window == g_view.txtwnd) {
+    if (message == WM_ERASEBKGND) return 1;
+    if (message == WM_PAINT) {
+      { PaintDc paint(window); }
+      PaintChild(window);
+      return 0;
+    }
+  }
+  LRESULT result = CallWindowProcA(old, window, message, wParam, lParam);
+  if (message == WM_PAINT || (message == WM_SETTEXT && window == g_view.statusWnd)) PaintChild(window);
+  return result;
+}
+
+HWND MakeChild(DWORD exStyle, const char* cls, DWORD style, int x, int y, int w, int h, int id) {
+  return CreateWindowExA(exStyle, cls, "", style, x, y, w, h, g_app.mainWindow,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_app.instance, nullptr);
+}
+
+void ReadButtonLabels() {
+  for (int i = 0; i < kDeviceButtons; ++i) {
+    char key[16];
+    std::snprintf(key, sizeof key, "Button%1d", i);
+    GetText(key, g_view.buttonLabel[i], "<>", kButtonLabelMax);
+    std::snprintf(key, sizeof key, "Buttons%1d.str", i);
+    GetText(key, g_view.buttonHelp[i], "<>", kButtonLabelMax);
+    // The help text is the key's accessible name.
+    if (g_view.buttons[i]) SetWindowTextA(g_view.buttons[i], g_view.buttonHelp[i]);
+  }
+}
+
+void CreateChildren(int c, int r, int p) {
+  RECT client;
+  GetClientRect(g_app.mainWindow, &client);
+  const int W = client.right, H = client.bottom;
+  const DWORD kChild = WS_CHILD | WS_VISIBLE;
+  if (!g_view.page) {
+    // Clipped against the floating text line that may lie above them.
+    g_view.page = MakeChild(0, "STATIC", kChild | WS_BORDER | WS_CLIPSIBLINGS, 5, 5, c * p, r * p, 0);
+    Subclass(g_view.page);
+  }
+  if (!g_view.txtwnd) {
+    g_view.txtwnd = MakeChild(0, "STATIC", kChild | WS_BORDER | WS_CLIPSIBLINGS, c * p / 2 - 20 * p, r * p + 60,
+                              40 * p + 1, 4 * p + 1, 0);
+    Subclass(g_view.txtwnd);
+  }
+  ReadButtonLabels();
+  for (int i = 0; i < kDeviceButtons; ++i) {
+    if (g_view.buttons[i]) continue;
+    g_view.buttons[i] = MakeChild(0, "STATIC", kChild, c * p / 2 + (i * 40 * p) / 6 - 20 * p, r * p + 20, 5 * p, 32, 0);
+    Subclass(g_view.buttons[i]);
+    SetWindowTextA(g_view.buttons[i], g_view.buttonHelp[i]);
+  }
+  if (!g_view.cambutton) g_view.cambutton = MakeChild(0, "STATIC", kChild | WS_BORDER, 10, r * p + 20, 62, 42, 0);
+  const DWORD kList = kChild | WS_VSCROLL | LBS_NOTIFY;
+  if (!g_view.brLngWnd) g_view.brLngWnd = MakeChild(0, "LISTBOX", kList, 56 * p, r * p + 35, W - 56 * p - 5, 36, kIdLangList);
+  if (!g_view.brGradeWnd) g_view.brGradeWnd = MakeChild(0, "LISTBOX", kList, 56 * p, r * p + 70, W - 56 * p - 5, 36, kIdGradeList);
+  if (!g_view.brDotWnd)
+    g_view.brDotWnd = MakeChild(0, "EDIT", kChild | ES_MULTILINE | ES_READONLY | ES_WANTRETURN, 56 * p, r * p + 115,
+                                W - 56 * p - 5, 60, kIdGradeList);
+  if (!g_view.editWnd) {
+    g_view.editWnd = MakeChild(0, "EDIT", kChild | WS_BORDER | ES_AUTOVSCROLL, c * p / 2 - 22 * p, (r + 4) * p + 72, 44 * p, 40, 0);
+    SendMessageA(g_view.editWnd, WM_SETFONT, reinterpret_cast<WPARAM>(InterfaceFont(kFontEdit)), FALSE);
+    SendMessageA(g_view.editWnd, EM_LIMITTEXT, kEditTextMax, 0);
+  }
+  if (!g_view.statusWnd) {
+    g_view.statusWnd = MakeChild(0, "EDIT", kChild | WS_BORDER, 2, H - 25, W - 6, 24, 0);
+    Subclass(g_view.statusWnd);
+  }
+  if (!g_view.infoWnd) {
+    g_view.infoWnd = MakeChild(WS_EX_CLIENTEDGE, "EDIT", kChild | WS_DLGFRAME | ES_MULTILINE | ES_READONLY | ES_CENTER,
+                               c * p + 10, 0, W - c * p - 20, 130, 0);
+    SendMessageA(g_view.infoWnd, WM_SETFONT, reinterpret_cast<WPARAM>(InterfaceFont(kFontInfo)), FALSE);
+  }
+}
+
+// ---- caption strip ---------------------------------------------------------
+
+int CaptionHeight() { return GetSystemMetrics(SM_CYSIZEFRAME) + GetSystemMetrics(SM_CYSIZE); }
+
+// The strip in window coordinates. Without the standard caption the
+// platform puts the menu bar right below the top frame: the strip then
+// lies between the menu bar and the client area, where the room for it is
+// made (WM_NCCALCSIZE).
+RECT StripRect(HWND window) {
+  RECT w;
+  GetWindowRect(window, &w);
+  RECT strip = {0, 0, w.right - w.left, CaptionHeight()};
+  HMENU bar = GetMenu(window);
+  const int items = bar ? GetMenuItemCount(bar) : 0;
+  RECT last;
+  if (items > 0 && GetMenuItemRect(window, bar, static_cast<UINT>(items - 1), &last)) {
+    strip.top = last.bottom - w.top + 1;
+    strip.bottom = strip.top + GetSystemMetrics(SM_CYSIZE);
+  }
+  return strip;
+}
+
+RECT CloseMarkRect(HWND window, HDC dc) {
+  RECT w;
+  GetWindowRect(window, &w);
+  SIZE size = {0, 0};
+  {
+    SelectGuard font(dc, InterfaceFont(kFontTitle));
+    GetTextExtentPoint32A(dc, kCloseMark, static_cast<int>(std::strlen(kCloseMark)), &size);
+  }
+  int width = w.right - w.left;
+  const RECT strip = StripRect(window);
+  return RECT{width - size.cx - GetSystemMetrics(SM_CXSIZEFRAME), strip.top, width, strip.bottom};
+}
+
+void DrawCaption(HWND window) {
+  WindowDc dc(window, true);
+  if (!dc) return;
+  const int frame = GetSystemMetrics(SM_CXSIZEFRAME);
+  RECT strip = StripRect(window);
+  FillRect(dc.Get(), &strip, ColorBrush(kColTitle));
+  SetBkMode(dc.Get(), TRANSPARENT);
+  int iconSize = strip.bottom - strip.top - 4;
+  HICON icon = static_cast<HICON>(LoadImageA(g_app.instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, iconSize,
+                                             iconSize, LR_DEFAULTCOLOR));
+  if (icon) {
+    DrawIconEx(dc.Get(), frame + 4, strip.top + 2, icon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
+    DestroyIcon(icon);
+  }
+  SelectGuard font(dc.Get(), InterfaceFont(kFontTitle));
+  RECT text = strip;
+  text.left = 40 + frame;
+  SetTextColor(dc.Get(), ColorText(kColTitle));
+  DrawTextA(dc.Get(), g_app.programName, -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SetTextColor(dc.Get(), RGB(0, 0, 0));
+  RECT close = strip;
+  close.right -= frame;
+  DrawTextA(dc.Get(), kCloseMark, -1, &close, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+}
+
+// ---- messages ------------------------------------------------------------
+
+void Append(char* text, std::size_t size, const char* more) {
+  std::strncat(text, more, size - std::strlen(text) - 1);
+}
+
+void ShowMenuSelection(WPARAM wParam, LPARAM lParam) {
+  UINT item = LOWORD(wParam);
+  UINT flags = HIWORD(wParam);
+  HMENU menu = reinterpret_cast<HMENU>(lParam);
+  if (flags == 0xFFFF && !menu) {
+    g_main.menuOpen = false;
+    ShowStatusText("Ready");
+    return;
+  }
+  const MenuTexts& texts = MenuAnnounceTexts();
+  bool system = (flags & MF_SYSMENU) != 0;
+  char text[kAnnounceMax + 2 * kValueMax] = "";
+  if (flags & MF_POPUP) {
+    g_main.menuOpen = true;
+    if (system) {
+      CopyText(text, sizeof text, texts.sysMenu);
+    } else {
+      // An owner-drawn entry of the bar has its caption in its record.
+      MenuItemCaption(menu, item, text, kMenuTextMax);
+    }
+    Append(text, sizeof text, " \t");
+    if (menu == GetMenu(g_app.mainWindow)) {
+      Append(text, sizeof text, texts.menu);
+      if (g_announce.menu == menu && g_announce.item == item) text[0] = '\0';
+      g_announce.menu = menu;
+      g_announce.item = item;
+    } else {
+      Append(text, sizeof text, texts.subMenu);
+    }
+  } else {
+    GetMenuStringA(menu, item, text, kMenuTextMax, MF_BYCOMMAND);
+  }
+  if (!text[0]) return;
+  // Read-out form: the access letter first, the ampersands dropped.
+  char spoken[kAnnounceMax + 2 * kValueMax] = "   ";
+  std::size_t n = 3;
+  for (const char* s = text; *s && n < kAnnounceMax - 1; ++s) {
+    if (*s == '&') {
+      if (s[1]) spoken[0] = UpperChar(s[1]);
+      continue;
+    }
+    spoken[n++] = *s;
+  }
+  spoken[n] = '\0';
+  Append(spoken, sizeof spoken, " \t");
+  UINT state = GetMenuState(menu, item, (flags & MF_POPUP) ? MF_BYPOSITION : MF_BYCOMMAND);
+  if (state != 0xFFFFFFFF && (state & MF_CHECKED)) Append(spoken, sizeof spoken, texts.mark);
+  if (state != 0xFFFFFFFF && (state & MF_GRAYED)) Append(spoken, sizeof spoken, texts.grau);
+  ShowStatus(spoken);
+}
+
+LRESULT OnDrawItem(const DRAWITEMSTRUCT& item) {
+  if (item.CtlType == ODT_MENU) {
+    const MenuLook look{InterfaceFont(kFontMenu), ColorBrush(kColMenu), ColorBrush(kColMenuSel), ColorText(kColMenu),
+                        ColorText(kColMenuSel)};
+    return DrawMenuBarEntry(item, look) ? TRUE : FALSE;
+  }
+  if (item.CtlType == ODT_BUTTON) {
+    static ButtonResources buttons;
+    DrawOwnerButton(item, buttons.Look());
+    return TRUE;
+  }
+  return FALSE;
+}
+
+void OnTick(HWND window) {
+  static bool first = true;
+  if (first) {
+    first = false;
+    LogWrite("Erster Takt");
+  }
+  Sleep(10);
+  DeviceReadFrame();
+  std::uint16_t code = 0;
+  if (DeviceTakeKey(code) && g_app.soundFlag) Beep(1800, 15);
+  if (CameraTick(window, code)) return;
+  int command = DeviceKeyCommand(code);
+  if (command) PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(command), 0);
+  DeviceUpdateTextLine();
+}
+
+void OnHotKey(HWND window, WPARAM wParam, LPARAM lParam) {
+  LogWrite("WM_HOTKEY:%4d %8X", static_cast<int>(wParam), static_cast<unsigned>(lParam));
+  if (wParam == static_cast<WPARAM>(CMD_FLY)) ScreenHotKey(window);
+}
+
+LRESULT OnCtlColorEdit(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  HWND control = reinterpret_cast<HWND>(lParam);
+  if (control == g_view.editWnd) {
+    SetTextColor(dc, ColorText(kColEdit));
+    SetBkColor(dc, 0x00FFFF);
+    return reinterpret_cast<LRESULT>(ColorBrush(kColEdit));
+  }
+  if (control == g_view.statusWnd) {
+    SetTextColor(dc, ColorText(kColStatus));
+    return reinterpret_cast<LRESULT>(ColorBrush(kColStatus));
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT OnCtlColorStatic(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  if (reinterpret_cast<HWND>(lParam) == g_view.infoWnd) {
+    SetTextColor(dc, ColorText(kColInfo));
+    SetBkColor(dc, ColorBack(kColInfo));
+    return reinterpret_cast<LRESULT>(ColorBrush(kColInfoBrush));
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT OnCtlColorScrollbar(WPARAM wParam, LPARAM lParam) {
+  // The camera's threshold and zoom sliders use "Scrollbar", every other
+  // scroll bar "Ctrlbar".
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  HWND bar = reinterpret_cast<HWND>(lParam);
+  const bool camera = bar && (bar == CameraThresholdBar() || bar == CameraZoomBar());
+  const ColorId colour = camera ? kColScrollbar : kColCtrlbar;
+  SetTextColor(dc, ColorText(colour));
+  SetBkColor(dc, ColorBack(colour));
+  return reinterpret_cast<LRESULT>(ColorBrush(colour));
+}
+
+LRESULT OnNcHitTest(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT hit = DefWindowProcA(window, message, wParam, lParam);
+  if (hit != HTNOWHERE && hit != HTCLIENT) return hit;
+  RECT w;
+  GetWindowRect(window, &w);
+  POINT pt = {static_cast<short>(LOWORD(lParam)) - w.left, static_cast<short>(HIWORD(lParam)) - w.top};
+  const RECT strip = StripRect(window);
+  if (pt.y < strip.top || pt.y >= strip.bottom) return hit;
+  WindowDc dc(window, true);
+  RECT close = CloseMarkRect(window, dc.Get());
+  return PtInRect(&close, pt) ? HTCLOSE : HTCAPTION;
+}
+
+LRESULT OnNcCalcSize(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+  // The caption strip takes the room the standard caption would have.
+  auto* rect = reinterpret_cast<RECT*>(lParam);
+  rect->top += GetSystemMetrics(SM_CYSIZE);
+  if (rect->top > rect->bottom) rect->top = rect->bottom;
+  return result;
+}
+
+}  // namespace
+
+// ---- interface -------------------------------------------------------------
+
+bool RegisterMainClass(HINSTANCE instance) {
+  WNDCLASSA cls = {};
+  cls.style = CS_HREDRAW | CS_VREDRAW | CS_PARENTDC;
+  cls.lpfnWndProc = MainWndProc;
+  cls.hInstance = instance;
+  cls.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // arrow
+  cls.hbrBackground = ColorBrush(kColMainBack);
+  cls.lpszClassName = kMainClassName;
+  return RegisterClassA(&cls) != 0;
+}
+
+HWND CreateMainWindow(HINSTANCE instance, int boxSize) {
+  HWND window = CreateWindowExA(0, kMainClassName, "", WS_VISIBLE | WS_THICKFRAME | WS_SYSMENU, 100, 20,
+                                boxSize * 61 + 150, (boxSize + 5) * 44, nullptr, nullptr, instance, nullptr);
+  if (!window) return nullptr;
+  // A top-level window always gets the standard caption at creation; the
+  // caption strip replaces it.
+  SetWindowLongA(window, GWL_STYLE, GetWindowLongA(window, GWL_STYLE) & ~WS_CAPTION);
+  SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  GetWindowRect(window, &g_app.firstRect);
+  return window;
+}
+
+void LayoutMainWindow(int columns, int rows, int pinSize) {
+  g_page.columns = static_cast<std::uint8_t>(columns);
+  g_page.rows = static_cast<std::uint8_t>(rows);
+  g_page.pinSize = static_cast<std::uint8_t>(pinSize);
+  if (!g_app.mainWindow) return;
+  CreateChildren(columns, rows, pinSize);
+  ShowWindow(g_view.page, SW_SHOW);
+  ShowWindow(g_view.txtwnd, SW_SHOW);
+  PaintGrid(g_page, g_view.page, g_view.txtwnd);
+  HWND children[] = {g_view.cambutton, g_view.brLngWnd, g_view.brGradeWnd, g_view.brDotWnd,
+                     g_view.editWnd,   g_view.statusWnd, g_view.infoWnd};
+  for (HWND child : children) {
+    ShowWindow(child, SW_SHOW);
+    InvalidateRect(child, nullptr, TRUE);
+    UpdateWindow(child);
+  }
+  BrailleLayout();
+  for (HWND button : g_view.buttons) {
+    ShowWindow(button, SW_SHOW);
+    InvalidateRect(button, nullptr, TRUE);
+    UpdateWindow(button);
+  }
+  DrawMainIconBar(g_app.mainWindow);
+}
+
+void ShowStatus(const char* text) {
+  if (!g_view.statusWnd) return;
+  SetWindowTextA(g_view.statusWnd, text ? text : "");
+  BrailleShowFocus();
+}
+
+void ShowStatusText(const char* key) {
+  char text[kValueMax];
+  GetText(key, text, "-", sizeof text);
+  ShowStatus(text);
+}
+
+void ShowStatusPos(const char* key, int x, int y) {
+  char text[kValueMax];
+  GetText(key, text, "-", sizeof text);
+  char line[kValueMax + 16];
+  std::snprintf(line, sizeof line, "[%2d %2d] %s", x, y, text);
+  ShowStatus(line);
+}
+
+void ShowInfoPanel() {
+  if (!g_view.infoWnd) return;
+  char text[kInfoTextMax];
+  // While no device is connected the label for a missing device stands in
+  // for its name, in the current language.
+  const char* name = DeviceConnected() && DeviceName()[0] ? DeviceName() : g_app.notConnected;
+  if (DeviceConnected()) {
+    std::snprintf(text, sizeof text, "%s\r\n%s\r\n<COM%d>\r\n\r\n%s\r\n[%s]", name, DeviceVersion(), DevicePortNumber(),
+                  g_files.title, g_files.extension);
+  } else {
+    std::snprintf(text, sizeof text, "%s\r\n%s\r\n\r\n%s\r\n[%s]", name, DeviceVersion(), g_files.title,
+                  g_files.extension);
+  }
+  SetWindowTextA(g_view.infoWnd, text);
+}
+
+void RequestRefresh(int n) {
+  if (g_app.mainWindow) PostMessageA(g_app.mainWindow, WM_COMMAND, CMD_REFRESH, n);
+}
+
+void CloseMainWindow(HWND window) {
+  LogWrite("WM_CLOSE Exit");
+  if (!AskToSaveModifiedPage(window)) return;
+  PlayEventSound("Ende", 0);
+  RemoveFontFiles();
+  BrailleClose();
+  PostQuitMessage(0);
+  DestroyWindow(window);
+}
+
+namespace {
+
+class WindowObserver : public PageObserver {
+ public:
+  void RequestRefresh(bool full) override { ::RequestRefresh(full ? 1 : 0); }
+  void RepaintPins() override { PaintPins(g_page, g_view.page); }
+  void RepaintPin(int x, int y) override { PaintPin(g_page, g_view.page, x, y); }
+  void RepaintTextLine() override { PaintTextLine(g_page, g_view.txtwnd); }
+  void ShowStatus(const char* text) override { ::ShowStatus(text); }
+  void SetEditText(const char* text) override {
+    if (g_view.editWnd) SetWindowTextA(g_view.editWnd, text);
+    DeviceUpdateTextLine();
+  }
+};
+
+}  // namespace
+
+PageObserver& MainPageObserver() {
+  static WindowObserver observer;
+  return observer;
+}
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      LogWrite("WM_CREATE");
+      DrawMainIconBar(window);
+      break;
+    case WM_ACTIVATE:
+      PaintTextLine(g_page, g_view.txtwnd);
+      PostMessageA(window, WM_COMMAND, CMD_FOCUS_EDIT, 0);
+      break;
+    case WM_PAINT: {
+      {
+        PaintDc paint(window);
+        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
+        DrawMainIconBar(window);
+      }
+      PostMessageA(window, WM_COMMAND, CMD_FOCUS_EDIT, 0);
+      return 0;
+    }
+    case WM_ACTIVATEAPP:
+      ShowStatusText("Ready");
+      PostMessageA(window, WM_COMMAND, CMD_FOCUS_EDIT, 0);
+      break;
+    case WM_NCPAINT:
+    case WM_NCACTIVATE:
+      if (wParam != 0) {
+        DefWindowProcA(window, message, wParam, lParam);
+        DrawCaption(window);
+        return 0;
+      }
+      break;
+    case WM_NCCALCSIZE:
+      if (wParam) return OnNcCalcSize(window, message, wParam, lParam);
+      break;
+    case WM_NCHITTEST:
+      return OnNcHitTest(window, message, wParam, lParam);
+    case WM_NCLBUTTONDOWN:
+      if (wParam == HTCLOSE) {
+        PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return 0;
+      }
+      break;
+    case WM_MEASUREITEM:
+      if (wParam == 0) return MeasureMenuBarEntry(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam), InterfaceFont(kFontMenu));
+      return 0;
+    case WM_DRAWITEM:
+      return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_MENUCHAR:
+      // The bar's entries are owner-drawn: their access letters are
+      // looked up here.
+      if (reinterpret_cast<HMENU>(lParam) == Menus().bar && Menus().bar)
+        if (LRESULT hit = MenuBarChar(Menus().bar, static_cast<char>(LOWORD(wParam)))) return hit;
+      break;
+    case WM_MENUSELECT:
+      ShowMenuSelection(wParam, lParam);
+      break;
+    case WM_EXITMENULOOP:
+      // The command of a chosen item is already in the queue; the marker
+      // posted behind it ends the commands that came from the menu.
+      g_main.menuCommand = true;
+      PostMessageA(window, WM_MENU_DONE, 0, 0);
+      break;
+    case WM_MENU_DONE:
+      g_main.menuCommand = false;
+      return 0;
+    case WM_TIMER:
+      OnTick(window);
+      return 0;
+    case WM_HSCROLL:
+      CameraScrolled(wParam, lParam);
+      break;
+    case WM_CTLCOLOREDIT:
+      return OnCtlColorEdit(window, message, wParam, lParam);
+    case WM_CTLCOLORSTATIC:
+      return OnCtlColorStatic(window, message, wParam, lParam);
+    case WM_CTLCOLORSCROLLBAR:
+      return OnCtlColorScrollbar(wParam, lParam);
+    case WM_MOUSEMOVE:
+      OnMouseMove(window, wParam, lParam);
+      break;
+    case WM_MOUSELEAVE:
+      OnMouseLeave();
+      break;
+    case WM_LBUTTONDOWN:
+      OnLeftButtonDown(window, wParam, lParam);
+      break;
+    case WM_RBUTTONDOWN:
+      OnRightButtonDown(window, wParam, lParam);
+      break;
+    case WM_HOTKEY:
+      OnHotKey(window, wParam, lParam);
+      break;
+    case kHookKeyMessage:
+      LogWrite("MY_KEYDOWN hWnd: %0X", static_cast<unsigned>(wParam));
+      if (FindKey(window, static_cast<int>(wParam))) return 0;
+      break;
+    case WM_STILL_CAPTURED:
+      LogWrite("UWM_STILL_CAPTURED");
+      break;
+    case WM_COMMAND:
+      OnCommand(window, wParam, lParam);
+      return 0;
+    case WM_CLOSE:
+      CloseMainWindow(window);
+      return 0;
+    case WM_DESTROY:
+      LogWrite("WM_DESTROY");
+      CaptureShutdown();
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,280 @@
+#include "app/startup.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "braille/fonts.h"
+#include "document/ext_settings.h"
+#include "app/app_state.h"
+#include "app/braille_link.h"
+#include "base/commands.h"
+#include "app/device_link.h"
+#include "base/log.h"
+#include "app/main_window.h"
+#include "document/page_paint.h"
+#include "base/owners.h"
+#include "base/settings.h"
+#include "ui/dialogs.h"
+#include "ui/icon_bar.h"
+#include "app/camera_link.h"
+#include "base/hotkeys.h"
+#include "app/language.h"
+#include "base/sound.h"
+#include "base/text.h"
+#include "base/ui_resources.h"
+
+namespace {
+
+constexpr int kSplashWidth = 700;
+constexpr int kSplashHeight = 400;
+constexpr int kSplashPicture = 600;  // width of the picture "Splash"
+constexpr int kStartMessages = 10;
+constexpr DWORD kStartWaitMs = 1000;
+constexpr const char* kInstanceMutex = "RelivoX.SingleInstance";
+constexpr const char* kErrorRunDefault =
+    "Diese Anwendung l\xe4uft bereits und sollte nur einmal gestartet werden!";
+
+// ---- single instance -------------------------------------------------------
+
+// Reads a value without writing a default back: a second instance must not
+// touch the settings file.
+void PeekValue(const char* key, const char* section, const char* def, char* out, int size) {
+  GetPrivateProfileStringA(section, key, "", out, static_cast<DWORD>(size), SettingsPath());
+  if (!out[0]) CopyText(out, static_cast<std::size_t>(size), def);
+}
+
+// True when another instance runs; the mutex handle stays open for the
+// life of this process.
+bool AnotherInstanceRuns() {
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, kInstanceMutex);
+  bool exists = mutex && GetLastError() == ERROR_ALREADY_EXISTS;
+  return exists || FindWindowA(kMainClassName, nullptr) != nullptr;
+}
+
+void RefuseSecondInstance() {
+  char language[kValueMax];
+  PeekValue("Lng", "Def", "0049", language, sizeof language);
+  char text[kUnescapeWorkArea];
+  PeekValue("Error.run", language, kErrorRunDefault, text, kValueMax);
+  UnescapeText(text, kValueMax);
+  text[kValueMax - 1] = '\0';
+  MessageBoxA(nullptr, text, "Relivo X Win", MB_OK | MB_ICONERROR);
+}
+
+// ---- start line ------------------------------------------------------------
+
+long DayNumber(int day, int month, int year) {
+  SYSTEMTIME st = {};
+  st.wYear = static_cast<WORD>(year);
+  st.wMonth = static_cast<WORD>(month);
+  st.wDay = static_cast<WORD>(day);
+  FILETIME ft;
+  if (!SystemTimeToFileTime(&st, &ft)) return 0;
+  ULARGE_INTEGER t;
+  t.LowPart = ft.dwLowDateTime;
+  t.HighPart = ft.dwHighDateTime;
+  return static_cast<long>(t.QuadPart / (10000000ULL * 86400ULL));
+}
+
+void LogStartLine() {
+  int day = 0, month = 0, year = 0;
+  ParseBuildDate(__DATE__, day, month, year);
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  long days = DayNumber(now.wDay, now.wMonth, now.wYear) - DayNumber(day, month, year);
+  LogWrite("Programmstart: %d.%d.%d [%ld] %s", day, month, year, days, __TIME__);
+}
+
+// ---- steps -----------------------------------------------------------------
+
+void SetProgramFolder(HINSTANCE instance) {
+  char module[kPathMax] = "";
+  GetModuleFileNameA(instance, module, sizeof module);
+  module[kPathMax - 1] = '\0';
+  char* slash = std::strrchr(module, '\\');
+  if (slash) slash[1] = '\0';
+  CopyText(g_app.programFolder, sizeof g_app.programFolder, module);
+  char path[kPathMax];
+  std::snprintf(path, sizeof path, "%sres\\RelivoX.ini", g_app.programFolder);
+  SetSettingsPath(path);
+}
+
+void StartLog() {
+  char path[kPathMax];
+  std::snprintf(path, sizeof path, "%sres\\RelivoX.pro", g_app.programFolder);
+  DeleteFileA(path);
+  LogSetPath(path);
+  LogSetLevel(1);
+  LogReset();
+}
+
+void InitResources() {
+  LogWrite("ResourcenInit() aufgerufen");
+  ClearSubstitutionTexts();
+  LoadColors();
+  BmpFontInit();
+  CreateInterfaceFonts();
+}
+
+void ShowSplash() {
+  RECT main;
+  GetWindowRect(g_app.mainWindow, &main);
+  int x = main.left + (main.right - main.left) / 2 - kSplashPicture / 2;
+  g_app.splash = CreateWindowExA(WS_EX_TOPMOST | WS_EX_STATICEDGE, "STATIC", "", WS_POPUP | WS_VISIBLE | SS_BITMAP, x,
+                                 100, kSplashWidth, kSplashHeight, g_app.mainWindow, nullptr, g_app.instance, nullptr);
+  if (!g_app.splash) return;
+  // The static control does not own the picture: it is kept here until
+  // the process ends.
+  static GdiObject<HBITMAP> picture;
+  picture.Reset(static_cast<HBITMAP>(LoadImageA(g_app.instance, "Splash", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  if (picture) SendMessageA(g_app.splash, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.Get()));
+  ShowWindow(g_app.splash, SW_SHOW);
+  UpdateWindow(g_app.splash);
+}
+
+void NoteMessage(const MSG& msg) {
+  g_main.lastMessagePoint = msg.pt;
+  g_main.lastMessageWindow = msg.hwnd;
+  if (msg.message == WM_MOUSEWHEEL) g_main.wheelDirection = ((msg.wParam >> 24) & 0xFF) != 0 ? +1 : -1;
+}
+
+// Takes n messages and dispatches them, so that the main window and the
+// picture get painted. A fresh window may have fewer than n messages to
+// give: the wait ends after kStartWaitMs at the latest.
+void DispatchMessages(int n) {
+  const DWORD start = GetTickCount();
+  MSG msg;
+  for (int i = 0; i < n;) {
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      DWORD waited = GetTickCount() - start;
+      if (waited >= kStartWaitMs) return;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, kStartWaitMs - waited, QS_ALLINPUT);
+      continue;
+    }
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    NoteMessage(msg);
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    ++i;
+  }
+}
+
+int MessageLoop() {
+  MSG msg;
+  BOOL got;
+  while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
+    NoteMessage(msg);
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return got == 0 ? static_cast<int>(msg.wParam) : 0;
+}
+
+const char* FileTitle() { return g_files.title; }
+DeviceInfoText ConnectedDevice() { return DeviceInfoText{DeviceName(), DeviceVersion(), DevicePortNumber()}; }
+
+// The marks beside the main window's controls that hint and act when the
+// pointer rests on them: the braille focus marks, the camera's threshold mark.
+void HintAreas(HoverAreas& areas) {
+  BrailleFocusAreas(areas);
+  CameraHintAreas(areas);
+}
+
+bool MenuIsOpen() { return g_main.menuOpen; }
+bool PopupIsOpen() { return g_main.popupOpen; }
+
+}  // namespace
+
+bool ParseBuildDate(const char* text, int& day, int& month, int& year) {
+  static const char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
+  if (!text || std::strlen(text) < 11) return false;
+  for (int m = 0; m < 12; ++m) {
+    if (std::strncmp(text, kMonths + 3 * m, 3) == 0) {
+      month = m + 1;
+      day = (text[4] == ' ' ? 0 : text[4] - '0') * 10 + (text[5] - '0');
+      year = 0;
+      for (int i = 7; i < 11; ++i) year = year * 10 + (text[i] - '0');
+      return true;
+    }
+  }
+  return false;
+}
+
+int RunProgram(HINSTANCE instance) {
+  // 1. Common controls.
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_USEREX_CLASSES};
+  InitCommonControlsEx(&controls);
+  g_app.instance = instance;
+  // 2. Program folder and settings path.
+  SetProgramFolder(instance);
+  // 5, before anything is read with a default: a second instance must not
+  // write anything, not even a missing default.
+  if (AnotherInstanceRuns()) {
+    RefuseSecondInstance();
+    return 0;
+  }
+  // 3, 4.
+  g_app.soundFlag = ProfileGetInt("Sound", 1, "Def");
+  char language[kValueMax];
+  ProfileGetString("Lng", language, "0049", "Def", kValueMax);
+  SetLanguageSection(language);
+  // 6, 7, 8.
+  StartLog();
+  LogStartLine();
+  LogSetLevel(ProfileGetInt("Debug", 0, "Def"));
+  g_main.refreshPeriod = ProfileGetInt("Refresh", 10, "Def");
+  // 9.
+  RegisterFontFiles(g_app.programFolder);
+  // 10 .. 12.
+  InitResources();
+  RefreshLanguageTexts();
+  // 13, 14, 15.
+  SoundInit(nullptr, g_app.programFolder, &g_app.soundFlag);
+  PlayEventSound("Start", 1);
+  DeviceScanPorts();
+  g_app.boxSize = ProfileGetInt("Box_Size", 10, "Def");
+  // 16. Main window; its icon bar takes the braille focus marks among its
+  // hint areas.
+  SetFocusMarkRegistrar(HintAreas);
+  if (!RegisterMainClass(instance)) return 1;
+  g_app.mainWindow = CreateMainWindow(instance, g_app.boxSize);
+  if (!g_app.mainWindow) return 1;
+  SoundInit(g_app.mainWindow, g_app.programFolder, &g_app.soundFlag);
+  DialogsInit(g_app.mainWindow, DialogSources{FileTitle, ConnectedDevice});
+  ShowWindow(g_app.mainWindow, SW_SHOW);
+  UpdateWindow(g_app.mainWindow);
+  // 17, 18. Start-up picture, painted by the first ten messages.
+  ShowSplash();
+  DispatchMessages(kStartMessages);
+  // 19. Menus, texts and the layout.
+  RebuildMenus();
+  // 20, 21.
+  if (ProfileGetInt("autostart", 0, "Device") != 0) PostMessageA(g_app.mainWindow, WM_COMMAND, CMD_CONNECT, 0);
+  SetTimer(g_app.mainWindow, kTickTimerId, kTickPeriodMs, nullptr);
+  // 22. Key definitions.
+  LogWrite("DefMyAcc:%d", ReadKeyDefinitions(g_app.mainWindow));
+  // 23.
+  PostMessageA(g_app.mainWindow, WM_ACTIVATEAPP, TRUE, 0);
+  // 24. Keyboard hook (it logs its own result).
+  InstallKeyboardHook(g_app.mainWindow, MenuIsOpen, PopupIsOpen);
+  // 25. Extension table.
+  ReadExtensionTable(g_files);
+  // The braille translator; the user is told when it is missing.
+  BrailleStart();
+  // 27 .. 29. The capture library and the camera list.
+  CaptureStart();
+  // 30.
+  int code = MessageLoop();
+  // Shutdown.
+  RemoveKeyboardHook();
+  UnregisterHotKeys();
+  LogWrite("***Ende");
+  ReleasePageCanvas();
+  FreeUiResources();
+  return code;
+}

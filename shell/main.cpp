@@ -1,6 +1,0 @@
-// RelivoX: the read/write station for the Relivo tactile display.
-#include <windows.h>
-
-#include "shell/startup.h"
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return RunProgram(instance); }

@@ -1,9 +1,0 @@
-# Painting of the page and the text line with the colours and interface
-# fonts they use; shared by the program and the paint benchmark.
-if(RELIVO_WINDOWS)
-  add_library(relivo_page_paint STATIC
-    ${CMAKE_CURRENT_LIST_DIR}/page_paint.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ui_resources.cpp)
-  target_link_libraries(relivo_page_paint PUBLIC relivo_document relivo_settings gdi32 user32)
-  relivo_warnings(relivo_page_paint)
-endif()
