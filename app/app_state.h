@@ -7,48 +7,48 @@
 
 #include <cstdint>
 
+#include "base/settings.h"
 #include "braille/braille_text.h"
 #include "braille/louis_module.h"
 #include "document/dot_page.h"
 #include "document/file_select.h"
 #include "document/tools.h"
-#include "base/settings.h"
 
-constexpr int kNotConnectedMax = 80;   // label shown while no device is connected
-constexpr int kButtonLabelMax = 80;    // labels and help texts of the device keys
+constexpr int kNotConnectedMax = 80;  // label shown while no device is connected
+constexpr int kButtonLabelMax = 80;   // labels and help texts of the device keys
 constexpr int kDeviceButtons = 6;
 constexpr UINT_PTR kTickTimerId = 100;
 constexpr UINT kTickPeriodMs = 50;
-constexpr UINT WM_STILL_CAPTURED = WM_APP + 1;    // posted by the capture library
-constexpr UINT WM_MENU_DONE = WM_APP + 2;          // posted to itself when a menu closed
+constexpr UINT WM_STILL_CAPTURED = WM_APP + 1;  // posted by the capture library
+constexpr UINT WM_MENU_DONE = WM_APP + 2;       // posted to itself when a menu closed
 
 // Values set during start-up and read everywhere.
 struct AppState {
   HINSTANCE instance = nullptr;
   char programFolder[kPathMax] = "";  // with its trailing backslash
   HWND mainWindow = nullptr;
-  RECT firstRect = {0, 0, 0, 0};      // the main window's first rectangle
-  int soundFlag = 1;                  // [Def] Sound
-  int boxSize = 10;                   // [Def] Box_Size, pixels per pin
+  RECT firstRect = {0, 0, 0, 0};  // the main window's first rectangle
+  int soundFlag = 1;              // [Def] Sound
+  int boxSize = 10;               // [Def] Box_Size, pixels per pin
   char programName[kValueMax] = "Relivo X Win";
   char notConnected[kNotConnectedMax] = "";
-  HWND splash = nullptr;              // start-up picture until the first connect
+  HWND splash = nullptr;  // start-up picture until the first connect
   bool cameraAvailable = false;
 };
 
 // State of the main window (user-interface thread only).
 struct MainWindowState {
-  int textPosition = 0;       // character position in editWnd for the device keys
-  int refreshCountdown = 0;   // plain refreshes left before the next full layout
-  int refreshPeriod = 10;     // [Def] Refresh
+  int textPosition = 0;      // character position in editWnd for the device keys
+  int refreshCountdown = 0;  // plain refreshes left before the next full layout
+  int refreshPeriod = 10;    // [Def] Refresh
   bool screenViewActive = false;
   bool cameraViewActive = false;
-  bool popupOpen = false;     // pop-up menu of the camera or screen view is open
-  bool menuOpen = false;      // a menu of the main window is open
-  bool menuCommand = false;   // the commands now in the queue were chosen in a menu
-  int wheelDirection = 0;     // +1 or -1, consumed by the screen view
+  bool popupOpen = false;            // pop-up menu of the camera or screen view is open
+  bool menuOpen = false;             // a menu of the main window is open
+  bool menuCommand = false;          // the commands now in the queue were chosen in a menu
+  int wheelDirection = 0;            // +1 or -1, consumed by the screen view
   int brailleFocus = kFocusGraphic;  // kFocusGraphic, kFocusLanguage or kFocusGrade
-  bool cameraWish = false;    // the user asked for the camera view
+  bool cameraWish = false;           // the user asked for the camera view
   POINT lastMessagePoint = {0, 0};
   HWND lastMessageWindow = nullptr;
 };

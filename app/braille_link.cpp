@@ -1,7 +1,7 @@
 #include "app/braille_link.h"
 
-#include "braille/braille_text.h"
 #include "app/app_state.h"
+#include "braille/braille_text.h"
 #include "ui/dialogs.h"
 
 namespace {

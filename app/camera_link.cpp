@@ -1,15 +1,15 @@
 #include "app/camera_link.h"
 
-#include "camera/camera_view.h"
-#include "camera/screen_view.h"
 #include "app/app_state.h"
 #include "app/camera_menu.h"
+#include "app/main_window.h"
 #include "base/commands.h"
 #include "base/log.h"
-#include "app/main_window.h"
-#include "document/page_paint.h"
 #include "base/settings.h"
 #include "base/sound.h"
+#include "camera/camera_view.h"
+#include "camera/screen_view.h"
+#include "document/page_paint.h"
 #include "ui/dialogs.h"
 #include "ui/hover_areas.h"
 #include "ui/menus.h"
@@ -57,8 +57,8 @@ void SyncFlags() {
 
 // The entries of the camera and screen pop-up menu, as the commands that
 // do the same.
-constexpr int kPopupCommands[] = {0, CMD_BIGSMALL, CMD_PLUS, CMD_MINUS, CMD_CTRL_PLUS, CMD_CTRL_MINUS, CMD_PAUSE,
-                                  CMD_TRIGGER};
+constexpr int kPopupCommands[] = {0,         CMD_BIGSMALL, CMD_PLUS, CMD_MINUS, CMD_CTRL_PLUS, CMD_CTRL_MINUS,
+                                  CMD_PAUSE, CMD_TRIGGER};
 
 void PopupEntry(int entry) {
   if (entry <= 0 || entry >= static_cast<int>(sizeof kPopupCommands / sizeof kPopupCommands[0])) return;

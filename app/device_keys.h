@@ -73,7 +73,6 @@ constexpr BrowseStep BrowseText(int key, int length, int& position) {
         position = 0;
       }
       return {BrowseRender::kText, position};
-    default:
-      return {BrowseRender::kNothing, 0};
+    default: return {BrowseRender::kNothing, 0};
   }
 }

@@ -6,15 +6,15 @@
 
 #include <cstring>
 
+#include "app/app_state.h"
+#include "app/braille_link.h"
+#include "app/main_window.h"
+#include "base/log.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "device/device_session.h"
 #include "device/device_windows.h"
 #include "device/serial_port.h"
-#include "app/app_state.h"
-#include "app/braille_link.h"
-#include "base/log.h"
-#include "app/main_window.h"
-#include "base/settings.h"
-#include "base/text.h"
 
 namespace {
 

@@ -5,26 +5,26 @@
 #include <cstdio>
 #include <cstring>
 
-#include "document/dot_page.h"
-#include "braille/fonts.h"
 #include "app/app_state.h"
 #include "app/braille_link.h"
 #include "app/camera_link.h"
-#include "base/commands.h"
 #include "app/device_keys.h"
 #include "app/device_link.h"
 #include "app/file_commands.h"
 #include "app/language.h"
-#include "base/log.h"
 #include "app/main_window.h"
 #include "app/page_input.h"
-#include "document/page_paint.h"
+#include "app/text_render.h"
+#include "base/commands.h"
+#include "base/log.h"
 #include "base/settings.h"
-#include "ui/dialogs.h"
-#include "ui/menus.h"
 #include "base/sound.h"
 #include "base/text.h"
-#include "app/text_render.h"
+#include "braille/fonts.h"
+#include "document/dot_page.h"
+#include "document/page_paint.h"
+#include "ui/dialogs.h"
+#include "ui/menus.h"
 
 namespace {
 
@@ -64,7 +64,8 @@ void CommandRefresh(LPARAM lParam) {
 void CommandFocusEdit() {
   // While a modal dialog runs the main window is disabled: taking the
   // focus then would pull the activation away from the dialog.
-  if (g_view.editWnd && IsWindowEnabled(g_app.mainWindow) && IsWindowVisible(g_app.mainWindow)) SetFocus(g_view.editWnd);
+  if (g_view.editWnd && IsWindowEnabled(g_app.mainWindow) && IsWindowVisible(g_app.mainWindow))
+    SetFocus(g_view.editWnd);
 }
 
 HWND CurrentList() { return g_main.brailleFocus == kFocusLanguage ? g_view.brLngWnd : g_view.brGradeWnd; }
@@ -241,12 +242,21 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CMD_DOWN: CommandUpDown(+1); break;
     case CMD_TAB: SetBrailleFocus(g_main.brailleFocus + 1); break;
     case CMD_BTAB: SetBrailleFocus(g_main.brailleFocus - 1); break;
-    case CMD_FOCUS_LANG: LogWrite("IDM_ICON+5"); SetBrailleFocus(kFocusLanguage); break;
-    case CMD_FOCUS_GRADE: LogWrite("IDM_ICON+6"); SetBrailleFocus(kFocusGrade); break;
-    case CMD_FOCUS_GRAPHIC: SetBrailleFocus(kFocusGraphic); break;
-    case BUTTON0: case BUTTON1: case BUTTON2: case BUTTON3: case BUTTON4: case BUTTON5:
-      CommandDeviceKey(id);
+    case CMD_FOCUS_LANG:
+      LogWrite("IDM_ICON+5");
+      SetBrailleFocus(kFocusLanguage);
       break;
+    case CMD_FOCUS_GRADE:
+      LogWrite("IDM_ICON+6");
+      SetBrailleFocus(kFocusGrade);
+      break;
+    case CMD_FOCUS_GRAPHIC: SetBrailleFocus(kFocusGraphic); break;
+    case BUTTON0:
+    case BUTTON1:
+    case BUTTON2:
+    case BUTTON3:
+    case BUTTON4:
+    case BUTTON5: CommandDeviceKey(id); break;
     case CMD_FLY:
       LogWrite("WM_COMMAND CMD_FLY");
       // The menu's entry for the screen view does what its hot key does.
@@ -255,8 +265,14 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CMD_SOUND: CommandSound(); break;
     case CMD_HELP: CommandHelp(window); break;
     case CMD_WEB: CommandWeb(window); break;
-    case CMD_ABOUT: ShowStatusText("show.About"); ShowAboutDialog(0); break;
-    case CMD_INFO: ShowStatusText("show.Info"); ShowAboutDialog(1); break;
+    case CMD_ABOUT:
+      ShowStatusText("show.About");
+      ShowAboutDialog(0);
+      break;
+    case CMD_INFO:
+      ShowStatusText("show.Info");
+      ShowAboutDialog(1);
+      break;
     case CMD_MESSAGE: CommandMessage(lParam); break;
     case CMD_EXIT:
       LogWrite("CMD_EXIT:");

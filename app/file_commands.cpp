@@ -3,18 +3,18 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "ui/file_dialogs.h"
-#include "document/formats.h"
-#include "document/picture_wic.h"
 #include "app/app_state.h"
-#include "base/commands.h"
 #include "app/device_link.h"
-#include "base/log.h"
 #include "app/main_window.h"
+#include "base/commands.h"
+#include "base/log.h"
 #include "base/sound.h"
 #include "base/text.h"
 #include "base/textformat.h"
+#include "document/formats.h"
+#include "document/picture_wic.h"
 #include "ui/dialogs.h"
+#include "ui/file_dialogs.h"
 
 namespace {
 

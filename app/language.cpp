@@ -1,13 +1,13 @@
 #include "app/language.h"
 
-#include "braille/fonts.h"
-#include "device/serial_port.h"
 #include "app/app_state.h"
 #include "app/camera_menu.h"
-#include "base/log.h"
 #include "app/main_window.h"
+#include "base/log.h"
 #include "base/settings.h"
 #include "base/text.h"
+#include "braille/fonts.h"
+#include "device/serial_port.h"
 #include "ui/menus.h"
 
 namespace {

@@ -3,32 +3,32 @@
 #include <cstdio>
 #include <cstring>
 
-#include "braille/fonts.h"
 #include "app/app_state.h"
 #include "app/braille_link.h"
 #include "app/camera_link.h"
-#include "base/commands.h"
 #include "app/device_keys.h"
 #include "app/device_link.h"
 #include "app/dispatch.h"
 #include "app/file_commands.h"
-#include "base/log.h"
 #include "app/page_input.h"
-#include "document/page_paint.h"
+#include "base/commands.h"
+#include "base/hotkeys.h"
+#include "base/log.h"
 #include "base/owners.h"
 #include "base/settings.h"
-#include "base/hotkeys.h"
 #include "base/sound.h"
 #include "base/text.h"
 #include "base/ui_resources.h"
+#include "braille/fonts.h"
 #include "document/file_select.h"
+#include "document/page_paint.h"
 #include "ui/button_draw.h"
 #include "ui/menus.h"
 
 namespace {
 
-constexpr int kMenuTextMax = 100;       // item text taken by position
-constexpr int kAnnounceMax = 200;       // rewritten menu text
+constexpr int kMenuTextMax = 100;  // item text taken by position
+constexpr int kAnnounceMax = 200;  // rewritten menu text
 constexpr int kStatusTextMax = 512;
 constexpr int kInfoTextMax = 512;
 constexpr int kProgramIcon = 100;
@@ -167,13 +167,16 @@ void CreateChildren(int c, int r, int p) {
   }
   if (!g_view.cambutton) g_view.cambutton = MakeChild(0, "STATIC", kChild | WS_BORDER, 10, r * p + 20, 62, 42, 0);
   const DWORD kList = kChild | WS_VSCROLL | LBS_NOTIFY;
-  if (!g_view.brLngWnd) g_view.brLngWnd = MakeChild(0, "LISTBOX", kList, 56 * p, r * p + 35, W - 56 * p - 5, 36, kIdLangList);
-  if (!g_view.brGradeWnd) g_view.brGradeWnd = MakeChild(0, "LISTBOX", kList, 56 * p, r * p + 70, W - 56 * p - 5, 36, kIdGradeList);
+  if (!g_view.brLngWnd)
+    g_view.brLngWnd = MakeChild(0, "LISTBOX", kList, 56 * p, r * p + 35, W - 56 * p - 5, 36, kIdLangList);
+  if (!g_view.brGradeWnd)
+    g_view.brGradeWnd = MakeChild(0, "LISTBOX", kList, 56 * p, r * p + 70, W - 56 * p - 5, 36, kIdGradeList);
   if (!g_view.brDotWnd)
     g_view.brDotWnd = MakeChild(0, "EDIT", kChild | ES_MULTILINE | ES_READONLY | ES_WANTRETURN, 56 * p, r * p + 115,
                                 W - 56 * p - 5, 60, kIdGradeList);
   if (!g_view.editWnd) {
-    g_view.editWnd = MakeChild(0, "EDIT", kChild | WS_BORDER | ES_AUTOVSCROLL, c * p / 2 - 22 * p, (r + 4) * p + 72, 44 * p, 40, 0);
+    g_view.editWnd =
+        MakeChild(0, "EDIT", kChild | WS_BORDER | ES_AUTOVSCROLL, c * p / 2 - 22 * p, (r + 4) * p + 72, 44 * p, 40, 0);
     SendMessageA(g_view.editWnd, WM_SETFONT, reinterpret_cast<WPARAM>(InterfaceFont(kFontEdit)), FALSE);
     SendMessageA(g_view.editWnd, EM_LIMITTEXT, kEditTextMax, 0);
   }
@@ -231,8 +234,8 @@ void DrawCaption(HWND window) {
   FillRect(dc.Get(), &strip, ColorBrush(kColTitle));
   SetBkMode(dc.Get(), TRANSPARENT);
   int iconSize = strip.bottom - strip.top - 4;
-  HICON icon = static_cast<HICON>(LoadImageA(g_app.instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, iconSize,
-                                             iconSize, LR_DEFAULTCOLOR));
+  HICON icon = static_cast<HICON>(
+      LoadImageA(g_app.instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, iconSize, iconSize, LR_DEFAULTCOLOR));
   if (icon) {
     DrawIconEx(dc.Get(), frame + 4, strip.top + 2, icon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
     DestroyIcon(icon);
@@ -250,9 +253,7 @@ void DrawCaption(HWND window) {
 
 // ---- messages ------------------------------------------------------------
 
-void Append(char* text, std::size_t size, const char* more) {
-  std::strncat(text, more, size - std::strlen(text) - 1);
-}
+void Append(char* text, std::size_t size, const char* more) { std::strncat(text, more, size - std::strlen(text) - 1); }
 
 void ShowMenuSelection(WPARAM wParam, LPARAM lParam) {
   UINT item = LOWORD(wParam);
@@ -435,7 +436,7 @@ void LayoutMainWindow(int columns, int rows, int pinSize) {
   ShowWindow(g_view.page, SW_SHOW);
   ShowWindow(g_view.txtwnd, SW_SHOW);
   PaintGrid(g_page, g_view.page, g_view.txtwnd);
-  HWND children[] = {g_view.cambutton, g_view.brLngWnd, g_view.brGradeWnd, g_view.brDotWnd,
+  HWND children[] = {g_view.cambutton, g_view.brLngWnd,  g_view.brGradeWnd, g_view.brDotWnd,
                      g_view.editWnd,   g_view.statusWnd, g_view.infoWnd};
   for (HWND child : children) {
     ShowWindow(child, SW_SHOW);
@@ -557,8 +558,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_NCCALCSIZE:
       if (wParam) return OnNcCalcSize(window, message, wParam, lParam);
       break;
-    case WM_NCHITTEST:
-      return OnNcHitTest(window, message, wParam, lParam);
+    case WM_NCHITTEST: return OnNcHitTest(window, message, wParam, lParam);
     case WM_NCLBUTTONDOWN:
       if (wParam == HTCLOSE) {
         PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -566,74 +566,46 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       }
       break;
     case WM_MEASUREITEM:
-      if (wParam == 0) return MeasureMenuBarEntry(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam), InterfaceFont(kFontMenu));
+      if (wParam == 0)
+        return MeasureMenuBarEntry(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam), InterfaceFont(kFontMenu));
       return 0;
-    case WM_DRAWITEM:
-      return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_DRAWITEM: return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_MENUCHAR:
       // The bar's entries are owner-drawn: their access letters are
       // looked up here.
       if (reinterpret_cast<HMENU>(lParam) == Menus().bar && Menus().bar)
         if (LRESULT hit = MenuBarChar(Menus().bar, static_cast<char>(LOWORD(wParam)))) return hit;
       break;
-    case WM_MENUSELECT:
-      ShowMenuSelection(wParam, lParam);
-      break;
+    case WM_MENUSELECT: ShowMenuSelection(wParam, lParam); break;
     case WM_EXITMENULOOP:
       // The command of a chosen item is already in the queue; the marker
       // posted behind it ends the commands that came from the menu.
       g_main.menuCommand = true;
       PostMessageA(window, WM_MENU_DONE, 0, 0);
       break;
-    case WM_MENU_DONE:
-      g_main.menuCommand = false;
-      return 0;
-    case WM_TIMER:
-      OnTick(window);
-      return 0;
-    case WM_HSCROLL:
-      CameraScrolled(wParam, lParam);
-      break;
-    case WM_CTLCOLOREDIT:
-      return OnCtlColorEdit(window, message, wParam, lParam);
-    case WM_CTLCOLORSTATIC:
-      return OnCtlColorStatic(window, message, wParam, lParam);
-    case WM_CTLCOLORSCROLLBAR:
-      return OnCtlColorScrollbar(wParam, lParam);
-    case WM_MOUSEMOVE:
-      OnMouseMove(window, wParam, lParam);
-      break;
-    case WM_MOUSELEAVE:
-      OnMouseLeave();
-      break;
-    case WM_LBUTTONDOWN:
-      OnLeftButtonDown(window, wParam, lParam);
-      break;
-    case WM_RBUTTONDOWN:
-      OnRightButtonDown(window, wParam, lParam);
-      break;
-    case WM_HOTKEY:
-      OnHotKey(window, wParam, lParam);
-      break;
+    case WM_MENU_DONE: g_main.menuCommand = false; return 0;
+    case WM_TIMER: OnTick(window); return 0;
+    case WM_HSCROLL: CameraScrolled(wParam, lParam); break;
+    case WM_CTLCOLOREDIT: return OnCtlColorEdit(window, message, wParam, lParam);
+    case WM_CTLCOLORSTATIC: return OnCtlColorStatic(window, message, wParam, lParam);
+    case WM_CTLCOLORSCROLLBAR: return OnCtlColorScrollbar(wParam, lParam);
+    case WM_MOUSEMOVE: OnMouseMove(window, wParam, lParam); break;
+    case WM_MOUSELEAVE: OnMouseLeave(); break;
+    case WM_LBUTTONDOWN: OnLeftButtonDown(window, wParam, lParam); break;
+    case WM_RBUTTONDOWN: OnRightButtonDown(window, wParam, lParam); break;
+    case WM_HOTKEY: OnHotKey(window, wParam, lParam); break;
     case kHookKeyMessage:
       LogWrite("MY_KEYDOWN hWnd: %0X", static_cast<unsigned>(wParam));
       if (FindKey(window, static_cast<int>(wParam))) return 0;
       break;
-    case WM_STILL_CAPTURED:
-      LogWrite("UWM_STILL_CAPTURED");
-      break;
-    case WM_COMMAND:
-      OnCommand(window, wParam, lParam);
-      return 0;
-    case WM_CLOSE:
-      CloseMainWindow(window);
-      return 0;
+    case WM_STILL_CAPTURED: LogWrite("UWM_STILL_CAPTURED"); break;
+    case WM_COMMAND: OnCommand(window, wParam, lParam); return 0;
+    case WM_CLOSE: CloseMainWindow(window); return 0;
     case WM_DESTROY:
       LogWrite("WM_DESTROY");
       CaptureShutdown();
       return 0;
-    default:
-      break;
+    default: break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -4,17 +4,17 @@
 
 #include <cstdio>
 
-#include "document/tools.h"
 #include "app/app_state.h"
-#include "base/commands.h"
 #include "app/device_link.h"
-#include "base/log.h"
 #include "app/main_window.h"
-#include "document/page_paint.h"
+#include "base/commands.h"
+#include "base/log.h"
 #include "base/owners.h"
 #include "base/sound.h"
 #include "base/text.h"
 #include "base/ui_resources.h"
+#include "document/page_paint.h"
+#include "document/tools.h"
 #include "ui/icon_bar.h"
 
 namespace {
@@ -22,9 +22,9 @@ namespace {
 constexpr int kToolKeyMax = 16;
 
 struct PointerState {
-  int button = -1;                 // device key highlighted under the pointer
-  PagePoint shown = {-1, -1};      // pin whose position the status line shows
-  bool tracking = false;           // WM_MOUSELEAVE asked for
+  int button = -1;             // device key highlighted under the pointer
+  PagePoint shown = {-1, -1};  // pin whose position the status line shows
+  bool tracking = false;       // WM_MOUSELEAVE asked for
 };
 
 // Somewhere no button or hint area is.
@@ -101,15 +101,9 @@ void ShowToolPosition(PagePoint pin) {
 }
 
 IconBarView BarView(HWND window) {
-  return IconBarView{window,
-                     g_app.instance,
-                     g_page.columns ? g_page.columns : kPageColumns,
-                     PinSize(),
-                     DeviceConnected(),
-                     g_main.cameraViewActive,
-                     g_tools.tool,
-                     ColorBrush(kColMainBack),
-                     ColorBrush(kColIcon)};
+  return IconBarView{window,       g_app.instance,           g_page.columns ? g_page.columns : kPageColumns,
+                     PinSize(),    DeviceConnected(),        g_main.cameraViewActive,
+                     g_tools.tool, ColorBrush(kColMainBack), ColorBrush(kColIcon)};
 }
 
 // ---- the floating text line -------------------------------------------------
@@ -130,9 +124,9 @@ LRESULT CALLBACK FlyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 void CreateFlyWindow(POINT p) {
   RECT text;
   GetWindowRect(g_view.txtwnd, &text);
-  g_view.flyWnd = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, p.x, p.y,
-                                  text.right - text.left, text.bottom - text.top, g_app.mainWindow, nullptr,
-                                  g_app.instance, nullptr);
+  g_view.flyWnd =
+      CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, p.x, p.y, text.right - text.left,
+                      text.bottom - text.top, g_app.mainWindow, nullptr, g_app.instance, nullptr);
   if (!g_view.flyWnd) return;
   LONG_PTR old = SetWindowLongPtrA(g_view.flyWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FlyProc));
   SetWindowLongPtrA(g_view.flyWnd, GWLP_USERDATA, old);

@@ -5,25 +5,25 @@
 #include <cstdio>
 #include <cstring>
 
-#include "braille/fonts.h"
-#include "document/ext_settings.h"
 #include "app/app_state.h"
 #include "app/braille_link.h"
-#include "base/commands.h"
+#include "app/camera_link.h"
 #include "app/device_link.h"
-#include "base/log.h"
+#include "app/language.h"
 #include "app/main_window.h"
-#include "document/page_paint.h"
+#include "base/commands.h"
+#include "base/hotkeys.h"
+#include "base/log.h"
 #include "base/owners.h"
 #include "base/settings.h"
-#include "ui/dialogs.h"
-#include "ui/icon_bar.h"
-#include "app/camera_link.h"
-#include "base/hotkeys.h"
-#include "app/language.h"
 #include "base/sound.h"
 #include "base/text.h"
 #include "base/ui_resources.h"
+#include "braille/fonts.h"
+#include "document/ext_settings.h"
+#include "document/page_paint.h"
+#include "ui/dialogs.h"
+#include "ui/icon_bar.h"
 
 namespace {
 
@@ -33,8 +33,7 @@ constexpr int kSplashPicture = 600;  // width of the picture "Splash"
 constexpr int kStartMessages = 10;
 constexpr DWORD kStartWaitMs = 1000;
 constexpr const char* kInstanceMutex = "RelivoX.SingleInstance";
-constexpr const char* kErrorRunDefault =
-    "Diese Anwendung l\xe4uft bereits und sollte nur einmal gestartet werden!";
+constexpr const char* kErrorRunDefault = "Diese Anwendung l\xe4uft bereits und sollte nur einmal gestartet werden!";
 
 // ---- single instance -------------------------------------------------------
 

@@ -2,13 +2,13 @@
 
 #include <cstring>
 
-#include "braille/fonts.h"
-#include "document/render_pins.h"
 #include "app/app_state.h"
-#include "base/log.h"
 #include "app/main_window.h"
+#include "base/log.h"
 #include "base/owners.h"
 #include "base/ui_resources.h"
+#include "braille/fonts.h"
+#include "document/render_pins.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ struct Writing {
   const char* text;
   int length;
   HFONT font;
-  int x;           // kRightAligned: the right edge of the picture
+  int x;  // kRightAligned: the right edge of the picture
   int baseline;
   int call;
 };
@@ -82,8 +82,8 @@ bool Render(HWND window, int x, int y, const Writing& text, const Writing& brail
   if (window) {
     WindowDc screen(window);
     const int width = kShowHeight * kRenderWidth / kRenderHeight;
-    if (!screen || !StretchBlt(screen.Get(), x, y, width, kShowHeight, dc.Get(), 0, 0, kRenderWidth, kRenderHeight,
-                               SRCCOPY)) {
+    if (!screen ||
+        !StretchBlt(screen.Get(), x, y, width, kShowHeight, dc.Get(), 0, 0, kRenderWidth, kRenderHeight, SRCCOPY)) {
       LogWrite("Err: bei StretchBlt %d", kStretchCall);
       return false;
     }

@@ -68,7 +68,7 @@ constexpr int CMD_FOCUS_LANG = 305;
 constexpr int CMD_FOCUS_GRADE = 306;
 constexpr int CMD_FOCUS_GRAPHIC = 307;
 constexpr int CMD_TOOL_PREV = 308;
-constexpr int CMD_TOOL_NEXT2 = 309;   // shape choice forward: same as CMD_TOOL_NEXT
+constexpr int CMD_TOOL_NEXT2 = 309;  // shape choice forward: same as CMD_TOOL_NEXT
 constexpr int IDM_REF = 400;
 constexpr int CMD_FOCUS_EDIT = 401;
 constexpr int CMD_REFRESH = 402;
@@ -82,9 +82,9 @@ constexpr int HOVER_LAST = 309;
 
 // Ranges, checked in this order before the single identifiers: a value
 // inside a range means entry n = identifier - first.
-constexpr int CMD_CAMRES_FIRST = 2000;   // camera resolution entries
+constexpr int CMD_CAMRES_FIRST = 2000;  // camera resolution entries
 constexpr int CMD_CAMRES_LAST = 2099;
-constexpr int CMD_CAM_FIRST = CMD_CAM;   // cameras (inside the language range)
+constexpr int CMD_CAM_FIRST = CMD_CAM;  // cameras (inside the language range)
 constexpr int CMD_CAM_LAST = 259;
 constexpr int CMD_BFONT_FIRST = CMD_BFONT;  // braille fonts
 constexpr int CMD_BFONT_LAST = 159;
@@ -96,9 +96,9 @@ constexpr int CMD_COM_FIRST = CMD_COM_SELECT;  // serial port entries
 constexpr int CMD_COM_LAST = 581;
 
 // Number of entries in the fixed-size menus behind the ranges.
-constexpr int kCameraEntries = CMD_CAM_LAST - CMD_CAM_FIRST + 1;          // 10
-constexpr int kResolutionEntries = 50;  // check marks cleared by 2000 + n
-constexpr int kPortEntries = CMD_COM_LAST - CMD_COM_FIRST + 1;           // 32
+constexpr int kCameraEntries = CMD_CAM_LAST - CMD_CAM_FIRST + 1;  // 10
+constexpr int kResolutionEntries = 50;                            // check marks cleared by 2000 + n
+constexpr int kPortEntries = CMD_COM_LAST - CMD_COM_FIRST + 1;    // 32
 
 constexpr bool CommandInRange(int id, int first, int last) { return id >= first && id <= last; }
 

@@ -87,8 +87,8 @@ void ReportRegistrationFailure(int slot, DWORD error, const HotKeyDef& def) {
   HotKeyState& s = State();
   char format[kValueMax];
   GetText("HotKeyError", format, "HotKeyError", sizeof format);
-  const FormatArg args[] = {IntArg(static_cast<std::int32_t>(error)), IntArg(def.key),
-                            IntArg(def.alt), IntArg(def.ctrl), IntArg(def.shift)};
+  const FormatArg args[] = {IntArg(static_cast<std::int32_t>(error)), IntArg(def.key), IntArg(def.alt),
+                            IntArg(def.ctrl), IntArg(def.shift)};
   char* message = s.messages[slot];
   FormatUserText(message, kHotKeyMessageMax, format, args, sizeof args / sizeof args[0]);
   UnescapeText(message, kHotKeyMessageMax);
@@ -193,8 +193,7 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam) {
 bool FindKey(HWND window, int key) {
   BYTE keys[256] = {};
   GetKeyboardState(keys);
-  const HotKeyDef* hit = MatchKey(State().defs, key, Down(keys, kVkShift), Down(keys, kVkControl),
-                                  Down(keys, kVkMenu));
+  const HotKeyDef* hit = MatchKey(State().defs, key, Down(keys, kVkShift), Down(keys, kVkControl), Down(keys, kVkMenu));
   if (!hit) return false;
   // A parameter from a definition is a number, never the address of a text.
   LPARAM parameter = CommandTakesText(hit->command) ? 0 : static_cast<LPARAM>(hit->parameter);

@@ -47,8 +47,7 @@ using HookFlagFn = bool (*)();
 // Installs the thread keyboard hook for the calling thread with `target` as
 // the key target; logs "SetWindowsHookEx Keyboard" or
 // "Err: SetWindowsHookEx %d". Either function may be null (flag never set).
-bool InstallKeyboardHook(HWND target, HookFlagFn menuOpen = nullptr,
-                         HookFlagFn popupOpen = nullptr);
+bool InstallKeyboardHook(HWND target, HookFlagFn menuOpen = nullptr, HookFlagFn popupOpen = nullptr);
 // Removes the hook if it is installed (after the message loop).
 void RemoveKeyboardHook();
 bool KeyboardHookInstalled();

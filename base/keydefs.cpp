@@ -72,25 +72,22 @@ KeyStore StoreKeyDefinition(KeyDefinitions& defs, const HotKeyDef& def, int* ind
     const HotKeyDef& old = defs.table[i];
     if (SameKey(old, def)) {
       char text[80];
-      std::snprintf(text, sizeof text, "%02x %1x%1x%1x %1x%1x%1x %4X %1x",
-                    static_cast<unsigned>(def.key), static_cast<unsigned>(def.shift),
-                    static_cast<unsigned>(def.ctrl), static_cast<unsigned>(def.alt),
-                    static_cast<unsigned>(old.shift), static_cast<unsigned>(old.ctrl),
-                    static_cast<unsigned>(old.alt), static_cast<unsigned>(def.command),
-                    static_cast<unsigned>(def.parameter));
+      std::snprintf(text, sizeof text, "%02x %1x%1x%1x %1x%1x%1x %4X %1x", static_cast<unsigned>(def.key),
+                    static_cast<unsigned>(def.shift), static_cast<unsigned>(def.ctrl), static_cast<unsigned>(def.alt),
+                    static_cast<unsigned>(old.shift), static_cast<unsigned>(old.ctrl), static_cast<unsigned>(old.alt),
+                    static_cast<unsigned>(def.command), static_cast<unsigned>(def.parameter));
       LogWrite("Taste schon in Benutzung %s", text);
       return KeyStore::kDuplicate;
     }
   }
   if (i >= kHotKeyDefinitionsMax) {
-    LogWrite("Err: Tastentabelle voll (%d Definitionen), Taste %02x verworfen",
-             kHotKeyDefinitionsMax, static_cast<unsigned>(def.key));
+    LogWrite("Err: Tastentabelle voll (%d Definitionen), Taste %02x verworfen", kHotKeyDefinitionsMax,
+             static_cast<unsigned>(def.key));
     return KeyStore::kTableFull;
   }
   LogWrite("define key:%02d S:%1xC:%1xA:%1x CMD:%1d Para:%1d  (%d)", static_cast<int>(def.key),
-           static_cast<unsigned>(def.shift), static_cast<unsigned>(def.ctrl),
-           static_cast<unsigned>(def.alt), static_cast<int>(def.command),
-           static_cast<int>(def.parameter), i);
+           static_cast<unsigned>(def.shift), static_cast<unsigned>(def.ctrl), static_cast<unsigned>(def.alt),
+           static_cast<int>(def.command), static_cast<int>(def.parameter), i);
   defs.table[i] = def;
   if (index) *index = i;
   return KeyStore::kStored;
@@ -98,21 +95,18 @@ KeyStore StoreKeyDefinition(KeyDefinitions& defs, const HotKeyDef& def, int* ind
 
 bool AddRegisteredHotKey(KeyDefinitions& defs, std::int32_t command) {
   if (defs.registeredCount < 0 || defs.registeredCount >= kRegisteredHotKeysMax) {
-    LogWrite("Err: zu viele globale Hotkeys (max. %d), CMD:%d nicht registriert",
-             kRegisteredHotKeysMax, static_cast<int>(command));
+    LogWrite("Err: zu viele globale Hotkeys (max. %d), CMD:%d nicht registriert", kRegisteredHotKeysMax,
+             static_cast<int>(command));
     return false;
   }
   defs.registered[defs.registeredCount++] = command;
   return true;
 }
 
-const HotKeyDef* MatchKey(const KeyDefinitions& defs, std::int32_t key, bool shift, bool ctrl,
-                          bool alt) {
+const HotKeyDef* MatchKey(const KeyDefinitions& defs, std::int32_t key, bool shift, bool ctrl, bool alt) {
   for (int i = 0; i < kHotKeyEntries && defs.table[i].key != 0; ++i) {
     const HotKeyDef& d = defs.table[i];
-    if (d.key == key && d.shift == (shift ? 1 : 0) && d.ctrl == (ctrl ? 1 : 0) &&
-        d.alt == (alt ? 1 : 0))
-      return &d;
+    if (d.key == key && d.shift == (shift ? 1 : 0) && d.ctrl == (ctrl ? 1 : 0) && d.alt == (alt ? 1 : 0)) return &d;
   }
   return nullptr;
 }

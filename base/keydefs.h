@@ -60,8 +60,7 @@ bool AddRegisteredHotKey(KeyDefinitions& defs, std::int32_t command);
 
 // The first definition for the key with exactly these modifier states, or
 // nullptr.
-const HotKeyDef* MatchKey(const KeyDefinitions& defs, std::int32_t key, bool shift, bool ctrl,
-                          bool alt);
+const HotKeyDef* MatchKey(const KeyDefinitions& defs, std::int32_t key, bool shift, bool ctrl, bool alt);
 
 // Definitions whose key is not 0.
 int CountKeyDefinitions(const KeyDefinitions& defs);

@@ -6,6 +6,7 @@
 
 namespace {
 
+// clang-format off
 const KeyName kNames[] = {
     {"VK_LBUTTON", 0x01}, {"VK_RBUTTON", 0x02}, {"VK_CANCEL", 0x03}, {"VK_MBUTTON", 0x04},
     {"VK_BACK", 0x08}, {"VK_TAB", 0x09}, {"VK_CLEAR", 0x0C}, {"VK_RETURN", 0x0D},
@@ -54,6 +55,7 @@ const KeyName kNames[] = {
     {"BUTTON4", BUTTON4}, {"BUTTON5", BUTTON5},
     {"", 0},
 };
+// clang-format on
 
 constexpr std::size_t kNameCount = sizeof kNames / sizeof kNames[0] - 1;
 
@@ -66,8 +68,7 @@ std::int32_t ShortTokenValue(const char* token, std::size_t length) {
   if (first == '"') return static_cast<unsigned char>(token[1]);  // NUL when nothing follows
   if (first < '0') return 0;
   std::int32_t value = 0;
-  for (std::size_t i = 0; i < length && token[i] >= '0' && token[i] <= '9'; ++i)
-    value = value * 10 + (token[i] - '0');
+  for (std::size_t i = 0; i < length && token[i] >= '0' && token[i] <= '9'; ++i) value = value * 10 + (token[i] - '0');
   return value;
 }
 
@@ -81,8 +82,7 @@ std::int32_t NameToValue(const char* token) {
   while (*token == ' ') ++token;
   char word[kKeyTokenMax + 1];
   std::size_t length = 0;
-  while (length < kKeyTokenMax && token[length] != '\0' &&
-         !EndsToken(static_cast<unsigned char>(token[length]))) {
+  while (length < kKeyTokenMax && token[length] != '\0' && !EndsToken(static_cast<unsigned char>(token[length]))) {
     word[length] = token[length];
     ++length;
   }

@@ -16,9 +16,7 @@ SettingsState& State() {
   return state;
 }
 
-void FormatInt(char (&buf)[16], std::int32_t value) {
-  std::snprintf(buf, sizeof buf, "%ld", static_cast<long>(value));
-}
+void FormatInt(char (&buf)[16], std::int32_t value) { std::snprintf(buf, sizeof buf, "%ld", static_cast<long>(value)); }
 
 bool ReadValue(const char* key, const char* section, char* out, int size) {
   GetPrivateProfileStringA(section, key, "", out, static_cast<DWORD>(size), State().path);
@@ -29,9 +27,7 @@ bool ReadValue(const char* key, const char* section, char* out, int size) {
 
 void SetSettingsPath(const char* path) { CopyText(State().path, sizeof State().path, path); }
 const char* SettingsPath() { return State().path; }
-void SetLanguageSection(const char* section) {
-  CopyText(State().language, sizeof State().language, section);
-}
+void SetLanguageSection(const char* section) { CopyText(State().language, sizeof State().language, section); }
 const char* LanguageSection() { return State().language; }
 
 int ProfileGetString(const char* key, char* out, const char* def, const char* section, int size) {
@@ -109,6 +105,4 @@ COLORREF ColorKey(const char* name, const char* suffix, const char* def) {
 
 COLORREF GetColorText(const char* name) { return ColorKey(name, ".Text", "000000"); }
 COLORREF GetColorBack(const char* name) { return ColorKey(name, ".Back", "FFFFFF"); }
-HBRUSH CreateColorBrush(const char* name) {
-  return CreateSolidBrush(ColorKey(name, ".Brush", "FFFFFF"));
-}
+HBRUSH CreateColorBrush(const char* name) { return CreateSolidBrush(ColorKey(name, ".Brush", "FFFFFF")); }

@@ -8,9 +8,12 @@ std::uint32_t HexToInt(const char* text) {
   for (const char* p = text; *p; ++p) {
     unsigned digit = 0;
     char c = *p;
-    if (c >= '0' && c <= '9') digit = unsigned(c - '0');
-    else if (c >= 'A' && c <= 'F') digit = unsigned(c - 'A' + 10);
-    else if (c >= 'a' && c <= 'f') digit = unsigned(c - 'a' + 10);
+    if (c >= '0' && c <= '9')
+      digit = unsigned(c - '0');
+    else if (c >= 'A' && c <= 'F')
+      digit = unsigned(c - 'A' + 10);
+    else if (c >= 'a' && c <= 'f')
+      digit = unsigned(c - 'a' + 10);
     value = value * 16u + digit;
   }
   return value;

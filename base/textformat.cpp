@@ -78,8 +78,7 @@ bool BuildSpec(const char* begin, const char* end, char letter, char (&spec)[kSp
 
 }  // namespace
 
-std::size_t FormatUserText(char* out, std::size_t size, const char* format, const FormatArg* args,
-                           std::size_t count) {
+std::size_t FormatUserText(char* out, std::size_t size, const char* format, const FormatArg* args, std::size_t count) {
   if (!out || size == 0) return 0;
   Output o{out, size, 0};
   std::size_t next = 0;
@@ -113,12 +112,10 @@ std::size_t FormatUserText(char* out, std::size_t size, const char* format, cons
     } else if (letter == 'c') {
       n = std::snprintf(piece, sizeof piece, spec, static_cast<int>(arg.number & 0xFF));
     } else {
-      n = std::snprintf(piece, sizeof piece, spec,
-                        static_cast<unsigned long>(static_cast<std::uint32_t>(arg.number)));
+      n = std::snprintf(piece, sizeof piece, spec, static_cast<unsigned long>(static_cast<std::uint32_t>(arg.number)));
     }
     if (n > 0) {
-      std::size_t len = static_cast<std::size_t>(n) < sizeof piece ? static_cast<std::size_t>(n)
-                                                                    : sizeof piece - 1;
+      std::size_t len = static_cast<std::size_t>(n) < sizeof piece ? static_cast<std::size_t>(n) : sizeof piece - 1;
       o.Put(piece, len);
     }
     p = end;

@@ -23,5 +23,4 @@ inline FormatArg TextArg(const char* value) { return FormatArg{FormatArg::kText,
 // not one of these, is copied literally. Returns the length written (the
 // result is cut to size - 1 characters and always terminated when
 // size > 0).
-std::size_t FormatUserText(char* out, std::size_t size, const char* format, const FormatArg* args,
-                           std::size_t count);
+std::size_t FormatUserText(char* out, std::size_t size, const char* format, const FormatArg* args, std::size_t count);

@@ -15,6 +15,7 @@ struct ColorSpec {
   unsigned parts;
 };
 
+// clang-format off
 constexpr ColorSpec kColorSpecs[kColorCount] = {
     {"Menu", kT | kR},          {"MenuSel", kT | kR},       {"Button", kT | kR},
     {"Buttonhi", kT},           {"Button.press", kR},       {"Button.nopress", kR},
@@ -31,6 +32,7 @@ constexpr ColorSpec kColorSpecs[kColorCount] = {
     {"Dlg", kT | kB | kR},      {"BTN", kT | kB | kR},      {"Static", kT | kB | kR},
     {"Ctrlbar", kT | kB | kR},  {"Scrollbar", kT | kB | kR},
 };
+// clang-format on
 
 struct ColorEntry {
   COLORREF text = RGB(0, 0, 0);
@@ -103,9 +105,8 @@ void CreateInterfaceFonts() {
     int height = ProfileGetInt(spec.sizeKey, spec.size, "Def");
     char face[LF_FACESIZE];
     ProfileGetString(spec.faceKey, face, spec.face, "Def", sizeof face);
-    ui.fonts[i].Reset(CreateFontA(height, 0, 0, 0, spec.weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  DEFAULT_PITCH | FF_DONTCARE, face));
+    ui.fonts[i].Reset(CreateFontA(height, 0, 0, 0, spec.weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
   }
 }
 

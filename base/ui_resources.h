@@ -4,6 +4,7 @@
 #include <windows.h>
 
 // Every name of the colour list of [Color], in one order.
+// clang-format off
 enum ColorId {
   kColMenu, kColMenuSel, kColButton, kColButtonhi, kColButtonPress, kColButtonNopress,
   kColButtonFocus, kColInfoBrush, kColInfo, kColEdit, kColStrich, kColEditRand, kColStatus,
@@ -13,6 +14,7 @@ enum ColorId {
   kColButton5, kColTitle, kColBmp, kColDlg, kColBTN, kColStatic, kColCtrlbar, kColScrollbar,
   kColorCount
 };
+// clang-format on
 
 enum FontId { kFontTitle, kFontEdit, kFontMenu, kFontStatus, kFontButton, kFontDeviceButton, kFontInfo, kFontCount };
 

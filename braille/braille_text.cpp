@@ -231,8 +231,8 @@ void ShowBrailleFocus(const BrailleView& view, int focus) {
       const int state = (i + 1) % kFocusStates;
       const int id = view.menuOpen ? kIconFocusMenu : state == focus ? kIconFocusChosen : kIconFocusNotChosen;
       // Shared icons belong to the system: never destroyed here.
-      auto icon = static_cast<HICON>(LoadImageA(view.instance, MAKEINTRESOURCEA(id), IMAGE_ICON, kFocusMarkSize,
-                                                kFocusMarkSize, LR_SHARED));
+      auto icon = static_cast<HICON>(
+          LoadImageA(view.instance, MAKEINTRESOURCEA(id), IMAGE_ICON, kFocusMarkSize, kFocusMarkSize, LR_SHARED));
       if (icon && dc)
         DrawIconEx(dc.Get(), marks[i].x, marks[i].y, icon, kFocusMarkSize, kFocusMarkSize, 0, nullptr, DI_NORMAL);
     }
@@ -301,7 +301,10 @@ int TranslateText(const LouisModule& louis, const BrailleView& view, const char*
   LouisChar chars[kBrailleWorkSize];
   const int length = TextToChars(text, codePage, chars);
   if (!TranslateChars(translate, tables, chars, mode, cells, count)) {
-    LogWrite("Err: Braille-\xdc" "bersetzung fehlgeschlagen: %s", tables);
+    LogWrite(
+        "Err: Braille-\xdc"
+        "bersetzung fehlgeschlagen: %s",
+        tables);
     return 0;
   }
   if (*count > kBrailleCells) {

@@ -18,9 +18,9 @@
 
 #include <cstdint>
 
+#include "base/settings.h"
 #include "braille/braille_cells.h"
 #include "braille/louis_module.h"
-#include "base/settings.h"
 
 constexpr const char* kBrailleSection = "Braille";
 // A table list entry ("LL-GG-F"), at most 255 bytes.
@@ -45,14 +45,14 @@ constexpr int kHintTextMax = 512;    // the hint field's text, escapes expanded
 
 // The controls of the main window that the braille text uses.
 struct BrailleView {
-  HWND main = nullptr;      // the marks are drawn into it
+  HWND main = nullptr;           // the marks are drawn into it
   HINSTANCE instance = nullptr;  // holds the mark icons
-  HWND language = nullptr;  // brLngWnd
-  HWND grade = nullptr;     // brGradeWnd
-  HWND hint = nullptr;      // brDotWnd
-  HWND text = nullptr;      // editWnd: gets the keyboard focus back
-  HWND graphic = nullptr;   // txtwnd: the braille graphic
-  const char* folder = "";  // the program folder, ending in a separator
+  HWND language = nullptr;       // brLngWnd
+  HWND grade = nullptr;          // brGradeWnd
+  HWND hint = nullptr;           // brDotWnd
+  HWND text = nullptr;           // editWnd: gets the keyboard focus back
+  HWND graphic = nullptr;        // txtwnd: the braille graphic
+  const char* folder = "";       // the program folder, ending in a separator
   bool menuOpen = false;
 };
 
@@ -60,7 +60,7 @@ struct BrailleView {
 struct BrailleSelection {
   int language = 0;
   int grade = 0;
-  HWND lastList = nullptr;  // the list that last had the selection
+  HWND lastList = nullptr;     // the list that last had the selection
   bool languageTaken = false;  // a new language taken over, not yet translated
 };
 

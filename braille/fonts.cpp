@@ -34,9 +34,7 @@ RenderFonts& Fonts() {
   return fonts;
 }
 
-bool IsRelative(const char* path) {
-  return path[0] != '\\' && path[0] != '/' && !(path[0] && path[1] == ':');
-}
+bool IsRelative(const char* path) { return path[0] != '\\' && path[0] != '/' && !(path[0] && path[1] == ':'); }
 
 // The name as given when it names a file from the working folder (or is
 // absolute); otherwise below the program folder when the file is there.

@@ -20,9 +20,8 @@ using LouisRegisterLogCallbackFn = void(LOUIS_CALL*)(LouisLogCallbackFn callback
 using LouisSetLogLevelFn = void(LOUIS_CALL*)(int level);
 // Table list, input and its length (in/out), output and its length
 // (in/out), type form, spacing, mode; 1 on success.
-using LouisTranslateStringFn = int(LOUIS_CALL*)(const char* tables, const LouisChar* in, int* inLength,
-                                                LouisChar* out, int* outLength, std::uint16_t* typeform,
-                                                char* spacing, int mode);
+using LouisTranslateStringFn = int(LOUIS_CALL*)(const char* tables, const LouisChar* in, int* inLength, LouisChar* out,
+                                                int* outLength, std::uint16_t* typeform, char* spacing, int mode);
 using LouisFreeFn = void(LOUIS_CALL*)();
 
 // The translator's dots mode: every output character is a dot pattern,

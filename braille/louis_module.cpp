@@ -5,8 +5,8 @@
 #include "base/settings.h"
 
 std::int32_t LoadLouis(LouisModule& louis, const char* folder) {
-  return LoadOptionalLibrary(louis.library, folder, kLouisLibraryFile, kLouisProcNames, kLouisProcCount,
-                             kLouisNameRule, louis.procs);
+  return LoadOptionalLibrary(louis.library, folder, kLouisLibraryFile, kLouisProcNames, kLouisProcCount, kLouisNameRule,
+                             louis.procs);
 }
 
 FARPROC GetLouisProc(const LouisModule& louis, const char* name) {

@@ -7,9 +7,9 @@
 
 #include <cstdint>
 
+#include "base/optional_library.h"
 #include "braille/louis_api.h"
 #include "braille/louis_names.h"
-#include "base/optional_library.h"
 
 struct LouisModule {
   OptionalLibrary library;              // handle, path, count of names not found

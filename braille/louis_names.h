@@ -6,12 +6,15 @@
 #pragma once
 #include "base/optional_library.h"
 
-#define LOUIS_PROCS(X)                                                                                     \
-  X(getProgramPath) X(version) X(charSize) X(translateString) X(translate) X(translatePrehyphenated)       \
-  X(hyphenate) X(dotsToChar) X(charToDots) X(backTranslateString) X(backTranslate) X(logPrint) X(logFile) \
-  X(readCharFromFile) X(logEnd) X(getTable) X(checkTable) X(registerTableResolver) X(compileString)       \
-  X(getTypeformForEmphClass) X(setDataPath) X(getDataPath) X(registerLogCallback) X(setLogLevel)          \
-  X(indexTables) X(findTable) X(free)
+// clang-format off
+#define LOUIS_PROCS(X)                                                                        \
+  X(getProgramPath) X(version) X(charSize) X(translateString) X(translate)                  \
+  X(translatePrehyphenated) X(hyphenate) X(dotsToChar) X(charToDots) X(backTranslateString) \
+  X(backTranslate) X(logPrint) X(logFile) X(readCharFromFile) X(logEnd) X(getTable)         \
+  X(checkTable) X(registerTableResolver) X(compileString) X(getTypeformForEmphClass)         \
+  X(setDataPath) X(getDataPath) X(registerLogCallback) X(setLogLevel) X(indexTables)        \
+  X(findTable) X(free)
+// clang-format on
 
 // The slot of each entry point: kLouis_version, kLouis_translateString, ...
 #define LOUIS_PROC_INDEX(name) kLouis_##name,

@@ -7,15 +7,17 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "camera/camera_view.h"
 #include "base/log.h"
 #include "base/owners.h"
 #include "base/settings.h"
+#include "camera/camera_view.h"
 
 namespace {
 
-constexpr const char* kPropertyNames[] = {"BRIGHTNESS", "CONTRAST", "HUE", "SATURATION", "SHARPNESS",
-                                          "GAMMA", "COLORENABLE", "WHITEBALANCE", "BACKLIGHTCOMPENSATION", "GAIN"};
+constexpr const char* kPropertyNames[] = {"BRIGHTNESS",  "CONTRAST",     "HUE",
+                                          "SATURATION",  "SHARPNESS",    "GAMMA",
+                                          "COLORENABLE", "WHITEBALANCE", "BACKLIGHTCOMPENSATION",
+                                          "GAIN"};
 constexpr int kIconFixedThreshold = 120;
 constexpr int kIconDynamicThreshold = 121;
 constexpr int kBarHeight = 24;
@@ -45,7 +47,8 @@ void DestroyControl(HWND& window) {
 }
 
 // A language text with one number; `noKey` instead when the value cannot move.
-void SetLabel(HWND label, const char* key, const char* def, const char* noKey, const char* noDef, bool fixed, int value) {
+void SetLabel(HWND label, const char* key, const char* def, const char* noKey, const char* noDef, bool fixed,
+              int value) {
   if (!label) return;
   char format[kValueMax], text[kLabelTextMax];
   if (fixed) {
@@ -60,12 +63,12 @@ void SetLabel(HWND label, const char* key, const char* def, const char* noKey, c
 void DrawMark(const CameraView& view, const CameraHost& host, int icon) {
   if (!view.controls.markShown) return;
   IconHandle image;
-  image.Reset(static_cast<HICON>(
-      LoadImageA(host.instance, MAKEINTRESOURCEA(icon), IMAGE_ICON, kThresholdMarkSize, kThresholdMarkSize, LR_DEFAULTCOLOR)));
+  image.Reset(static_cast<HICON>(LoadImageA(host.instance, MAKEINTRESOURCEA(icon), IMAGE_ICON, kThresholdMarkSize,
+                                            kThresholdMarkSize, LR_DEFAULTCOLOR)));
   WindowDc dc(host.main);
   if (image && dc)
-    DrawIconEx(dc.Get(), view.controls.mark.x, view.controls.mark.y, image.Get(), kThresholdMarkSize, kThresholdMarkSize, 0, nullptr,
-               DI_NORMAL);
+    DrawIconEx(dc.Get(), view.controls.mark.x, view.controls.mark.y, image.Get(), kThresholdMarkSize,
+               kThresholdMarkSize, 0, nullptr, DI_NORMAL);
 }
 
 // A stored value (the default 0, or one edited by hand) may lie outside the
@@ -101,7 +104,7 @@ void EnableAutofocus(CameraView& view, const CameraHost& host) {
   } else if (hr == S_OK) {
     if (!(focus.capsFlags & LUMENO_PROPERTY_FLAGS_AUTO)) LogWrite("Device property cannot be set automatically");
     hr = CAPTURE_PROC(*host.capture, LumenoSetDeviceProperty)(view.device, kPropertyFocus, focus.defaultValue,
-                                                                  LUMENO_PROPERTY_FLAGS_AUTO);
+                                                              LUMENO_PROPERTY_FLAGS_AUTO);
     view.lastPropertyResult = hr;
     if (FAILED(hr))
       LogWrite("LumenoSetDeviceProperty AUTOFOCUS failed, hr=0x%08x", static_cast<unsigned>(hr));
@@ -182,7 +185,8 @@ void SetCamControls(CameraView& view, const CameraHost& host) {
   for (int p = 0; p < kPictureProperties; ++p) {
     const int row = y + 140 + 30 * p;
     if (!c.propertyBars[p]) c.propertyBars[p] = MakeSlider(host, x, row, bar);
-    if (!c.propertyLabels[p]) c.propertyLabels[p] = MakeControl(host, "STATIC", 0, x + bar, row, width - bar, kBarHeight);
+    if (!c.propertyLabels[p])
+      c.propertyLabels[p] = MakeControl(host, "STATIC", 0, x + bar, row, width - bar, kBarHeight);
     SetRange(c.propertyBars[p], view.properties[p].minimum, view.properties[p].maximum, view.properties[p].value);
   }
   if (host.refresh) host.refresh(1);
@@ -215,16 +219,22 @@ void ShowProperty(CameraView& view, const CameraHost& host, int p) {
   ApplyProperty(view, host, p);
   std::snprintf(noKey, sizeof noKey, "prop%d.no", p);
   const bool fixed = info.minimum == info.maximum;
-  SetLabel(view.controls.propertyLabels[p], key, "Helligkeit: %d", noKey, "kein verf\xfc" "gbar", fixed, info.value);
+  SetLabel(view.controls.propertyLabels[p], key, "Helligkeit: %d", noKey,
+           "kein verf\xfc"
+           "gbar",
+           fixed, info.value);
   if (view.controls.propertyBars[p]) EnableWindow(view.controls.propertyBars[p], !fixed);
 }
 
 void ApplyZoom(CameraView& view, const CameraHost& host) {
   ProfileWriteInt("Zoom", view.zoom.value, view.chosenName);
   const bool fixed = view.zoom.minimum == view.zoom.maximum;
-  SetLabel(view.controls.zoomText, "Zoom", "Zoom: %d", "Zoom.no", "kein Zoom verf\xfc" "gbar", fixed, view.zoom.value);
+  SetLabel(view.controls.zoomText, "Zoom", "Zoom: %d", "Zoom.no",
+           "kein Zoom verf\xfc"
+           "gbar",
+           fixed, view.zoom.value);
   const HRESULT hr = CAPTURE_PROC(*host.capture, LumenoSetDeviceProperty)(view.device, kPropertyZoom, view.zoom.value,
-                                                                           LUMENO_PROPERTY_FLAGS_MANUAL);
+                                                                          LUMENO_PROPERTY_FLAGS_MANUAL);
   view.lastPropertyResult = hr;
   if (FAILED(hr)) LogWrite("ZOOM LumenoSetDeviceProperty failed, hr=0x%08x", static_cast<unsigned>(hr));
   if (fixed && view.controls.zoomBar) EnableWindow(view.controls.zoomBar, FALSE);

@@ -21,9 +21,7 @@ constexpr int kInfoWidth = 400, kInfoHeight = 24;
 constexpr int kCameraAreaTop = 20;
 constexpr int kCameraMargin = 10;
 
-void CopyName(char* out, std::size_t size, const char* name) {
-  std::snprintf(out, size, "%s", name ? name : "");
-}
+void CopyName(char* out, std::size_t size, const char* name) { std::snprintf(out, size, "%s", name ? name : ""); }
 
 void DestroyWindowOf(HWND& window) {
   if (window) DestroyWindow(window);
@@ -72,7 +70,8 @@ void SelectStoredInput(CameraView& view, const CameraHost& host) {
     char name[kInputNameSize] = "";
     const HRESULT hr = CAPTURE_PROC(*host.capture, LumenoGetInputNameA)(view.device, i, name, sizeof name - 1);
     LogWrite("Input: %s / %s", name, view.input);
-    if (SUCCEEDED(hr) && std::strcmp(name, view.input) == 0) CAPTURE_PROC(*host.capture, LumenoSetInput)(view.device, i);
+    if (SUCCEEDED(hr) && std::strcmp(name, view.input) == 0)
+      CAPTURE_PROC(*host.capture, LumenoSetInput)(view.device, i);
   }
 }
 
@@ -102,8 +101,8 @@ void ConvertCameraPicture(CameraView& view, const CameraHost& host, bool& change
   RECT camera;
   GetWindowRect(view.window, &camera);
   WindowDc screen(nullptr);
-  GrabPicture(view.picture, screen.Get(), camera.left + view.flyRect.x, camera.top + view.flyRect.y,
-              view.flyRect.width, view.flyRect.height, picture);
+  GrabPicture(view.picture, screen.Get(), camera.left + view.flyRect.x, camera.top + view.flyRect.y, view.flyRect.width,
+              view.flyRect.height, picture);
   ShowConverted(view, host);
   const DotsRule rule{view.dynamic ? DotsMode::kDynamicCamera : DotsMode::kFixed, fixed};
   changed = ConvertPicture(picture, rule, view.pins);
@@ -142,7 +141,8 @@ void ListCameras(CameraView& view, const CameraHost& host, HMENU cameraMenu) {
       ProfileWriteString("Camera", view.chosenName, kCam);
     }
   }
-  if (cameraMenu) CheckMenuItem(cameraMenu, static_cast<UINT>(kCameraCommandFirst + view.chosen), MF_BYCOMMAND | MF_CHECKED);
+  if (cameraMenu)
+    CheckMenuItem(cameraMenu, static_cast<UINT>(kCameraCommandFirst + view.chosen), MF_BYCOMMAND | MF_CHECKED);
   CAPTURE_PROC(*host.capture, LumenoEnableDeviceChangeNotifications)(view.library, host.main);
 }
 
@@ -239,7 +239,8 @@ void OpenCamera(CameraView& view, const CameraHost& host) {
   if (view.device) CAPTURE_PROC(capture, LumenoCloseDevice)(view.device);
   view.device = nullptr;
   LumenoDevice* device = nullptr;
-  const HRESULT hr = CAPTURE_PROC(capture, LumenoOpenDevice)(view.library, static_cast<UINT32>(view.chosen), &view.params, &device);
+  const HRESULT hr =
+      CAPTURE_PROC(capture, LumenoOpenDevice)(view.library, static_cast<UINT32>(view.chosen), &view.params, &device);
   if (FAILED(hr)) {
     LogWrite("Err: OpenDevice. %d 0x%x", view.chosen, static_cast<unsigned>(hr));
     return;
@@ -283,13 +284,12 @@ void CreateCam(CameraView& view, const CameraHost& host) {
   DestroyWindowOf(view.window);
   RECT client;
   GetClientRect(host.main, &client);
-  view.window = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN,
-                                client.right + 10, 5, kWindowWidth, kWindowHeight, host.main, nullptr, host.instance,
-                                nullptr);
+  view.window = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN, client.right + 10,
+                                5, kWindowWidth, kWindowHeight, host.main, nullptr, host.instance, nullptr);
   DestroyWindowOf(view.info);
   DestroyCamControls(view);
-  view.info = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_READONLY, client.right + 10,
-                              client.bottom - 25, kInfoWidth, kInfoHeight, host.main, nullptr, host.instance, nullptr);
+  view.info = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_READONLY, client.right + 10, client.bottom - 25,
+                              kInfoWidth, kInfoHeight, host.main, nullptr, host.instance, nullptr);
   SelectResolution(view, host);
   OpenCamera(view, host);
   CreateCamFly(view, host);

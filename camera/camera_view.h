@@ -71,7 +71,7 @@ struct CameraView {
   HWND window = nullptr;  // the camera window: the preview's owner
   HWND fly = nullptr;
   HWND info = nullptr;
-  FlyArea flyRect;        // relative to the camera window
+  FlyArea flyRect;          // relative to the camera window
   float threshold = 50.0f;  // percent
   UINT32 deviceCaps = 0;
   int largestWidth = 0, largestHeight = 0;
@@ -101,7 +101,7 @@ struct CameraHost {
   int pinSize = 10;
   HMENU popupMenu = nullptr;  // the camera pop-up menu, owned by the menus
   bool* popupOpen = nullptr;
-  void (*refresh)(int full) = nullptr;  // posts CMD_REFRESH
+  void (*refresh)(int full) = nullptr;      // posts CMD_REFRESH
   void (*popupEntry)(int entry) = nullptr;  // acts on an entry of the camera pop-up menu
 };
 

@@ -8,9 +8,9 @@
 
 #include <cstdint>
 
+#include "base/optional_library.h"
 #include "camera/capture_names.h"
 #include "capture/lumcap.h"
-#include "base/optional_library.h"
 
 struct CaptureModule {
   OptionalLibrary library;                // handle, path, count of names not found

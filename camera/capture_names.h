@@ -2,8 +2,8 @@
 // of its table: every export of the library's one list (capture/
 // lumcap_exports.h) that is marked bound, and how their names are looked up.
 #pragma once
-#include "capture/lumcap_exports.h"
 #include "base/optional_library.h"
+#include "capture/lumcap_exports.h"
 
 constexpr int kCaptureProcCount = kLumcapBoundCount;
 

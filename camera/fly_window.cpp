@@ -1,7 +1,7 @@
 #include "camera/fly_window.h"
 
-#include "camera/view_model.h"
 #include "base/owners.h"
+#include "camera/view_model.h"
 
 namespace {
 

@@ -6,14 +6,14 @@
 
 #include <optional>
 
-#include "document/image_dots.h"
 #include "base/owners.h"
+#include "document/image_dots.h"
 
 struct PictureSurface {
   std::optional<MemoryDc> dc;
   GdiObject<HBITMAP> bitmap;
-  void* bits = nullptr;                  // 60 x 40 pixels, blue, green, red, unused
-  std::optional<SelectGuard> selected;   // the bitmap in dc, put back first
+  void* bits = nullptr;                 // 60 x 40 pixels, blue, green, red, unused
+  std::optional<SelectGuard> selected;  // the bitmap in dc, put back first
 };
 
 // Makes the 60 x 40 surface; false (and the system's error code kept by the

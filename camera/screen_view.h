@@ -23,10 +23,10 @@ struct ScreenView {
   int maxFactor = 1;
   float threshold = 200.0f;
   bool dynamic = true;
-  std::optional<WindowDc> screen;  // the whole screen's surface
-  PictureSurface picture;          // the 60 x 40 picture
-  FlyArea capture;                 // in screen coordinates
-  std::uint32_t conversions = 0;   // over the whole run: "DYN" lines for the first 100
+  std::optional<WindowDc> screen;      // the whole screen's surface
+  PictureSurface picture;              // the 60 x 40 picture
+  FlyArea capture;                     // in screen coordinates
+  std::uint32_t conversions = 0;       // over the whole run: "DYN" lines for the first 100
   float scaleX = 1.0f, scaleY = 1.0f;  // display-mode pixels per desktop pixel
   PinTracker pins;
 };

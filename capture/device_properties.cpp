@@ -63,9 +63,7 @@ HRESULT WriteDeviceProperty(IBaseFilter* source, UINT32 id, INT32 value, UINT32 
   return E_INVALIDARG;
 }
 
-CFilterTopology::CFilterTopology(IBaseFilter* filter) {
-  filter->QueryInterface(kIidKsTopologyInfo, info_.PutVoid());
-}
+CFilterTopology::CFilterTopology(IBaseFilter* filter) { filter->QueryInterface(kIidKsTopologyInfo, info_.PutVoid()); }
 
 bool CFilterTopology::LoadConnections() {
   if (loaded_) return !connections_.empty();
@@ -96,7 +94,8 @@ bool CFilterTopology::SearchUpstream(ULONG node, const GUID& type, unsigned dept
 bool CFilterTopology::HasUpstreamNode(const GUID& type) {
   if (!LoadConnections()) return false;
   for (const KSTOPOLOGY_CONNECTION& c : connections_) {
-    if (c.ToNode == kFilterNode && c.ToNodePin == 0) return c.FromNode != kFilterNode && SearchUpstream(c.FromNode, type, 0);
+    if (c.ToNode == kFilterNode && c.ToNodePin == 0)
+      return c.FromNode != kFilterNode && SearchUpstream(c.FromNode, type, 0);
   }
   return false;
 }

@@ -56,9 +56,14 @@ HRESULT ReadRanges(IAMStreamConfig* config, std::vector<FormatRangeGroup>& group
     if (!header) return VFW_E_INVALIDMEDIATYPE;
     VIDEO_STREAM_CONFIG_CAPS caps;
     std::memcpy(&caps, record.data(), sizeof caps);
-    const FormatRange range = {caps.MinOutputSize.cx, caps.MinOutputSize.cy, caps.MaxOutputSize.cx,
-                               caps.MaxOutputSize.cy, caps.OutputGranularityX, caps.OutputGranularityY,
-                               FrameRateOf(caps.MaxFrameInterval), FrameRateOf(caps.MinFrameInterval)};
+    const FormatRange range = {caps.MinOutputSize.cx,
+                               caps.MinOutputSize.cy,
+                               caps.MaxOutputSize.cx,
+                               caps.MaxOutputSize.cy,
+                               caps.OutputGranularityX,
+                               caps.OutputGranularityY,
+                               FrameRateOf(caps.MaxFrameInterval),
+                               FrameRateOf(caps.MinFrameInterval)};
     AppendFormatRange(groups, ValueOf(type->subtype), header->biBitCount, range);
   }
   SortFormatRanges(groups);
@@ -106,8 +111,8 @@ HRESULT QueryDeviceResolutions(IMoniker* moniker, UINT32 flags, LumenoResolution
   LumenoResolution* out = list->items;
   for (const FormatRangeGroup& group : groups) {
     for (const FormatRange& r : group.ranges) {
-      LumenoResolution item = {r.minWidth, r.minHeight, r.maxWidth, r.maxHeight, r.widthGranularity,
-                               r.heightGranularity, r.minFrameRate, r.maxFrameRate, group.bitCount, 0,
+      LumenoResolution item = {r.minWidth,           r.minHeight,    r.maxWidth,     r.maxHeight,    r.widthGranularity,
+                               r.heightGranularity,  r.minFrameRate, r.maxFrameRate, group.bitCount, 0,
                                GuidOf(group.subtype)};
       *out++ = item;
     }

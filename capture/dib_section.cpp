@@ -241,8 +241,7 @@ HRESULT CDIBSection::CreateDecompressed(BITMAPINFOHEADER* source, const DibField
   }
   void* bits = nullptr;
   SetLastError(0);
-  HBITMAP made =
-      CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&target), DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP made = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&target), DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!made || !bits) {
     HRESULT hr = LastErrorResult();
     if (made) DeleteObject(made);

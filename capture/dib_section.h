@@ -58,8 +58,7 @@ class CDIBSection {
   void Reset();
   // Both work on the caller's copy of the header part.
   HRESULT CreateUncompressed(BITMAPINFOHEADER* copy, const DibLayout& layout, const BYTE* pixels);
-  HRESULT CreateDecompressed(BITMAPINFOHEADER* source, const DibFields& fields, const BYTE* pixels,
-                             std::size_t length);
+  HRESULT CreateDecompressed(BITMAPINFOHEADER* source, const DibFields& fields, const BYTE* pixels, std::size_t length);
   HRESULT Decompress(const BITMAPINFOHEADER& source, const BYTE* pixels, BITMAPINFOHEADER& target, void* bits);
   void CloseDecompressor();
   HRESULT SetColourTable(const BITMAPINFOHEADER* info, std::uint32_t entries);

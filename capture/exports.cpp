@@ -422,22 +422,24 @@ HRESULT LUMENO_CALL LumenoGetBitmapFromClipboard(HBITMAP* bitmap) {
   });
 }
 
-HRESULT LUMENO_CALL LumenoGetUvcProperty(LumenoDevice* handle, const GUID* propertySet, UINT32 selector,
-                                         void* data, UINT32 size) {
+HRESULT LUMENO_CALL LumenoGetUvcProperty(LumenoDevice* handle, const GUID* propertySet, UINT32 selector, void* data,
+                                         UINT32 size) {
   LumenoDevice* device = nullptr;
   HRESULT hr = CheckDevice(handle, &device);
   if (FAILED(hr)) return hr;
   if (!data || !propertySet) return E_INVALIDARG;
-  return Guarded([&] { return ExtensionUnitControl(device->graph->Source(), *propertySet, selector, data, size, false); });
+  return Guarded(
+      [&] { return ExtensionUnitControl(device->graph->Source(), *propertySet, selector, data, size, false); });
 }
 
-HRESULT LUMENO_CALL LumenoSetUvcProperty(LumenoDevice* handle, const GUID* propertySet, UINT32 selector,
-                                         void* data, UINT32 size) {
+HRESULT LUMENO_CALL LumenoSetUvcProperty(LumenoDevice* handle, const GUID* propertySet, UINT32 selector, void* data,
+                                         UINT32 size) {
   LumenoDevice* device = nullptr;
   HRESULT hr = CheckDevice(handle, &device);
   if (FAILED(hr)) return hr;
   if (!data || !propertySet) return E_INVALIDARG;
-  return Guarded([&] { return ExtensionUnitControl(device->graph->Source(), *propertySet, selector, data, size, true); });
+  return Guarded(
+      [&] { return ExtensionUnitControl(device->graph->Source(), *propertySet, selector, data, size, true); });
 }
 
 HRESULT LUMENO_CALL LumenoGetErrorW(HRESULT error, WCHAR* buffer, UINT32 size) {

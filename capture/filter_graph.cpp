@@ -5,9 +5,9 @@
 #include "capture/results.h"
 #include "capture/stream_format.h"
 
+#include <d3d9.h>
 #include <uuids.h>
 #include <vfw.h>
-#include <d3d9.h>
 #include <vmr9.h>
 
 namespace {
@@ -169,7 +169,8 @@ HRESULT CFilterGraph::Restart(LONGLONG position) {
   ComPtr<IMediaSeeking> seeking;
   LONGLONG start = 0;
   HRESULT hr = graph_->QueryInterface(IID_IMediaSeeking, seeking.PutVoid());
-  if (SUCCEEDED(hr)) hr = seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+  if (SUCCEEDED(hr))
+    hr = seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
   if (SUCCEEDED(hr)) return hr;
   Stop();
   return Run();

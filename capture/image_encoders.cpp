@@ -40,7 +40,8 @@ BOOL CALLBACK LoadEncoders(INIT_ONCE*, void* parameter, void**) {
   }
   UINT count = 0, bytes = 0;
   *result = E_FAIL;
-  if (gp::DllExports::GdipGetImageEncodersSize(&count, &bytes) == gp::Ok && bytes >= count * sizeof(gp::ImageCodecInfo)) {
+  if (gp::DllExports::GdipGetImageEncodersSize(&count, &bytes) == gp::Ok &&
+      bytes >= count * sizeof(gp::ImageCodecInfo)) {
     void* block = HeapAlloc(GetProcessHeap(), 0, bytes ? bytes : 1);
     if (!block) {
       *result = E_OUTOFMEMORY;

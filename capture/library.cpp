@@ -138,8 +138,8 @@ LumenoDevice* DeviceFromHandle(LumenoDevice* handle) {
 
 HRESULT EnumerateVideoInputDevices(CDeviceList& list) {
   ComPtr<ICreateDevEnum> enumerator;
-  HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_SERVER, IID_ICreateDevEnum,
-                                enumerator.PutVoid());
+  HRESULT hr =
+      CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_SERVER, IID_ICreateDevEnum, enumerator.PutVoid());
   if (FAILED(hr)) return hr;
   ComPtr<IEnumMoniker> monikers;
   // S_FALSE means the category is empty: no video input device.

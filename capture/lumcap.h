@@ -67,7 +67,7 @@ typedef struct LumenoOpenParams {
   INT32 frameRate;      /* frames per second; 0 keeps the device's */
   UINT16 bitCount;      /* out: bits per pixel in force */
   UINT16 reserved;
-  GUID subtype;         /* all zero: keep the pin's subtype */
+  GUID subtype; /* all zero: keep the pin's subtype */
 } LumenoOpenParams;
 #pragma pack(pop)
 
@@ -170,10 +170,10 @@ HRESULT LUMENO_CALL LumenoCopyBitmapToClipboard(HBITMAP bitmap);
 HRESULT LUMENO_CALL LumenoGetBitmapFromClipboard(HBITMAP* bitmap);
 
 /* Extension-unit controls */
-HRESULT LUMENO_CALL LumenoGetUvcProperty(LumenoDevice* device, const GUID* propertySet, UINT32 selector,
-                                         void* data, UINT32 size);
-HRESULT LUMENO_CALL LumenoSetUvcProperty(LumenoDevice* device, const GUID* propertySet, UINT32 selector,
-                                         void* data, UINT32 size);
+HRESULT LUMENO_CALL LumenoGetUvcProperty(LumenoDevice* device, const GUID* propertySet, UINT32 selector, void* data,
+                                         UINT32 size);
+HRESULT LUMENO_CALL LumenoSetUvcProperty(LumenoDevice* device, const GUID* propertySet, UINT32 selector, void* data,
+                                         UINT32 size);
 
 /* Texts, without a handle */
 HRESULT LUMENO_CALL LumenoGetErrorA(HRESULT error, char* buffer, UINT32 size);

@@ -9,7 +9,7 @@
 // exports the program resolves when it loads the library, in this order.
 #pragma once
 
-#define LUMCAP_EXPORTS(X) \
+#define LUMCAP_EXPORTS(X)                        \
   X(LumenoInitialize, 3, 1)                      \
   X(LumenoUninitialize, 1, 1)                    \
   X(LumenoEnableDeviceChangeNotifications, 2, 1) \

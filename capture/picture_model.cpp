@@ -15,10 +15,8 @@ bool BitCountFits(const DibFields& f) {
     case kDibCompressionRgb:
       return f.bitCount == 1 || f.bitCount == 4 || f.bitCount == 8 || f.bitCount == 16 || f.bitCount == 24 ||
              f.bitCount == 32;
-    case kDibCompressionBitFields:
-      return f.bitCount == 16 || f.bitCount == 32;
-    default:
-      return f.bitCount <= 32;
+    case kDibCompressionBitFields: return f.bitCount == 16 || f.bitCount == 32;
+    default: return f.bitCount <= 32;
   }
 }
 
@@ -125,8 +123,10 @@ const wchar_t* PathExtension(const wchar_t* path) {
   if (!path) return nullptr;
   const wchar_t* dot = nullptr;
   for (const wchar_t* p = path; *p; ++p) {
-    if (*p == L'\\' || *p == L'/' || *p == L':') dot = nullptr;
-    else if (*p == L'.') dot = p;
+    if (*p == L'\\' || *p == L'/' || *p == L':')
+      dot = nullptr;
+    else if (*p == L'.')
+      dot = p;
   }
   return dot;
 }

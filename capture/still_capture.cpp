@@ -105,10 +105,8 @@ HRESULT CStillCapture::Wait(DWORD timeoutMs) {
       HRESULT result = lastResult_.load();
       return FAILED(result) ? result : S_OK;
     }
-    case WAIT_TIMEOUT:
-      return kResultTimeout;  // still armed: the next frame completes the cycle
-    default:
-      return LastErrorResult();
+    case WAIT_TIMEOUT: return kResultTimeout;  // still armed: the next frame completes the cycle
+    default: return LastErrorResult();
   }
 }
 

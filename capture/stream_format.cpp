@@ -18,12 +18,14 @@ GuidValue ValueOf(const GUID& guid) {
 }
 
 REFERENCE_TIME* FrameDurationField(const AM_MEDIA_TYPE& type) {
-  if (IsEqualGUID(type.formattype, FORMAT_VideoInfo)) return &reinterpret_cast<VIDEOINFOHEADER*>(type.pbFormat)->AvgTimePerFrame;
+  if (IsEqualGUID(type.formattype, FORMAT_VideoInfo))
+    return &reinterpret_cast<VIDEOINFOHEADER*>(type.pbFormat)->AvgTimePerFrame;
   return &reinterpret_cast<VIDEOINFOHEADER2*>(type.pbFormat)->AvgTimePerFrame;
 }
 
 DWORD* BitRateField(const AM_MEDIA_TYPE& type) {
-  if (IsEqualGUID(type.formattype, FORMAT_VideoInfo)) return &reinterpret_cast<VIDEOINFOHEADER*>(type.pbFormat)->dwBitRate;
+  if (IsEqualGUID(type.formattype, FORMAT_VideoInfo))
+    return &reinterpret_cast<VIDEOINFOHEADER*>(type.pbFormat)->dwBitRate;
   return &reinterpret_cast<VIDEOINFOHEADER2*>(type.pbFormat)->dwBitRate;
 }
 

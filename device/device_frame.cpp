@@ -8,8 +8,8 @@ std::uint8_t FrameChecksum(const std::uint8_t* bytes, std::size_t n) {
   return sum;
 }
 
-std::size_t BuildFrame(std::uint8_t* out, std::size_t capacity, std::uint8_t target,
-                       std::uint16_t command, const std::uint8_t* data, std::size_t k) {
+std::size_t BuildFrame(std::uint8_t* out, std::size_t capacity, std::uint8_t target, std::uint16_t command,
+                       const std::uint8_t* data, std::size_t k) {
   const std::size_t size = k + kFrameOverhead;
   // The length field is 16 bits wide.
   if (out == nullptr || size > capacity || k + 6 > 0xFFFF) return 0;

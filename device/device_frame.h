@@ -9,9 +9,9 @@
 constexpr std::uint8_t kFrameSync0 = 0xAA;
 constexpr std::uint8_t kFrameSync1 = 0x55;
 constexpr std::uint8_t kChecksumSeed = 0xA5;
-constexpr int kFrameHeader = 4;       // sync and length
-constexpr int kFrameOverhead = 10;    // a frame with k data bytes is k + 10 long
-constexpr int kFrameDataOffset = 9;   // first data byte of a frame we send
+constexpr int kFrameHeader = 4;      // sync and length
+constexpr int kFrameOverhead = 10;   // a frame with k data bytes is k + 10 long
+constexpr int kFrameDataOffset = 9;  // first data byte of a frame we send
 
 // Command codes, high byte first on the line.
 constexpr std::uint16_t kCmdVersionRequest = 0x0000;
@@ -38,8 +38,8 @@ std::uint8_t FrameChecksum(const std::uint8_t* bytes, std::size_t n);
 // Builds a frame carrying `k` data bytes into `out`, which holds `capacity`
 // bytes. Offsets 7 and 8 are 0, the data starts at offset 9. Returns the
 // frame's size (k + 10), or 0 when it does not fit.
-std::size_t BuildFrame(std::uint8_t* out, std::size_t capacity, std::uint8_t target,
-                       std::uint16_t command, const std::uint8_t* data, std::size_t k);
+std::size_t BuildFrame(std::uint8_t* out, std::size_t capacity, std::uint8_t target, std::uint16_t command,
+                       const std::uint8_t* data, std::size_t k);
 
 // The ten bytes of a command frame: its single data byte is 0.
 std::size_t BuildCommandFrame(std::uint8_t* out, std::size_t capacity, std::uint16_t command);

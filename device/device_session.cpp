@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "device/device_frame.h"
 #include "base/log.h"
 #include "base/text.h"
+#include "device/device_frame.h"
 
 namespace {
 
@@ -132,12 +132,8 @@ void HandleFrame(DeviceSession& s, const std::uint8_t* payload, int length, int 
       static_cast<std::uint16_t>(payload[kPayloadCommandHi] << 8 | payload[kPayloadCommandLo]);
   const std::uint8_t* data = payload + kPayloadData;
   switch (command) {
-    case kCmdNameReply:
-      TakeReplyText(s.name, payload, length, got);
-      break;
-    case kCmdVersionReply:
-      TakeReplyText(s.version, payload, length, got);
-      break;
+    case kCmdNameReply: TakeReplyText(s.name, payload, length, got); break;
+    case kCmdVersionReply: TakeReplyText(s.version, payload, length, got); break;
     case kCmdInfoReply:
       if (got >= kPayloadData + kInfoBytes) {
         s.cells = static_cast<std::int16_t>(data[0] + 256 * data[1]);
@@ -293,8 +289,8 @@ void SendFrame(DeviceSession& s, int target, int k, const std::uint8_t* data) {
   }
   s.ready = 0;
   std::uint8_t frame[kFrameSendBuffer];
-  std::size_t size = BuildFrame(frame, sizeof frame, static_cast<std::uint8_t>(target),
-                                kCmdDisplayData, data, static_cast<std::size_t>(k));
+  std::size_t size = BuildFrame(frame, sizeof frame, static_cast<std::uint8_t>(target), kCmdDisplayData, data,
+                                static_cast<std::size_t>(k));
   bool written = s.link->Write(frame, static_cast<int>(size));
   // The braille line goes out every time anyway; a graphic that was lost
   // must not keep the device on the page before it.

@@ -12,26 +12,26 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int kDeviceTextSize = 20;       // name and version, NUL included
+constexpr int kDeviceTextSize = 20;  // name and version, NUL included
 constexpr int kDeviceTextMax = kDeviceTextSize - 1;
 constexpr int kKeyQueueSize = 31;
 constexpr int kZeroBlockSize = 256;
-constexpr int kEditTextSize = 80;         // edit line: at most 79 characters
+constexpr int kEditTextSize = 80;  // edit line: at most 79 characters
 constexpr int kLinkTextSize = 40;
-constexpr int kGraphicSize = 300;         // packed graphic, as in the DTM record
-constexpr int kBrailleCells = 20;         // braille line of the device
+constexpr int kGraphicSize = 300;  // packed graphic, as in the DTM record
+constexpr int kBrailleCells = 20;  // braille line of the device
 constexpr int kDotOrderSize = 256;
-constexpr int kTranslateCells = 1024;     // cell buffer handed to the translator
-constexpr int kTranslateMapped = 80;      // cells converted to device order
+constexpr int kTranslateCells = 1024;  // cell buffer handed to the translator
+constexpr int kTranslateMapped = 80;   // cells converted to device order
 // A frame's payload is announced by the low byte of its length field, so
 // it never exceeds 255 bytes; the receive buffer holds the largest frame.
 constexpr int kFramePayloadMax = 255;
-constexpr int kZeroLengthPayload = 15;    // a length byte of 0 announces this much
+constexpr int kZeroLengthPayload = 15;                    // a length byte of 0 announces this much
 constexpr int kReceiveBufferSize = 4 + kFramePayloadMax;  // sync, length, payload
 constexpr int kDefaultComPort = 3;
 constexpr int kDefaultBaud = 115200;
-constexpr int kReplyWaitMs = 2;           // after every frame sent
-constexpr int kPayloadRetryMs = 1;        // before the second try of a payload read
+constexpr int kReplyWaitMs = 2;     // after every frame sent
+constexpr int kPayloadRetryMs = 1;  // before the second try of a payload read
 // A request of the identification waits this long at most for the start of
 // its reply: a device answers within 2 ms, but a USB serial adapter or a
 // busy machine may hold the reply back for a few timer periods.
@@ -81,7 +81,10 @@ class SessionHost {
   virtual void ShowWaitCursor(bool wait) { (void)wait; }
   virtual void PumpMessages(int n) { (void)n; }
   // A status text of the language section, looked up by key.
-  virtual void ShowStatusText(const char* key, const char* def) { (void)key; (void)def; }
+  virtual void ShowStatusText(const char* key, const char* def) {
+    (void)key;
+    (void)def;
+  }
   // The text of the edit line, at most size - 1 characters.
   virtual void ReadEditText(char* out, int size);
   // Takes over a new braille language or grade; true when it changed.

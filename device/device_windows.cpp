@@ -1,8 +1,8 @@
 #include "device/device_windows.h"
 
-#include "device/serial_port.h"
 #include "base/settings.h"
 #include "base/text.h"
+#include "device/serial_port.h"
 
 int SerialTransport::ScanPorts() { return ScanComPorts(); }
 bool SerialTransport::IsPortPresent(int port) { return ::IsPortPresent(port); }
@@ -28,9 +28,7 @@ void WindowsSessionHost::GetText(const char* key, char* out, const char* def, in
   out[size - 1] = '\0';
 }
 
-void WindowsSessionHost::ShowWaitCursor(bool wait) {
-  SetCursor(LoadCursorA(nullptr, wait ? IDC_WAIT : IDC_ARROW));
-}
+void WindowsSessionHost::ShowWaitCursor(bool wait) { SetCursor(LoadCursorA(nullptr, wait ? IDC_WAIT : IDC_ARROW)); }
 
 void WindowsSessionHost::PumpMessages(int n) { ::PumpMessages(n); }
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "device/bounded_write.h"
 #include "base/log.h"
+#include "device/bounded_write.h"
 
 SerialPort g_serialPort;
 

@@ -10,8 +10,8 @@
 
 #include "base/owners.h"
 
-constexpr int kDeviceNameSize = 15;     // "\\.\COM254" and its NUL fit
-constexpr int kPortListSize = 256;      // port numbers, ended by a 0 byte
+constexpr int kDeviceNameSize = 15;  // "\\.\COM254" and its NUL fit
+constexpr int kPortListSize = 256;   // port numbers, ended by a 0 byte
 constexpr int kHighestProbedPort = 254;
 constexpr int kDosDeviceAnswerSize = 5000;
 constexpr DWORD kInputQueue = 128;

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "document/image_dots.h"
-#include "document/file_bytes.h"
 #include "base/log.h"
+#include "document/file_bytes.h"
+#include "document/image_dots.h"
 
 namespace {
 
@@ -108,7 +108,8 @@ BmpLayout BmpInspect(const std::uint8_t* bytes, std::size_t size) {
   }
   const std::uint64_t colours = static_cast<std::uint64_t>(kBmpFileHeader) + headerSize;
   const int rows = layout.topDown ? -layout.height : layout.height;
-  const std::uint64_t end = static_cast<std::uint64_t>(layout.pixelOffset) + static_cast<std::uint64_t>(rows) * kBmpRowBytes;
+  const std::uint64_t end =
+      static_cast<std::uint64_t>(layout.pixelOffset) + static_cast<std::uint64_t>(rows) * kBmpRowBytes;
   if (layout.pixelOffset < colours) {
     layout.problem = "Bildzeilen im Kopf";
     return layout;

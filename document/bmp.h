@@ -12,13 +12,13 @@
 
 constexpr int kBmpRowBytes = 8;  // 60 pixels and 4 unused bits
 constexpr int kBmpGapRows = 2;
-constexpr int kBmpHeight = kPageRows + kTextRows;              // 44
-constexpr int kBmpHeightWithGap = kBmpHeight + kBmpGapRows;    // 46
+constexpr int kBmpHeight = kPageRows + kTextRows;            // 44
+constexpr int kBmpHeightWithGap = kBmpHeight + kBmpGapRows;  // 46
 constexpr int kBmpFileHeader = 14;
 constexpr int kBmpInfoHeader = 40;
 constexpr int kBmpColours = 2;
 constexpr int kBmpPixelOffset = kBmpFileHeader + kBmpInfoHeader + 4 * kBmpColours;  // 62
-constexpr int kBmpPixelsPerMetre = 11811;                       // 300 dots per inch
+constexpr int kBmpPixelsPerMetre = 11811;                                           // 300 dots per inch
 // What the reader looks at: a page bitmap is far smaller; of a larger file
 // only the headers matter.
 constexpr std::size_t kBmpReadMax = 64 * 1024;
@@ -39,9 +39,9 @@ struct BmpLayout {
   int bits = 0;
   std::uint32_t compression = 0;
   std::uint32_t pixelOffset = 0;
-  bool topDown = false;        // rows stored from the top (negative height)
-  int raisedValue = 1;         // the pixel value that is dark: a raised pin
-  std::size_t bytesUsed = 0;   // headers and rows of a page bitmap
+  bool topDown = false;       // rows stored from the top (negative height)
+  int raisedValue = 1;        // the pixel value that is dark: a raised pin
+  std::size_t bytesUsed = 0;  // headers and rows of a page bitmap
 };
 
 // Reads the headers. A page bitmap is 60 pixels wide and 44 or 46 high,

@@ -20,9 +20,7 @@ int Rows(const DotPage& page) { return page.rows < kPageRows ? page.rows : kPage
 void SetBit(std::uint8_t* bytes, int x, int y) {
   bytes[PackedByte(x, y)] |= static_cast<std::uint8_t>(1u << PackedBit(x, y));
 }
-bool GetBit(const std::uint8_t* bytes, int x, int y) {
-  return (bytes[PackedByte(x, y)] >> PackedBit(x, y)) & 1u;
-}
+bool GetBit(const std::uint8_t* bytes, int x, int y) { return (bytes[PackedByte(x, y)] >> PackedBit(x, y)) & 1u; }
 
 }  // namespace
 

@@ -69,7 +69,10 @@ class PageObserver {
   // Posts CMD_REFRESH; full = true asks for a full re-layout.
   virtual void RequestRefresh(bool full) { (void)full; }
   virtual void RepaintPins() {}
-  virtual void RepaintPin(int x, int y) { (void)x; (void)y; }
+  virtual void RepaintPin(int x, int y) {
+    (void)x;
+    (void)y;
+  }
   virtual void RepaintTextLine() {}
   virtual void ShowStatus(const char* text) { (void)text; }
   // Puts the text into the edit line, which translates and sends it.
@@ -99,6 +102,6 @@ void StampTextLine(DotPage& page, int x0, int y0, PageObserver& view);
 
 // Whole-page commands (dispatch and sounds belong to the main window).
 void DeleteAll(DotPage& page, DTM& record, PageObserver& view);  // CMD_DELETEALL
-void InvertPage(DotPage& page, PageObserver& view);               // CMD_INVERT
-void AcceptPage(DotPage& page, PageObserver& view);               // CMD_ACP
-void UndoStroke(DotPage& page, PageObserver& view);               // CMD_BACK
+void InvertPage(DotPage& page, PageObserver& view);              // CMD_INVERT
+void AcceptPage(DotPage& page, PageObserver& view);              // CMD_ACP
+void UndoStroke(DotPage& page, PageObserver& view);              // CMD_BACK

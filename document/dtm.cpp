@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "document/file_bytes.h"
 #include "base/log.h"
+#include "document/file_bytes.h"
 
 const char kDtmMagic[7] = {'_', 'd', 't', 'm', '_', '<', '('};
 
@@ -45,7 +45,10 @@ int DTM::Save(const char* fileName, PageObserver& view) {
   std::memcpy(header, kDtmMagic, sizeof kDtmMagic);
   File file(fileName, "wb");
   if (!file.get()) {
-    LogWrite("Err: DTM beim \xD6" "ffnen von: %s", fileName ? fileName : "");
+    LogWrite(
+        "Err: DTM beim \xD6"
+        "ffnen von: %s",
+        fileName ? fileName : "");
     return 0;
   }
   int bytes = static_cast<int>(std::fwrite(Bytes(), 1, kDtmSize, file.get()));

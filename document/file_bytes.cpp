@@ -32,20 +32,24 @@ FileWrite WriteDocumentFile(const char* name, const void* bytes, std::size_t siz
 
 FileRead LoadDocumentBytes(const char* kind, const char* name, std::size_t limit, std::vector<std::uint8_t>& out) {
   FileRead read = ReadDocumentFile(name, limit, out);
-  if (read == FileRead::kCannotOpen) LogWrite("Err: %s beim \xD6" "ffnen von %s zum Lesen", kind, name ? name : "");
+  if (read == FileRead::kCannotOpen)
+    LogWrite(
+        "Err: %s beim \xD6"
+        "ffnen von %s zum Lesen",
+        kind, name ? name : "");
   return read;
 }
 
 bool SaveDocumentBytes(const char* kind, const char* name, const void* bytes, std::size_t size) {
   switch (WriteDocumentFile(name, bytes, size)) {
     case FileWrite::kCannotOpen:
-      LogWrite("Err: %s beim \xD6" "ffnen von %s zum Schreiben", kind, name ? name : "");
+      LogWrite(
+          "Err: %s beim \xD6"
+          "ffnen von %s zum Schreiben",
+          kind, name ? name : "");
       return false;
-    case FileWrite::kWriteFailed:
-      LogWrite("Err: %s beim Schreiben von %s", kind, name);
-      return false;
-    case FileWrite::kWritten:
-      break;
+    case FileWrite::kWriteFailed: LogWrite("Err: %s beim Schreiben von %s", kind, name); return false;
+    case FileWrite::kWritten: break;
   }
   return true;
 }

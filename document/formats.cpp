@@ -26,12 +26,9 @@ int LoadBmp(const char* fileName, Document& doc) {
 int SaveBmp(const char* fileName, Document& doc) { return BMP().Save(fileName, doc.page, doc.settings.bmpGap); }
 
 const DocumentFormatRow kFormats[] = {
-    {kFormatDtm, LoadDtm, SaveDtm},
-    {kFormatXml, LoadXml, SaveXml},
-    {kFormatBmp, LoadBmp, SaveBmp},
-    {kFormatPng, LoadPictureFile, nullptr},
-    {kFormatJpg, LoadPictureFile, nullptr},
-    {kFormatJpeg, LoadPictureFile, nullptr},
+    {kFormatDtm, LoadDtm, SaveDtm},         {kFormatXml, LoadXml, SaveXml},
+    {kFormatBmp, LoadBmp, SaveBmp},         {kFormatPng, LoadPictureFile, nullptr},
+    {kFormatJpg, LoadPictureFile, nullptr}, {kFormatJpeg, LoadPictureFile, nullptr},
     {kFormatGif, LoadPictureFile, nullptr},
 };
 

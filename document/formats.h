@@ -10,7 +10,7 @@
 
 // The settings the formats take from the program.
 struct DocumentSettings {
-  bool bmpGap = false;                                 // two blank rows above the text line in a bitmap
+  bool bmpGap = false;                                // two blank rows above the text line in a bitmap
   const char* language = "0049";                      // written into an XML file
   float pictureThreshold = kPictureThresholdDefault;  // percent, for pictures
 };

@@ -88,8 +88,8 @@ bool PageFitter::Finish(PagePicture& out) const {
   for (int y = 0; y < fitHeight_; ++y) {
     for (int x = 0; x < fitWidth_; ++x) {
       const double* s = &sum_[(static_cast<std::size_t>(y) * fitWidth_ + x) * kChannels];
-      out.pixels[(top_ + y) * kPageColumns + left_ + x] = PixelRgb{ToByte(s[0] / area), ToByte(s[1] / area),
-                                                                    ToByte(s[2] / area)};
+      out.pixels[(top_ + y) * kPageColumns + left_ + x] =
+          PixelRgb{ToByte(s[0] / area), ToByte(s[1] / area), ToByte(s[2] / area)};
     }
   }
   return true;

@@ -65,18 +65,18 @@ class PageFitter {
 
  private:
   struct Span {
-    int first;                      // first target column or row the source pixel touches
+    int first;                          // first target column or row the source pixel touches
     std::vector<std::int64_t> weights;  // its overlap with each, in scaled units
   };
   void ComputeSpans(int source, int target, std::vector<Span>& spans) const;
 
-  int width_ = 0, height_ = 0;   // the picture
+  int width_ = 0, height_ = 0;        // the picture
   int fitWidth_ = 0, fitHeight_ = 0;  // its size on the page
-  int left_ = 0, top_ = 0;        // where it lies on the page
+  int left_ = 0, top_ = 0;            // where it lies on the page
   int rowsAdded_ = 0;
   std::vector<Span> columns_, rows_;
-  std::vector<double> rowSum_;    // one source row scaled horizontally, 3 per target column
-  std::vector<double> sum_;       // the page picture's sums, 3 per pixel
+  std::vector<double> rowSum_;  // one source row scaled horizontally, 3 per target column
+  std::vector<double> sum_;     // the page picture's sums, 3 per pixel
 };
 
 // The whole picture at once.

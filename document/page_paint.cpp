@@ -86,8 +86,8 @@ struct PageCanvas {
   int pinSize = 0;
   std::unique_ptr<Canvas> canvas;
   std::uint8_t shown[kPagePins] = {};
-  bool pinsShown = false;  // every square shows the byte in `shown`
-  int colors = -1;         // colour generation the squares were painted with
+  bool pinsShown = false;       // every square shows the byte in `shown`
+  int colors = -1;              // colour generation the squares were painted with
   RECT unshown = {0, 0, 0, 0};  // drawn into the bitmap, not yet on the screen
 };
 

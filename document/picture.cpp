@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "document/file_select.h"
 #include "base/log.h"
 #include "base/text.h"
+#include "document/file_select.h"
 
 int LoadPicture(const char* fileName, const PictureDecoder* decoder, float thresholdPercent, DotPage& page,
                 PageObserver& view) {
@@ -24,8 +24,7 @@ int LoadPicture(const char* fileName, const PictureDecoder* decoder, float thres
   // Nothing can fail from here on: the pins are written in place.
   PictureToPins(picture, DotsRule{DotsMode::kFixed, ThresholdFromPercent(thresholdPercent)}, page.pins);
   char message[kFilePathMax + kPictureProblemMax];
-  std::snprintf(message, sizeof message, "Bild %s mit %d x %d Punkten geladen.", name, fitter.Width(),
-                fitter.Height());
+  std::snprintf(message, sizeof message, "Bild %s mit %d x %d Punkten geladen.", name, fitter.Width(), fitter.Height());
   LogWrite("%s", message);
   view.ShowStatus(message);
   view.RepaintPins();

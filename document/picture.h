@@ -5,8 +5,8 @@
 #pragma once
 #include <cstddef>
 
-#include "document/image_dots.h"
 #include "document/dot_page.h"
+#include "document/image_dots.h"
 
 // The threshold in percent of the largest brightness, as the camera keeps
 // it: at 50 a pixel whose red is below 128 becomes a raised pin.

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/owners.h"
 #include "capture/holders.h"
 #include "document/file_select.h"
-#include "base/owners.h"
 
 namespace {
 
@@ -42,7 +42,11 @@ bool WicPictureDecoder::Decode(const char* fileName, PageFitter& fitter, char (&
   if (FAILED(hr)) return Fail(problem, "kein Bild in der Datei", hr);
   UINT width = 0, height = 0;
   hr = frame->GetSize(&width, &height);
-  if (FAILED(hr)) return Fail(problem, "Bildgr\xF6\xDF" "e", hr);
+  if (FAILED(hr))
+    return Fail(problem,
+                "Bildgr\xF6\xDF"
+                "e",
+                hr);
   if (width > static_cast<UINT>(kPictureSideMax) || height > static_cast<UINT>(kPictureSideMax) ||
       !fitter.Begin(static_cast<int>(width), static_cast<int>(height))) {
     std::snprintf(problem, sizeof problem, "%u x %u Punkte", width, height);
@@ -60,7 +64,8 @@ bool WicPictureDecoder::Decode(const char* fileName, PageFitter& fitter, char (&
     const WICRect rect = {0, static_cast<INT>(y), static_cast<INT>(width), static_cast<INT>(count)};
     hr = pixels->CopyPixels(&rect, stride, stride * count, rows.data());
     if (FAILED(hr)) return Fail(problem, "Bilddaten", hr);
-    for (UINT i = 0; i < count; ++i) fitter.AddRow(rows.data() + static_cast<std::size_t>(i) * stride, PixelLayout::kBgra);
+    for (UINT i = 0; i < count; ++i)
+      fitter.AddRow(rows.data() + static_cast<std::size_t>(i) * stride, PixelLayout::kBgra);
   }
   return true;
 }

@@ -7,7 +7,7 @@
 
 #include "document/dot_page.h"
 
-constexpr int kRenderWidth = kPageColumns;        // 60
+constexpr int kRenderWidth = kPageColumns;            // 60
 constexpr int kRenderHeight = kPageRows + kTextRows;  // 44
 
 // `bits` holds kRenderHeight rows of `stride` bytes, one bit per pixel,

@@ -170,9 +170,7 @@ void DrawShape(DotPage& page, int tool, int ax, int ay, int x, int y) {
   ClearMarks(page, kPinNewest);
   const int mx = 2 * ax - x;  // the pointer's column mirrored at the anchor
   switch (tool) {
-    case kToolLine:
-      DrawLine(page, ax, ay, x, y);
-      break;
+    case kToolLine: DrawLine(page, ax, ay, x, y); break;
     case kToolTriangle:
       DrawLine(page, ax, ay, x, y);
       DrawLine(page, ax, ay, mx, y);
@@ -214,8 +212,7 @@ void DrawShape(DotPage& page, int tool, int ax, int ay, int x, int y) {
       DrawLine(page, ax - a, y, ax + a, y);
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "document/file_bytes.h"
 #include "base/log.h"
 #include "base/text.h"
+#include "document/file_bytes.h"
 
 namespace {
 
@@ -91,7 +91,8 @@ bool LineHasTag(const Line& line, const char* tag) {
 
 class PageReader {
  public:
-  PageReader(const char* bytes, std::size_t size, XmlReading& result) : lines_(bytes, size), result_(result), bytes_(bytes) {}
+  PageReader(const char* bytes, std::size_t size, XmlReading& result)
+      : lines_(bytes, size), result_(result), bytes_(bytes) {}
 
   // Reads lines up to the one that holds the tag.
   bool Find(const char* tag) {
@@ -240,9 +241,15 @@ int XML::Load(const char* fileName, DotPage& page, PageObserver& view) {
   std::vector<std::uint8_t> bytes;
   FileRead read = LoadDocumentBytes("XML", fileName, kXmlFileMax, bytes);
   if (read == FileRead::kCannotOpen) return 0;
-  LogWrite("XML \xD6" "ffnen von %s zum Lesen", fileName);
+  LogWrite(
+      "XML \xD6"
+      "ffnen von %s zum Lesen",
+      fileName);
   if (read == FileRead::kTooLarge) {
-    LogWrite("Err: XML %s ist gr\xF6\xDF" "er als %d Byte", fileName, static_cast<int>(kXmlFileMax));
+    LogWrite(
+        "Err: XML %s ist gr\xF6\xDF"
+        "er als %d Byte",
+        fileName, static_cast<int>(kXmlFileMax));
     return 0;
   }
   DotPage copy = page;
@@ -250,7 +257,8 @@ int XML::Load(const char* fileName, DotPage& page, PageObserver& view) {
   XmlReading reading = XmlReadPage(text, bytes.size(), copy);
   for (int i = 0; i < reading.foundCount; ++i) {
     const XmlReading::Found& f = reading.found[i];
-    LogWrite("XML Tag %.*s gefunden", static_cast<int>(std::min<std::size_t>(f.length, kXmlLogLineMax)), text + f.offset);
+    LogWrite("XML Tag %.*s gefunden", static_cast<int>(std::min<std::size_t>(f.length, kXmlLogLineMax)),
+             text + f.offset);
   }
   if (reading.problem != XmlProblem::kNone) {
     LogWrite("Err: XML %s nicht geladen: %s %s (Zeile %d)", fileName, ProblemText(reading.problem),

@@ -25,8 +25,8 @@
 
 // Larger files are refused without being read further.
 constexpr std::size_t kXmlFileMax = 1024 * 1024;
-constexpr int kXmlImageDigits = kPagePins / 4;  // 600
-constexpr int kXmlInfoColumns = 20;             // text-line pins of each row in the file
+constexpr int kXmlImageDigits = kPagePins / 4;                   // 600
+constexpr int kXmlInfoColumns = 20;                              // text-line pins of each row in the file
 constexpr int kXmlInfoDigits = kTextRows * kXmlInfoColumns / 4;  // 20
 // Of a found tag's line, this much goes into the log.
 constexpr int kXmlLogLineMax = 200;

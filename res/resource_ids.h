@@ -7,8 +7,8 @@
 #define IDD_DIALOGABOUT 131   // the about dialog
 
 // Icons the dialogs show (made with the program's other icons).
-#define IDI_PROGRAM 100      // the program icon of the title strip
-#define IDI_ABOUT 1003       // the icon of the about dialog
+#define IDI_PROGRAM 100  // the program icon of the title strip
+#define IDI_ABOUT 1003   // the icon of the about dialog
 // "PROGRAMICON" is the named icon group set as the about dialog's icon.
 
 // Controls.

@@ -32,6 +32,13 @@ jobs=$(nproc)
 status=0
 summary=()
 
+echo "=== format"
+if "$here/tools/check-format.sh"; then
+  summary+=("format: every C and C++ file formatted")
+else
+  summary+=("format: files not formatted (tools/check-format.sh --fix)"); status=1
+fi
+
 build() { # name, extra cmake arguments...
   local name=$1; shift
   local dir="$build_root/$name"

@@ -54,8 +54,8 @@ HFONT CreateButtonFont() {
   int size = ProfileGetInt("buttonfont.size", 32, "Def");
   char face[kValueMax];
   ProfileGetString("Buttonfont.font", face, "Arial", "Def", sizeof face);
-  return CreateFontA(size, 0, 0, 0, 700, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+  return CreateFontA(size, 0, 0, 0, 700, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     DEFAULT_QUALITY, DEFAULT_PITCH, face);
 }
 
 ButtonResources::ButtonResources()

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "res/resource_ids.h"
 #include "base/commands.h"
 #include "base/hotkeys.h"
 #include "base/library_files.h"
@@ -13,6 +12,7 @@
 #include "base/sound.h"
 #include "base/text.h"
 #include "base/textformat.h"
+#include "res/resource_ids.h"
 #include "ui/button_draw.h"
 
 namespace {
@@ -24,8 +24,8 @@ constexpr COLORREF kHeadShadow = RGB(0, 0, 0x37);
 struct DialogState {
   HWND mainWindow = nullptr;
   DialogSources sources{};
-  int mode = 0;           // message dialog mode
-  bool open = false;      // a message dialog runs
+  int mode = 0;       // message dialog mode
+  bool open = false;  // a message dialog runs
   int aboutMode = 0;
   char message[kMessageTextMax + 1] = "";  // text of mode 408
 };
@@ -67,13 +67,11 @@ struct DialogRecord {
   HWND previousTarget = nullptr;  // key receiver before this dialog
   bool previousOpen = false;      // dialog-open flag before this dialog
   bool finished = false;
-  WNDPROC areaProc = nullptr;     // the message area's own procedure
+  WNDPROC areaProc = nullptr;  // the message area's own procedure
   char text[kMessageTextMax + 1] = "";
 };
 
-DialogRecord* Record(HWND dialog) {
-  return reinterpret_cast<DialogRecord*>(GetWindowLongPtrA(dialog, DWLP_USER));
-}
+DialogRecord* Record(HWND dialog) { return reinterpret_cast<DialogRecord*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
 
 // Paints the message text into the message area: the dialog brush, the
 // text centred 20 pixels below the top, in the dialog's font and colour.
@@ -124,11 +122,8 @@ void BuildMessageText(int mode, char (&out)[kMessageTextMax + 1]) {
       GetText("LCLoadErr", format, "%s\\n", sizeof format);
       argument = kCaptureLibraryFile;
       break;
-    case kModeMessage:
-      CopyText(out, sizeof out, s.message);
-      break;
-    default:
-      break;
+    case kModeMessage: CopyText(out, sizeof out, s.message); break;
+    default: break;
   }
   if (format[0]) {
     FormatArg arg = TextArg(argument);
@@ -212,8 +207,7 @@ bool CommonMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, INT_
       *result = TRUE;
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -230,8 +224,8 @@ INT_PTR SelectInit(HWND dialog, LPARAM lParam) {
   }
   HWND area = GetDlgItem(dialog, IDC_MESSAGE);
   if (area)
-    rec->areaProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        area, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MessageAreaProc)));
+    rec->areaProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(area, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MessageAreaProc)));
   PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(s.mode), 0);
   s.open = true;
   return TRUE;
@@ -297,9 +291,7 @@ void DialogsInit(HWND mainWindow, const DialogSources& sources) {
   State().sources = sources;
 }
 
-void SetDialogMessage(const char* text) {
-  CopyText(State().message, sizeof State().message, text ? text : "");
-}
+void SetDialogMessage(const char* text) { CopyText(State().message, sizeof State().message, text ? text : ""); }
 
 bool MessageDialogOpen() { return State().open; }
 
@@ -308,8 +300,8 @@ int ShowMessageDialog(int mode) {
   s.mode = mode;
   LogWrite("ConfigSelect %d %d", mode, s.open ? 1 : 0);
   DialogRecord rec;
-  INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_DIALOGSELECT),
-                                   s.mainWindow, SelectProc, reinterpret_cast<LPARAM>(&rec));
+  INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_DIALOGSELECT), s.mainWindow,
+                                   SelectProc, reinterpret_cast<LPARAM>(&rec));
   if (result <= 0 && !rec.finished) {
     LogWrite("Err: Dialog %d nicht erstellt %lu", mode, static_cast<unsigned long>(GetLastError()));
   }
@@ -320,10 +312,9 @@ void ShowAboutDialog(int mode) {
   DialogState& s = State();
   s.aboutMode = mode;
   DialogRecord rec;
-  INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_DIALOGABOUT),
-                                   s.mainWindow, ConfigProc, reinterpret_cast<LPARAM>(&rec));
-  if (result <= 0)
-    LogWrite("Err: Dialog About nicht erstellt %lu", static_cast<unsigned long>(GetLastError()));
+  INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_DIALOGABOUT), s.mainWindow,
+                                   ConfigProc, reinterpret_cast<LPARAM>(&rec));
+  if (result <= 0) LogWrite("Err: Dialog About nicht erstellt %lu", static_cast<unsigned long>(GetLastError()));
 }
 
 INT_PTR CALLBACK SelectProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -358,8 +349,7 @@ INT_PTR CALLBACK SelectProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       if (id == IDCANCEL) PostMessageA(dialog, WM_COMMAND, CMD_CANCEL, 0);
       return TRUE;
     }
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 
@@ -393,9 +383,8 @@ void DrawHead(const DRAWITEMSTRUCT& item) {
 
   char name[kValueMax];
   GetText("About", name, "RelivoX", sizeof name);
-  GdiObject<HFONT> font(CreateFontA(kHeadFontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
-                                    ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                    DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
+  GdiObject<HFONT> font(CreateFontA(kHeadFontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
   SelectGuard selected(dc, font.Get());
   SetBkMode(dc, TRANSPARENT);
   RECT text = r;
@@ -409,8 +398,8 @@ void DrawHead(const DRAWITEMSTRUCT& item) {
 
   int side = (r.bottom - r.top) - 14;
   if (side > 0) {
-    auto icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM),
-                                              IMAGE_ICON, side, side, LR_DEFAULTCOLOR));
+    auto icon = static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, side, side, LR_DEFAULTCOLOR));
     if (icon) {
       DrawIconEx(dc, r.left + 5, r.top + 5, icon, side, side, 0, nullptr, DI_NORMAL);
       DestroyIcon(icon);

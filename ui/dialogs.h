@@ -12,10 +12,10 @@ constexpr int kMessageTextMax = 512;
 constexpr int kAboutTextMax = 256;
 
 // Message dialog modes.
-constexpr int kModeFileNotSaved = 404;  // unsaved changes before open or close
-constexpr int kModeLouisMissing = 405;  // braille translator not loaded
+constexpr int kModeFileNotSaved = 404;    // unsaved changes before open or close
+constexpr int kModeLouisMissing = 405;    // braille translator not loaded
 constexpr int kModeCaptureMissing = 407;  // capture library not loaded
-constexpr int kModeMessage = 408;        // the text of CMD_MESSAGE
+constexpr int kModeMessage = 408;         // the text of CMD_MESSAGE
 
 // About dialog modes.
 constexpr int kAboutProgram = 0;

@@ -28,7 +28,10 @@ bool RunFileDialog(HWND owner, DialogKind kind, FileSelection& files) {
   if (save) {
     GetText("file.dlg.save", title, "Relivo X Datei speichern", sizeof title);
   } else {
-    GetText("file.dlgname", title, "Relivo X Datei \xf6" "ffnen", sizeof title);
+    GetText("file.dlgname", title,
+            "Relivo X Datei \xf6"
+            "ffnen",
+            sizeof title);
   }
   char path[kFilePathMax] = "";
   OPENFILENAMEA ofn = {};

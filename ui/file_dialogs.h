@@ -5,7 +5,7 @@
 
 #include "document/file_select.h"
 
-constexpr int kFilterMax = 256;   // the filter text with its NUL separators
+constexpr int kFilterMax = 256;  // the filter text with its NUL separators
 
 // Runs the open dialog over `owner` (the file must exist) and fills `files`
 // with the chosen file and its format; false when the user cancelled.

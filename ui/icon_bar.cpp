@@ -19,7 +19,7 @@ struct IconBar {
   IconHandle icons[kLastIcon - kFirstIcon + 1][2];  // large and small
   HoverAreas areas;
   HintAreaRegistrar focusMarks = nullptr;
-  int framed = -1;  // hint area under the pointer
+  int framed = -1;          // hint area under the pointer
   HWND tooltips = nullptr;  // owned by the window it belongs to
   int tools = 0;            // tools registered with it, ids 0 .. tools - 1
 };
@@ -37,7 +37,9 @@ HICON Icon(HINSTANCE instance, int id, int size) {
   return icon.Get();
 }
 
-RECT AreaRect(const HoverArea& a, int grow) { return RECT{a.left - grow, a.top - grow, a.right + grow, a.bottom + grow}; }
+RECT AreaRect(const HoverArea& a, int grow) {
+  return RECT{a.left - grow, a.top - grow, a.right + grow, a.bottom + grow};
+}
 
 void Frame(HDC dc, const HoverArea& a, HBRUSH brush) {
   for (int i = 1; i <= kFrameWidth; ++i) {
@@ -66,9 +68,9 @@ void SyncTooltips(IconBar& bar, HWND window) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     bar.tools = 0;
-    bar.tooltips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                                   nullptr, nullptr);
+    bar.tooltips =
+        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, nullptr, nullptr);
     if (!bar.tooltips) return;
   }
   TTTOOLINFOA tool = {};
@@ -111,14 +113,19 @@ void DrawIconBar(const IconBarView& view) {
   std::snprintf(toolKey, sizeof toolKey, "Pen%1d", view.tool);
   Place(dc.Get(), view, view.connected ? kIconConnected : kIconNotConnected, x0 - 38, 150, kIconSize, CMD_CONNECT,
         "Icon.connect", "verbinden/trennen");
-  Place(dc.Get(), view, kIconBack, x0 - 38, 218, kIconSize, CMD_BACK, "Icon.back", "R\xfc" "ckg\xe4ngig");
-  Place(dc.Get(), view, kIconAccept, x0 + 30, 218, kIconSize, CMD_ACP, "Icon.uebernehmen", "\xdc" "bernehmen");
+  Place(dc.Get(), view, kIconBack, x0 - 38, 218, kIconSize, CMD_BACK, "Icon.back",
+        "R\xfc"
+        "ckg\xe4ngig");
+  Place(dc.Get(), view, kIconAccept, x0 + 30, 218, kIconSize, CMD_ACP, "Icon.uebernehmen",
+        "\xdc"
+        "bernehmen");
   Place(dc.Get(), view, kIconFirstTool - 1 + view.tool, x0, 286, kIconSize, CMD_TOOL_NEXT, toolKey, "Pinsel");
   Place(dc.Get(), view, view.cameraOn ? kIconCameraOn : kIconCameraOff, x0 + 30, 150, kIconSize, CMD_CAM_ONOFF,
         "Icon.cam_onoff", "Kamera ein/aus");
   if (bar.focusMarks) bar.focusMarks(bar.areas);
   Place(dc.Get(), view, kIconArrowLeft, x0 - 32, 318, kSmallIconSize, CMD_TOOL_PREV, "A_Left",
-        "Formenauswahl zur\xfc" "ck");
+        "Formenauswahl zur\xfc"
+        "ck");
   Place(dc.Get(), view, kIconArrowRight, x0 + 64, 318, kSmallIconSize, CMD_TOOL_NEXT2, "A_Right",
         "Formenauswahl vorw\xe4rts");
   SyncTooltips(bar, view.window);

@@ -27,9 +27,9 @@ struct IconBarView {
   int pinSize;
   bool connected;
   bool cameraOn;
-  int tool;            // 1..10
-  HBRUSH background;   // "Main.Back"
-  HBRUSH frame;        // "Icon": the frame of the area under the pointer
+  int tool;           // 1..10
+  HBRUSH background;  // "Main.Back"
+  HBRUSH frame;       // "Icon": the frame of the area under the pointer
 };
 
 // Adds hint areas of another part between the camera icon and the arrows

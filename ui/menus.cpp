@@ -36,7 +36,10 @@ void ReadCaption(const char* key, char* out, int max) {
 }
 
 void ReadTexts(MenuTexts& t) {
-  GetText("Grau", t.grau, "nicht verf\xfc" "gbar", sizeof t.grau);
+  GetText("Grau", t.grau,
+          "nicht verf\xfc"
+          "gbar",
+          sizeof t.grau);
   GetText("Mark", t.mark, "ausgew\xe4hlt", sizeof t.mark);
   GetText("SubMenu", t.subMenu, "Untermen\xfc", sizeof t.subMenu);
   GetText("SysMenu", t.sysMenu, "Systemmen\xfc", sizeof t.sysMenu);
@@ -153,29 +156,14 @@ void AppendItem(MenuState& s, const MenuSources& sources, HMENU menu, int m, int
       LogWrite("Err: %s nicht gefunden", token);
       AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
       return;
-    case 0:
-      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-      return;
-    case CMD_BFONT:
-      AppendSubmenu(menu, h.brailleFont = FontMenu("BFont", CMD_BFONT), caption);
-      return;
-    case CMD_TFONT:
-      AppendSubmenu(menu, h.textFont = FontMenu("TFont", CMD_TFONT), caption);
-      return;
-    case CMD_CAMRES:
-      AppendSubmenu(menu, h.resolution = FilledMenu(sources.fillResolutions), caption);
-      return;
-    case CMD_CAM:
-      AppendSubmenu(menu, h.camera = FilledMenu(sources.fillCameras), caption);
-      return;
-    case CMD_LANGUAGE:
-      AppendSubmenu(menu, h.language = LanguageMenu(s), caption);
-      return;
-    case CMD_COM_SELECT:
-      AppendSubmenu(menu, h.port = PortMenu(sources), caption);
-      return;
-    default:
-      break;
+    case 0: AppendMenuA(menu, MF_SEPARATOR, 0, nullptr); return;
+    case CMD_BFONT: AppendSubmenu(menu, h.brailleFont = FontMenu("BFont", CMD_BFONT), caption); return;
+    case CMD_TFONT: AppendSubmenu(menu, h.textFont = FontMenu("TFont", CMD_TFONT), caption); return;
+    case CMD_CAMRES: AppendSubmenu(menu, h.resolution = FilledMenu(sources.fillResolutions), caption); return;
+    case CMD_CAM: AppendSubmenu(menu, h.camera = FilledMenu(sources.fillCameras), caption); return;
+    case CMD_LANGUAGE: AppendSubmenu(menu, h.language = LanguageMenu(s), caption); return;
+    case CMD_COM_SELECT: AppendSubmenu(menu, h.port = PortMenu(sources), caption); return;
+    default: break;
   }
   UINT flags = MF_STRING;
   if (id == CMD_AUTOSTART) flags |= Checked(ProfileGetInt("autostart", 0, "Device") != 0);
@@ -285,8 +273,7 @@ const char* LanguageCode(int n) {
 
 void CheckMenuEntry(HMENU menu, int count, int checked) {
   if (!menu) return;
-  for (int i = 0; i < count; ++i)
-    CheckMenuItem(menu, static_cast<UINT>(i), MF_BYPOSITION | Checked(i == checked));
+  for (int i = 0; i < count; ++i) CheckMenuItem(menu, static_cast<UINT>(i), MF_BYPOSITION | Checked(i == checked));
 }
 
 void MenuItemCaption(HMENU menu, UINT position, char* out, int size) {
@@ -297,7 +284,8 @@ void MenuItemCaption(HMENU menu, UINT position, char* out, int size) {
   info.fMask = MIIM_FTYPE | MIIM_DATA;
   if (!GetMenuItemInfoA(menu, position, TRUE, &info)) return;
   if (info.fType & MFT_OWNERDRAW) {
-    if (const MenuBarEntry* entry = EntryOf(info.dwItemData)) CopyText(out, static_cast<std::size_t>(size), entry->caption);
+    if (const MenuBarEntry* entry = EntryOf(info.dwItemData))
+      CopyText(out, static_cast<std::size_t>(size), entry->caption);
     return;
   }
   GetMenuStringA(menu, position, out, size, MF_BYPOSITION);

@@ -177,8 +177,8 @@ int main() {
     if (stroke[pace].empty()) continue;
     std::sort(stroke[pace].begin(), stroke[pace].end());
     std::printf("%-40s median %.0f %%, max %.0f %% of the frame's %.1f ms on the wire\n", "",
-                100.0 * stroke[pace][stroke[pace].size() / 2] / kFrameWireMs, 100.0 * stroke[pace].back() / kFrameWireMs,
-                kFrameWireMs);
+                100.0 * stroke[pace][stroke[pace].size() / 2] / kFrameWireMs,
+                100.0 * stroke[pace].back() / kFrameWireMs, kFrameWireMs);
   }
   return 0;
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 struct AppRun {
-  std::string folder;            // the copy of the output folder, with '\' at the end
+  std::string folder;  // the copy of the output folder, with '\' at the end
   PROCESS_INFORMATION process{};
   HWND main = nullptr;
 

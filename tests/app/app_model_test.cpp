@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "braille/braille_form.h"
 #include "app/device_keys.h"
 #include "base/text.h"
+#include "braille/braille_form.h"
 #include "ui/hover_areas.h"
 
 TEST(DeviceKeys, SixCodesRaiseTheirButtons) {

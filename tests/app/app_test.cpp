@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "base/library_files.h"
 #include "base/commands.h"
 #include "base/hotkeys.h"
+#include "base/library_files.h"
 #include "tests/app/app_driver.h"
 
 namespace {
@@ -79,17 +79,30 @@ void ExpectGeometry(int p) {
   const LONG kChild = WS_CHILD | WS_VISIBLE;
   std::vector<Expected> expected = {
       {"page", "Static", 0, {5, 5, 5 + C * p, 5 + R * p}, kChild | WS_BORDER},
-      {"txtwnd", "Static", 0, {C * p / 2 - 20 * p, R * p + 60, C * p / 2 - 20 * p + 40 * p + 1, R * p + 60 + 4 * p + 1},
+      {"txtwnd",
+       "Static",
+       0,
+       {C * p / 2 - 20 * p, R * p + 60, C * p / 2 - 20 * p + 40 * p + 1, R * p + 60 + 4 * p + 1},
        kChild | WS_BORDER},
       {"cambutton", "Static", 0, {10, R * p + 20, 72, R * p + 62}, kChild | WS_BORDER},
       {"brLngWnd", "ListBox", 119, {56 * p, R * p + 35, W - 5, R * p + 71}, kChild | WS_VSCROLL | LBS_NOTIFY},
       {"brGradeWnd", "ListBox", 120, {56 * p, R * p + 70, W - 5, R * p + 106}, kChild | WS_VSCROLL | LBS_NOTIFY},
-      {"brDotWnd", "Edit", 120, {56 * p, R * p + 115, W - 5, R * p + 175},
+      {"brDotWnd",
+       "Edit",
+       120,
+       {56 * p, R * p + 115, W - 5, R * p + 175},
        kChild | ES_MULTILINE | ES_READONLY | ES_WANTRETURN},
-      {"editWnd", "Edit", 0, {C * p / 2 - 22 * p, (R + 4) * p + 72, C * p / 2 + 22 * p, (R + 4) * p + 112},
+      {"editWnd",
+       "Edit",
+       0,
+       {C * p / 2 - 22 * p, (R + 4) * p + 72, C * p / 2 + 22 * p, (R + 4) * p + 112},
        kChild | WS_BORDER | ES_AUTOVSCROLL},
       {"statusWnd", "Edit", 0, {2, H - 25, W - 4, H - 1}, kChild | WS_BORDER},
-      {"infoWnd", "Edit", 0, {C * p + 10, 0, W - 10, 130}, kChild | WS_DLGFRAME | ES_MULTILINE | ES_READONLY | ES_CENTER},
+      {"infoWnd",
+       "Edit",
+       0,
+       {C * p + 10, 0, W - 10, 130},
+       kChild | WS_DLGFRAME | ES_MULTILINE | ES_READONLY | ES_CENTER},
   };
   for (int i = 0; i < 6; ++i) {
     int x = C * p / 2 + (i * 40 * p) / 6 - 20 * p;
@@ -218,7 +231,8 @@ TEST(App, WindowAndChildrenForPinSize14) { ExpectGeometry(14); }
 TEST(App, KeyDefinitionPostsItsCommand) {
   AppRun run;
   ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("[HotKeys]\r\nKey000=VK_F11,0,0,0,CMD_EXIT,0\r\n"
-                                               "Key001=VK_F11,0,0,0,CMD_INVERT,0\r\n").c_str())));
+                                              "Key001=VK_F11,0,0,0,CMD_INVERT,0\r\n")
+                                              .c_str())));
   std::string log = ReadFileText(run.LogPath());
   EXPECT_NE(log.find("DefMyAcc:1"), std::string::npos) << log;
   EXPECT_NE(log.find("Taste schon in Benutzung"), std::string::npos);
@@ -309,7 +323,10 @@ TEST(App, DtmSavedAndOpenedAgainGivesTheSameBytes) {
   ASSERT_TRUE(StartApp(run, folder));
 
   PostCommand(run, CMD_OPEN);
-  HWND open = WaitDialog(run.Pid(), "Relivo X Datei \xf6" "ffnen", 10000);
+  HWND open = WaitDialog(run.Pid(),
+                         "Relivo X Datei \xf6"
+                         "ffnen",
+                         10000);
   ASSERT_NE(open, nullptr);
   ChooseFile(open, source);
   ASSERT_TRUE(WaitForText(run.LogPath(), "mit 350 Byte", 10000));
@@ -349,7 +366,10 @@ TEST(App, PageCommandsChangeWhatIsSaved) {
   ASSERT_TRUE(WriteFileBytes(file, page, sizeof page));
   ASSERT_TRUE(StartApp(run, folder));
   PostCommand(run, CMD_OPEN);
-  HWND open = WaitDialog(run.Pid(), "Relivo X Datei \xf6" "ffnen", 10000);
+  HWND open = WaitDialog(run.Pid(),
+                         "Relivo X Datei \xf6"
+                         "ffnen",
+                         10000);
   ASSERT_NE(open, nullptr);
   ChooseFile(open, file);
   ASSERT_TRUE(WaitForText(run.LogPath(), "mit 350 Byte", 10000));
@@ -449,9 +469,13 @@ TEST(App, KeyPressReachesItsDefinitionThroughTheHook) {
 TEST(App, KeysStayInTheFileDialog) {
   AppRun run;
   ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini("[HotKeys]\r\nKey000=VK_ESCAPE,0,0,0,CMD_CANCEL,0\r\n"
-                                               "Key001=VK_TAB,0,0,0,CMD_TAB,0\r\n").c_str())));
+                                              "Key001=VK_TAB,0,0,0,CMD_TAB,0\r\n")
+                                              .c_str())));
   PostCommand(run, CMD_OPEN);
-  HWND open = WaitDialog(run.Pid(), "Relivo X Datei \xf6" "ffnen", 10000);
+  HWND open = WaitDialog(run.Pid(),
+                         "Relivo X Datei \xf6"
+                         "ffnen",
+                         10000);
   ASSERT_NE(open, nullptr);
   SetForegroundWindow(open);
   auto focus = [&] {

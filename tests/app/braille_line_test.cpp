@@ -36,9 +36,7 @@ std::string WindowsPath(std::string path) {
   return path;
 }
 
-bool IsBrailleLine(const Frame& f) {
-  return f.size() == 10 + kCells && f[4] == 0x00 && f[5] == 0x02 && f[6] == 0x00;
-}
+bool IsBrailleLine(const Frame& f) { return f.size() == 10 + kCells && f[4] == 0x00 && f[5] == 0x02 && f[6] == 0x00; }
 
 // The cells of the last braille line the device received.
 bool LastLine(Cells& cells) {

@@ -126,9 +126,7 @@ class Mouse {
   static int PinY(int row) { return kPageOffset + row * kPin + kPin / 2; }
 
  private:
-  std::string At(int x, int y) const {
-    return std::to_string(origin_.x + x) + " " + std::to_string(origin_.y + y);
-  }
+  std::string At(int x, int y) const { return std::to_string(origin_.x + x) + " " + std::to_string(origin_.y + y); }
   void Run(const std::string& args) {
     ASSERT_TRUE(RunHostCommand(std::string(kXdotool) + " " + args)) << "xdotool " << args;
   }
@@ -159,7 +157,8 @@ std::string RunFolder() {
 void DeviceKey(char key) {
   const char* path = std::getenv("RELIVO_SIM_CONTROL");
   ASSERT_NE(path, nullptr);
-  HANDLE fifo = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE fifo =
+      CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(fifo, INVALID_HANDLE_VALUE);
   char line[2] = {key, '\n'};
   DWORD written = 0;
@@ -251,8 +250,8 @@ TEST(AppDraw, DeviceKeysBrowseTheTypedTextInBraille) {
     auto dot = [&](int x, int y) { return pins.count({x, y}) && pins.count({x + 1, y + 1}); };
     int letter = 0;
     for (auto [x, y] : pins) letter += x < 40;
-    return letter > 20 && dot(45, 7) && dot(45, 15) && dot(45, 23) && !dot(53, 7) && !dot(53, 15) &&
-           !dot(53, 23) && !dot(45, 31) && !dot(53, 31);
+    return letter > 20 && dot(45, 7) && dot(45, 15) && dot(45, 23) && !dot(53, 7) && !dot(53, 15) && !dot(53, 23) &&
+           !dot(45, 31) && !dot(53, 31);
   };
   EXPECT_TRUE(DeviceShowsWhere(big)) << Describe(LastGraphic());
 
@@ -317,9 +316,9 @@ TEST(AppDraw, EveryStrokeColourOnScreen) {
     int x, y;
     const char* brush;
   } expected[] = {
-      {35, 20, "Dot"},         {30, 20, "DotGray"},  {30, 18, "DotDarkBlue"}, {5, 2, "DotDarkBlue"},
-      {5, 4, "DotBlue"},       {5, 6, "DotYellow"},  {5, 8, "DotGreen"},      {5, 10, "DotBrown"},
-      {5, 12, "DotDarkRed"},   {15, 13, "DotRed"},   {15, 4, "DotGold"},      {45, 30, "Dot.Back"},
+      {35, 20, "Dot"},       {30, 20, "DotGray"}, {30, 18, "DotDarkBlue"}, {5, 2, "DotDarkBlue"},
+      {5, 4, "DotBlue"},     {5, 6, "DotYellow"}, {5, 8, "DotGreen"},      {5, 10, "DotBrown"},
+      {5, 12, "DotDarkRed"}, {15, 13, "DotRed"},  {15, 4, "DotGold"},      {45, 30, "Dot.Back"},
   };
   HDC screen = GetDC(nullptr);
   POINT origin = {0, 0};

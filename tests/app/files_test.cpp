@@ -29,7 +29,10 @@ std::string Pictures() {
 
 void Open(const AppRun& run, const std::string& path) {
   PostCommand(run, CMD_OPEN);
-  HWND open = WaitDialog(run.Pid(), "Relivo X Datei \xf6" "ffnen", kWaitMs);
+  HWND open = WaitDialog(run.Pid(),
+                         "Relivo X Datei \xf6"
+                         "ffnen",
+                         kWaitMs);
   ASSERT_NE(open, nullptr) << path;
   ChooseFile(open, path);
 }
@@ -180,7 +183,8 @@ TEST(AppFiles, BadFilesChangeNeitherThePageNorItsFile) {
   unsigned char page[kDtmSize] = {'_', 'd', 't', 'm', '_', '<', '('};
   for (int i = 10; i < 330; ++i) page[i] = static_cast<unsigned char>(i * 11);
   ASSERT_TRUE(WriteFileBytes(data + "page.dtm", page, sizeof page));
-  std::string xml = "<dot>\r\n<image>\r\nFF\r\n</image>\r\n<info>\r\n00\r\n</info>\r\n<lng>\r\nT\r\n</lng>\r\n</dot>\r\n";
+  std::string xml =
+      "<dot>\r\n<image>\r\nFF\r\n</image>\r\n<info>\r\n00\r\n</info>\r\n<lng>\r\nT\r\n</lng>\r\n</dot>\r\n";
   struct Bad {
     const char* name;
     std::string bytes;

@@ -39,13 +39,14 @@ void DumpMenu(std::string& out, HMENU menu, const std::string& path) {
       caption = text;
     }
     char line[512];
-    std::snprintf(line, sizeof line, "%s%d id=%u od=%d sep=%d checked=%d gray=%d text=%s\n", path.c_str(), i,
-                  info.wID, ownerDrawn ? 1 : 0, (info.fType & MFT_SEPARATOR) ? 1 : 0,
-                  (info.fState & MFS_CHECKED) ? 1 : 0, (info.fState & MFS_GRAYED) ? 1 : 0, caption.c_str());
+    std::snprintf(line, sizeof line, "%s%d id=%u od=%d sep=%d checked=%d gray=%d text=%s\n", path.c_str(), i, info.wID,
+                  ownerDrawn ? 1 : 0, (info.fType & MFT_SEPARATOR) ? 1 : 0, (info.fState & MFS_CHECKED) ? 1 : 0,
+                  (info.fState & MFS_GRAYED) ? 1 : 0, caption.c_str());
     out += line;
     RECT r = {};
     if (menu == GetMenu(g_main) && GetMenuItemRect(g_main, menu, static_cast<UINT>(i), &r)) {
-      std::snprintf(line, sizeof line, "rect %s%d %ld %ld %ld %ld\n", path.c_str(), i, r.left, r.top, r.right, r.bottom);
+      std::snprintf(line, sizeof line, "rect %s%d %ld %ld %ld %ld\n", path.c_str(), i, r.left, r.top, r.right,
+                    r.bottom);
       out += line;
     }
     if (info.hSubMenu) DumpMenu(out, info.hSubMenu, path + std::to_string(i) + ".");

@@ -51,4 +51,3 @@ inline int IdOf(const std::string& dump, const std::string& text) {
   const std::size_t line = dump.rfind('\n', at) + 1;
   return std::atoi(dump.c_str() + dump.find("id=", line) + 3);
 }
-

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "res/resource_ids.h"
 #include "base/commands.h"
+#include "res/resource_ids.h"
 #include "tests/app/app_driver.h"
 #include "tests/app/menu_probe.h"
 
@@ -178,8 +178,10 @@ TEST(AppMenus, ShippedMenusKeyboardAndALiveLanguageSwitch) {
   EXPECT_NE(Item(dump, "bar 5.1.0").find("checked=1"), std::string::npos) << "the current language is checked";
   const int english = IdOf(dump, "English");
   EXPECT_EQ(english, CMD_LANGUAGE + 1);
-  ExpectTexts(run, dump, "nicht\r\nverbunden", "Taste 1", "Braillegrafik", "R\xfc" "ckg\xe4ngig", "Bereit",
-              "Ger\xe4t:");
+  ExpectTexts(run, dump, "nicht\r\nverbunden", "Taste 1", "Braillegrafik",
+              "R\xfc"
+              "ckg\xe4ngig",
+              "Bereit", "Ger\xe4t:");
 
   // A command by keyboard: Alt, G(er\xe4t), A(u)tomatisch verbinden.
   ASSERT_TRUE(OpenMenu(run, 'G', "V  Verbinden/Trennen\tF2"));

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "document/dot_page.h"
-#include "document/page_paint.h"
 #include "base/settings.h"
 #include "base/ui_resources.h"
+#include "document/dot_page.h"
+#include "document/page_paint.h"
 #include "tests/bench_clock.h"
 
 namespace {
@@ -46,8 +46,8 @@ int main() {
   LoadColors();
   HWND main = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 700, 500, nullptr, nullptr,
                               nullptr, nullptr);
-  HWND page = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 5, 5, 60 * kPinSize,
-                              40 * kPinSize, main, nullptr, nullptr, nullptr);
+  HWND page = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 5, 5, 60 * kPinSize, 40 * kPinSize,
+                              main, nullptr, nullptr, nullptr);
   if (!page) return 1;
   Pump();
   static DotPage dots;

@@ -38,9 +38,9 @@ HWND ShowPaper() {
   cls.hInstance = GetModuleHandleA(nullptr);
   cls.lpszClassName = "ScreenTestPaper";
   RegisterClassA(&cls);
-  HWND paper = CreateWindowExA(WS_EX_TOOLWINDOW, cls.lpszClassName, "", WS_POPUP | WS_VISIBLE,
-                               kPaper.left, kPaper.top, kPaper.right - kPaper.left, kPaper.bottom - kPaper.top,
-                               nullptr, nullptr, cls.hInstance, nullptr);
+  HWND paper =
+      CreateWindowExA(WS_EX_TOOLWINDOW, cls.lpszClassName, "", WS_POPUP | WS_VISIBLE, kPaper.left, kPaper.top,
+                      kPaper.right - kPaper.left, kPaper.bottom - kPaper.top, nullptr, nullptr, cls.hInstance, nullptr);
   UpdateWindow(paper);
   return paper;
 }
@@ -57,7 +57,8 @@ Frame Expected(POINT p, int k) {
   for (int y = 0; y < 40; ++y)
     for (int x = 0; x < 60; ++x) {
       const POINT centre = {p.x - 30 * k + x * k + k / 2, p.y - 20 * k + y * k + k / 2};
-      if (PtInRect(&kBar, centre)) graphic[x / 2 + (y / 4) * 30] |= static_cast<unsigned char>(1 << (y % 4 + 4 * (x % 2)));
+      if (PtInRect(&kBar, centre))
+        graphic[x / 2 + (y / 4) * 30] |= static_cast<unsigned char>(1 << (y % 4 + 4 * (x % 2)));
     }
   return GraphicFrame(graphic);
 }
@@ -95,7 +96,8 @@ TEST(AppScreen, TheAreaUnderThePointerReachesThePinsAndFollowsPointerAndWheel) {
   EXPECT_TRUE(WaitForGraphic(Expected(pointer, 5), 10000)) << "the picture follows the pointer";
 
   // A wheel turn towards the user makes the fly window larger by one step.
-  PostMessageA(run.main, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), MAKELPARAM(pointer.x, pointer.y));
+  PostMessageA(run.main, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)),
+               MAKELPARAM(pointer.x, pointer.y));
   EXPECT_TRUE(WaitForGraphic(Expected(pointer, 6), 10000)) << ReadFileText(run.LogPath());
 
   PostMessageA(run.main, WM_HOTKEY, CMD_FLY, 0);

@@ -261,7 +261,8 @@ TEST_F(Graph, PreviewShowsTheTestPictureMovesHidesAndPauses) {
   // Moved to the lower right quarter: the corner mark follows.
   RECT quarter = {160, 120, 320, 240};
   ASSERT_EQ(Lumcap().LumenoSetPreviewPosition(device.Get(), &quarter), S_OK);
-  EXPECT_TRUE(WaitFor([&] { return owner.ShowsPicture(160, 120, 160, 120, true) && OwnerWindow::IsBlack(owner.Pixel(20, 20)); }));
+  EXPECT_TRUE(WaitFor(
+      [&] { return owner.ShowsPicture(160, 120, 160, 120, true) && OwnerWindow::IsBlack(owner.Pixel(20, 20)); }));
 
   // Paused: no frames come; a second pause changes nothing; resumed: they come again.
   EXPECT_EQ(Lumcap().LumenoIsPreviewPaused(device.Get()), S_FALSE);
@@ -296,8 +297,7 @@ TEST_F(Graph, CompressedCamerasPreviewThroughTheirDecompressor) {
     RECT whole = {0, 0, OwnerWindow::kWidth, OwnerWindow::kHeight};
     ASSERT_EQ(Lumcap().LumenoSetPreviewPosition(device.Get(), &whole), S_OK);
     ASSERT_EQ(Lumcap().LumenoShowPreview(device.Get(), TRUE), S_OK);
-    EXPECT_TRUE(WaitFor([&] { return owner.ShowsPicture(0, 0, OwnerWindow::kWidth, OwnerWindow::kHeight); }))
-        << camera;
+    EXPECT_TRUE(WaitFor([&] { return owner.ShowsPicture(0, 0, OwnerWindow::kWidth, OwnerWindow::kHeight); })) << camera;
   }
   LumenoOpenParams params = Params(320, 240);
   Device device;
@@ -364,8 +364,9 @@ TEST_F(Graph, CapabilityBitsAndSortedRanges) {
   EXPECT_EQ(r[2].maxFrameRate, 30);
 
   // The still pin's ranges on request; a range with granularity.
-  ASSERT_EQ(Lumcap().LumenoGetDeviceResolutions(library_, IndexOf(kStill), LUMENO_RESOLUTIONS_STILL_PIN, nullptr,
-                                                &size), S_OK);
+  ASSERT_EQ(
+      Lumcap().LumenoGetDeviceResolutions(library_, IndexOf(kStill), LUMENO_RESOLUTIONS_STILL_PIN, nullptr, &size),
+      S_OK);
   ASSERT_EQ(size, 4u + 52u);
   ASSERT_EQ(Lumcap().LumenoGetDeviceResolutions(library_, IndexOf(kStill), LUMENO_RESOLUTIONS_STILL_PIN, list, &size),
             S_OK);
@@ -398,8 +399,9 @@ TEST_F(Graph, PropertiesAndExtensionUnitsOnTheDevice) {
   EXPECT_EQ(Lumcap().LumenoSetDeviceProperty(ranged.Get(), LUMENO_PROPERTY_CAMERA_CONTROL | 3, 1, 2), kNotFound);
 
   // Automatic focus reaches the device with its flags.
-  ASSERT_EQ(Lumcap().LumenoSetDeviceProperty(ranged.Get(), LUMENO_PROPERTY_CAMERA_CONTROL | 6, 0,
-                                             LUMENO_PROPERTY_FLAGS_AUTO), S_OK);
+  ASSERT_EQ(
+      Lumcap().LumenoSetDeviceProperty(ranged.Get(), LUMENO_PROPERTY_CAMERA_CONTROL | 6, 0, LUMENO_PROPERTY_FLAGS_AUTO),
+      S_OK);
   VcamObservation seen = cameras_.Observe(kRanged);
   EXPECT_EQ(seen.propertyClass, 2);
   EXPECT_EQ(seen.propertyId, 6);

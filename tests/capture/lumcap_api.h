@@ -9,7 +9,6 @@
 
 #include <string>
 
-
 struct LumcapApi : LumcapFunctions {
   HMODULE module = nullptr;
   int missing = 0;  // names that were not found

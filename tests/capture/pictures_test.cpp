@@ -144,9 +144,9 @@ TEST(ImageFiles, EachTypeIsChosenByExtensionAndReadsBack) {
     const char* signature;
     bool lossless;
   };
-  const Case cases[] = {{L"lumcap_pic.png", "\x89PNG", true},  {L"lumcap_pic.PNG", "\x89PNG", true},
-                        {L"lumcap_pic.bmp", "BM", true},       {L"lumcap_pic.jpg", "\xFF\xD8\xFF", false},
-                        {L"lumcap_pic.gif", "GIF8", false},    {L"lumcap_pic.tif", "II*", true}};
+  const Case cases[] = {{L"lumcap_pic.png", "\x89PNG", true}, {L"lumcap_pic.PNG", "\x89PNG", true},
+                        {L"lumcap_pic.bmp", "BM", true},      {L"lumcap_pic.jpg", "\xFF\xD8\xFF", false},
+                        {L"lumcap_pic.gif", "GIF8", false},   {L"lumcap_pic.tif", "II*", true}};
   for (const Case& c : cases) {
     const std::wstring path = TempPath(c.name);
     DeleteFileW(path.c_str());
@@ -260,5 +260,4 @@ TEST(Resources, ShutterSound) {
   EXPECT_EQ(u16(34), 16);
   EXPECT_EQ(u32(40), 2u * 2724u);
   EXPECT_EQ(Lumcap().LumenoPlaySound(), 0);
-
 }

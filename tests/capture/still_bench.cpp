@@ -91,9 +91,10 @@ void TriggerLatency(const LumcapApi& api) {
     return;
   }
   std::sort(ms.begin(), ms.end());
-  std::printf("trigger to picture, 640x480 RGB24 at %d fps (frame interval %.1f ms): median %.1f ms, 95th "
-              "percentile %.1f ms over %d stills\n",
-              kFramesPerSecond, 1000.0 / kFramesPerSecond, ms[ms.size() / 2], ms[ms.size() * 95 / 100], kStills);
+  std::printf(
+      "trigger to picture, 640x480 RGB24 at %d fps (frame interval %.1f ms): median %.1f ms, 95th "
+      "percentile %.1f ms over %d stills\n",
+      kFramesPerSecond, 1000.0 / kFramesPerSecond, ms[ms.size() / 2], ms[ms.size() * 95 / 100], kStills);
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 // runs end to end in stills_test.cpp.
 #include "capture/still_capture.h"
 
-#include <gtest/gtest.h>
 #include <amvideo.h>
 #include <dvdmedia.h>
+#include <gtest/gtest.h>
 #include <uuids.h>
 #include <vfwmsgs.h>
 
@@ -131,8 +131,8 @@ TEST_F(StillCaptureTest, ShortFramesAndForeignHeadersFailTheWait) {
   };
   const Bad cases[] = {
       {1 << 20, sizeof(BITMAPINFOHEADER), sizeof(VIDEOINFOHEADER), E_INVALIDARG},  // too wide
-      {kWidth, 4000, sizeof(VIDEOINFOHEADER), VFW_E_INVALIDMEDIATYPE},            // header past the block
-      {kWidth, sizeof(BITMAPINFOHEADER), 80, VFW_E_INVALIDMEDIATYPE},            // block too small
+      {kWidth, 4000, sizeof(VIDEOINFOHEADER), VFW_E_INVALIDMEDIATYPE},             // header past the block
+      {kWidth, sizeof(BITMAPINFOHEADER), 80, VFW_E_INVALIDMEDIATYPE},              // block too small
   };
   for (const Bad& c : cases) {
     VideoType bad(c.width, kHeight);
@@ -167,7 +167,8 @@ TEST_F(StillCaptureTest, CompressedFramesGoThroughAVideoDecompressor) {
   h.biBitCount = 8;
   h.biCompression = BI_RLE8;
   h.biClrUsed = 256;
-  for (int i = 0; i < 256; ++i) format.colours[i] = RGBQUAD{7, static_cast<BYTE>(255 - i * 10), static_cast<BYTE>(i * 10), 0};
+  for (int i = 0; i < 256; ++i)
+    format.colours[i] = RGBQUAD{7, static_cast<BYTE>(255 - i * 10), static_cast<BYTE>(i * 10), 0};
   // Bottom-up runs: the row y from the top has colour y.
   std::vector<BYTE> frame;
   for (int row = 0; row < kHeight; ++row) {

@@ -25,12 +25,9 @@ constexpr struct {
   const wchar_t* name;
   const wchar_t* config;
 } kCameras[] = {
-    {kPlain, L"format RGB24 320x240 30"},
-    {kStill, L"format RGB24 320x240 30; still RGB24 320x240 5"},
-    {kMute, L"format RGB24 320x240 30; mute"},
-    {kShort, L"format RGB24 320x240 30; short"},
-    {kYuy2, L"format YUY2 320x240 30"},
-    {kMjpg, L"format MJPG 320x240 30"},
+    {kPlain, L"format RGB24 320x240 30"},      {kStill, L"format RGB24 320x240 30; still RGB24 320x240 5"},
+    {kMute, L"format RGB24 320x240 30; mute"}, {kShort, L"format RGB24 320x240 30; short"},
+    {kYuy2, L"format YUY2 320x240 30"},        {kMjpg, L"format MJPG 320x240 30"},
 };
 
 constexpr int kWidth = 320;
@@ -91,8 +88,8 @@ std::string FileStart(const std::wstring& path) {
 class OwnerWindow {
  public:
   OwnerWindow() {
-    window_ = CreateWindowExW(0, L"STATIC", L"stills", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, kWidth,
-                              kHeight, nullptr, nullptr, nullptr, nullptr);
+    window_ = CreateWindowExW(0, L"STATIC", L"stills", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, kWidth, kHeight,
+                              nullptr, nullptr, nullptr, nullptr);
   }
   ~OwnerWindow() { DestroyWindow(window_); }
   OwnerWindow(const OwnerWindow&) = delete;
@@ -267,7 +264,8 @@ TEST_F(Stills, TheSnapshotToolSavesAPicture) {
   tool = tool.substr(0, tool.rfind(L'\\') + 1) + L"lumcap-snap.exe";
   const std::wstring jpeg = TempPath(L"lumcap_snap.jpg");
   DeleteFileW(jpeg.c_str());
-  std::wstring command = L"\"" + tool + L"\" snap \"" + jpeg + L"\" --camera \"Stills Plain\" --size 320x240 --quality 90";
+  std::wstring command =
+      L"\"" + tool + L"\" snap \"" + jpeg + L"\" --camera \"Stills Plain\" --size 320x240 --quality 90";
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};

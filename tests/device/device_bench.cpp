@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "device/device_session.h"
-#include "device/device_windows.h"
 #include "base/log.h"
 #include "base/settings.h"
+#include "device/device_session.h"
+#include "device/device_windows.h"
 #include "tests/device/null_transport.h"
 
 namespace {
@@ -93,8 +93,7 @@ int main(int argc, char** argv) {
       SendFrame(s, 1, kGraphicSize, graphic);
     }
     double per = (Now() - t) / n;
-    std::printf("program's own overhead:         %8.2f us per graphic frame (session code, no port)\n",
-                per * 1e6);
+    std::printf("program's own overhead:         %8.2f us per graphic frame (session code, no port)\n", per * 1e6);
   }
 
   SerialTransport serial;
@@ -121,10 +120,9 @@ int main(int argc, char** argv) {
   const double per = total / frames;
   double rest = per - (timed.write + timed.read + timed.sleep) / frames;
   if (rest < 0) rest = 0;  // below the timer's resolution
-  std::printf("frames sent:                    %8d graphics of %.0f bytes, %ld bytes written\n", frames,
-              frameBytes, timed.bytes);
-  std::printf("through COM%-2d:                  %8.1f frames/s, %8.2f ms per frame\n", com, frames / total,
-              per * 1e3);
+  std::printf("frames sent:                    %8d graphics of %.0f bytes, %ld bytes written\n", frames, frameBytes,
+              timed.bytes);
+  std::printf("through COM%-2d:                  %8.1f frames/s, %8.2f ms per frame\n", com, frames / total, per * 1e3);
   std::printf("  writing (driver took bytes):   %8.2f ms per frame\n", timed.write / frames * 1e3);
   std::printf("  2 ms reply wait (slept):       %8.2f ms per frame\n", timed.sleep / frames * 1e3);
   std::printf("  reading the reply:             %8.2f ms per frame\n", timed.read / frames * 1e3);

@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "base/log.h"
+#include "base/settings.h"
 #include "device/device_frame.h"
 #include "device/device_session.h"
 #include "device/device_windows.h"
 #include "device/serial_port.h"
-#include "base/log.h"
-#include "base/settings.h"
 
 namespace {
 

@@ -13,8 +13,14 @@ using Bytes = std::vector<std::uint8_t>;
 
 // A frame as the device sends it: byte 7 is 0.
 inline Bytes DeviceFrame(std::uint16_t command, const Bytes& data) {
-  Bytes f = {kFrameSync0, kFrameSync1, 0, 0, 0, static_cast<std::uint8_t>(command >> 8),
-             static_cast<std::uint8_t>(command & 0xFF), 0};
+  Bytes f = {kFrameSync0,
+             kFrameSync1,
+             0,
+             0,
+             0,
+             static_cast<std::uint8_t>(command >> 8),
+             static_cast<std::uint8_t>(command & 0xFF),
+             0};
   f.insert(f.end(), data.begin(), data.end());
   std::size_t length = f.size() - 4 + 1;
   f[2] = static_cast<std::uint8_t>(length >> 8);

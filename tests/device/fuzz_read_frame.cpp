@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "device/device_session.h"
 #include "base/log.h"
+#include "device/device_session.h"
 
 namespace {
 
@@ -47,8 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < size * 2 + 2 && !port.Done(); ++i) {
     port.Deliver();
     ReadFrame(s);
-    while (TakeNewestKey(s) != 0) {
-    }
+    while (TakeNewestKey(s) != 0) {}
   }
   if (std::strlen(s.name) >= kDeviceTextSize || std::strlen(s.version) >= kDeviceTextSize) __builtin_trap();
   return 0;

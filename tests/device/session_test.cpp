@@ -9,10 +9,10 @@
 #include <sstream>
 #include <string>
 
+#include "base/log.h"
 #include "device/bounded_write.h"
 #include "device/device_frame.h"
 #include "fake_device.h"
-#include "base/log.h"
 
 namespace {
 
@@ -165,9 +165,9 @@ TEST_F(SessionTest, EveryFrameSentIsFollowedByA2msWait) {
 TEST_F(SessionTest, ADeviceThatAnswersLateIsStillIdentified) {
   // Each reply shows only after 20 ms, as behind a USB serial adapter.
   port.answer = false;
-  for (const Bytes& reply : {DeviceFrame(kCmdVersionReply, TextBytes("V9")),
-                             DeviceFrame(kCmdNameReply, TextBytes("Relivo Late")),
-                             DeviceFrame(kCmdInfoReply, {20, 0, 60})}) {
+  for (const Bytes& reply :
+       {DeviceFrame(kCmdVersionReply, TextBytes("V9")), DeviceFrame(kCmdNameReply, TextBytes("Relivo Late")),
+        DeviceFrame(kCmdInfoReply, {20, 0, 60})}) {
     for (int i = 0; i < 20; ++i) port.chunks.push_back({});
     port.chunks.push_back(reply);
   }

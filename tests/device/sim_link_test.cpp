@@ -61,8 +61,10 @@ class PtyTransport : public DeviceTransport {
     int done = 0;
     while (fd_ >= 0 && done < n) {
       ssize_t w = write(fd_, buffer + done, static_cast<std::size_t>(n - done));
-      if (w > 0) done += static_cast<int>(w);
-      else usleep(100);
+      if (w > 0)
+        done += static_cast<int>(w);
+      else
+        usleep(100);
     }
     return done == n;
   }
@@ -207,8 +209,8 @@ TEST(SimLink, KeepsWhatItWasSentAndBlanksOnDisconnect) {
   std::vector<Bytes> rx = sim.Received(7);
   ASSERT_EQ(rx.size(), 7u);
   EXPECT_EQ(rx[4][9], 1);
-  EXPECT_EQ(rx[5], (Bytes{0xAA, 0x55, 0x00, 0x1A, 0x00, 0x02, 0x00, 0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                          0, 0, 0, 0, 0, 0, 0, 0, 0, 0xA7}));
+  EXPECT_EQ(rx[5], (Bytes{0xAA, 0x55, 0x00, 0x1A, 0x00, 0x02, 0x00, 0x00, 0x00, 0, 0, 0, 0, 0, 0,
+                          0,    0,    0,    0,    0,    0,    0,    0,    0,    0, 0, 0, 0, 0, 0xA7}));
   EXPECT_EQ(rx[6].size(), 310u);
 }
 

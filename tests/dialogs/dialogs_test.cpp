@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "../hotkeys/win_test_util.h"
-#include "res/resource_ids.h"
 #include "base/commands.h"
 #include "base/hotkeys.h"
 #include "base/library_files.h"
 #include "base/sound.h"
+#include "res/resource_ids.h"
 
 namespace {
 
@@ -308,7 +308,7 @@ TEST_F(DialogsTest, DraggingOverOkayConfirms) {
   int result = -1;
   Drive({Wait(3),
          [&](HWND d) {
-           PostMessageA(d, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));  // no button held: nothing
+           PostMessageA(d, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));           // no button held: nothing
            PostMessageA(d, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 5));  // held, not over Okay
            return true;
          },

@@ -4,8 +4,9 @@
 #include "page_fixture.h"
 
 TEST(Packing, PinPositionsLandOnTheDeviceBits) {
-  struct Case { int x, y, byte, bit; } cases[] = {
-      {0, 0, 0, 0}, {59, 39, 299, 7}, {1, 4, 30, 4}, {0, 3, 0, 3}, {1, 0, 0, 4}, {2, 0, 1, 0}};
+  struct Case {
+    int x, y, byte, bit;
+  } cases[] = {{0, 0, 0, 0}, {59, 39, 299, 7}, {1, 4, 30, 4}, {0, 3, 0, 3}, {1, 0, 0, 4}, {2, 0, 1, 0}};
   for (const Case& c : cases) {
     DotPage page = EmptyPage();
     DTM record = EmptyRecord();
@@ -81,7 +82,7 @@ TEST(Strokes, AgeingMovesLayersDownAndKeepsCommittedBits) {
 TEST(Strokes, UndoRemovesTheNewestStrokeEachTime) {
   DotPage page = EmptyPage();
   RecordingView view;
-  Pin(page, 5, 5) = 1;  // committed
+  Pin(page, 5, 5) = 1;                   // committed
   SetPin(page, 1, 1, true, true, view);  // first stroke
   SetPin(page, 2, 2, true, true, view);  // second stroke
   EXPECT_EQ(Pin(page, 1, 1), 0x40);

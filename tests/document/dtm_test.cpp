@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <string>
 
+#include "base/log.h"
 #include "document/dtm.h"
 #include "document/formats.h"
 #include "page_fixture.h"
-#include "base/log.h"
 
 namespace {
 
@@ -91,7 +91,10 @@ TEST_F(DtmFiles, ShortLongAndForeignFiles) {
   image[10] = '\x01';
   image[310] = '\x3F';
   // 10, 349, 350 and 100 000 bytes.
-  struct Case { std::size_t size; int expected; } cases[] = {{10, 10}, {349, 349}, {350, 350}, {100000, 350}};
+  struct Case {
+    std::size_t size;
+    int expected;
+  } cases[] = {{10, 10}, {349, 349}, {350, 350}, {100000, 350}};
   for (const Case& c : cases) {
     std::string bytes = image;
     bytes.resize(c.size, '\x7F');
@@ -123,6 +126,8 @@ TEST_F(DtmFiles, MissingFileLeavesTheRecordAndUnwritablePathWritesNothing) {
   EXPECT_EQ(record.graphic[5], 0x42);
   EXPECT_NE(Log().find("Err: DTM::Load missing.dtm"), std::string::npos);
   EXPECT_EQ(record.Save("no/such/folder/x.dtm", view), 0);
-  EXPECT_NE(Log().find("Err: DTM beim \xD6" "ffnen von: no/such/folder/x.dtm"), std::string::npos);
+  EXPECT_NE(Log().find("Err: DTM beim \xD6"
+                       "ffnen von: no/such/folder/x.dtm"),
+            std::string::npos);
   EXPECT_TRUE(view.status.empty());
 }

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "document/ext_settings.h"
 #include "base/settings.h"
+#include "document/ext_settings.h"
 
 namespace {
 std::string TempIni(const char* name) {

@@ -90,19 +90,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         EndStroke(state);
         state.skipCounter = e[2] % 3;
         break;
-      case kToolPrevious:
-        state.tool = ToolPrevious(state.tool);
-        break;
+      case kToolPrevious: state.tool = ToolPrevious(state.tool); break;
       case kUndo:
         CheckUndo(stroke, page);
         UndoStroke(page, view);
         stroke = Stroke{};
         break;
-      case kStamp:
-        StampTextLine(page, px % 200, py % 200, view);
-        break;
-      default:
-        break;
+      case kStamp: StampTextLine(page, px % 200, py % 200, view); break;
+      default: break;
     }
     for (std::uint8_t p : page.textPins) Check(p == kTextPattern);
     Check(page.columns == kPageColumns && page.rows == kPageRows && page.pinSize == 10);

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "document/dot_page.h"
 #include "base/log.h"
+#include "document/dot_page.h"
 
 // Records what the model asked of the window.
 struct RecordingView : PageObserver {

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "base/log.h"
+#include "base/text.h"
 #include "document/bmp.h"
 #include "document/formats.h"
 #include "page_fixture.h"
-#include "base/log.h"
-#include "base/text.h"
 
 namespace {
 

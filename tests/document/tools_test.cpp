@@ -106,7 +106,7 @@ TEST(DrawLine, EndpointsOutsideThePageTouchOnlyItsPins) {
 TEST(Shapes, RectangleIsTheSameWhicheverCornerItIsDraggedFrom) {
   Stroker s;
   Pins rect = s.Shape(kToolRectangle, 10, 10, 14, 13);
-  EXPECT_EQ(rect.size(), 14u);  // 5 x 4 outline
+  EXPECT_EQ(rect.size(), 14u);                               // 5 x 4 outline
   EXPECT_EQ(s.Shape(kToolRectangle, 14, 13, 10, 10), rect);  // up-left
   EXPECT_EQ(s.Shape(kToolRectangle, 14, 10, 10, 13), rect);  // down-left
   EXPECT_EQ(s.Shape(kToolRectangle, 10, 13, 14, 10), rect);  // up-right
@@ -124,8 +124,8 @@ TEST(Shapes, SymmetricShapesSpanTheAnchorColumnInEveryDirection) {
         minX = std::min(minX, x), maxX = std::max(maxX, x);
         minY = std::min(minY, y), maxY = std::max(maxY, y);
       }
-      const std::string where = "tool " + std::to_string(tool) + " dir " + std::to_string(d[0]) + "," +
-                                std::to_string(d[1]);
+      const std::string where =
+          "tool " + std::to_string(tool) + " dir " + std::to_string(d[0]) + "," + std::to_string(d[1]);
       EXPECT_EQ(minX + maxX, 60) << where;  // centred on the anchor's column
       EXPECT_EQ(std::min(minY, maxY), std::min(20, 20 + d[1])) << where;
       EXPECT_EQ(std::max(minY, maxY), std::max(20, 20 + d[1])) << where;

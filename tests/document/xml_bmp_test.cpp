@@ -6,11 +6,11 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "base/log.h"
 #include "document/bmp.h"
 #include "document/formats.h"
 #include "document/xml.h"
 #include "page_fixture.h"
-#include "base/log.h"
 
 #ifdef _WIN32
 #include <direct.h>
@@ -102,15 +102,19 @@ TEST_F(Files, XmlRoundTripAndTheReadersFreedoms) {
   EXPECT_EQ(view.edits[0], "Der Text der Zeile") << "the text goes to the edit line";
   EXPECT_EQ(view.pageRepaints, 1);
   std::string log = Log();
-  EXPECT_NE(log.find("XML \xD6" "ffnen von round.xml zum Lesen"), std::string::npos);
-  for (const char* tag : {"<dot>", "<image>", "</image>", "<info>", "</info>", "<lng value=\"0049\">", "</lng>", "</dot>"})
+  EXPECT_NE(log.find("XML \xD6"
+                     "ffnen von round.xml zum Lesen"),
+            std::string::npos);
+  for (const char* tag :
+       {"<dot>", "<image>", "</image>", "<info>", "</info>", "<lng value=\"0049\">", "</lng>", "</dot>"})
     EXPECT_NE(log.find(std::string("XML Tag ") + tag + " gefunden"), std::string::npos) << tag;
 
   // LF line ends, tags in any case and with neighbours, indented digits, a
   // short image line: only the pins it covers change.
   DotPage kept = PatternPage();
   loaded = kept;
-  WriteBytes("free.xml", "junk\n<DOT>\n  <Image>\n  ff\n</IMAGE>\n<info>\n</info>\n<lng value=\"x\">\n  Text  \n</LNG>\n</Dot>");
+  WriteBytes("free.xml",
+             "junk\n<DOT>\n  <Image>\n  ff\n</IMAGE>\n<info>\n</info>\n<lng value=\"x\">\n  Text  \n</LNG>\n</Dot>");
   view.edits.clear();
   ASSERT_EQ(XML().Load("free.xml", loaded, view), 1);
   for (int i = 0; i < kPagePins; ++i) ASSERT_EQ(loaded.pins[i], i < 8 ? 1 : kept.pins[i]) << i;
@@ -150,7 +154,9 @@ TEST_F(Files, BadXmlFilesLeaveThePage) {
   for (const Case& c : cases) ExpectRefused(c.what, c.bytes, true);
   std::remove("missing.xml");
   ExpectRefusedFile("missing", "missing.xml", true);
-  EXPECT_NE(Log().find("Err: XML beim \xD6" "ffnen von missing.xml zum Lesen"), std::string::npos);
+  EXPECT_NE(Log().find("Err: XML beim \xD6"
+                       "ffnen von missing.xml zum Lesen"),
+            std::string::npos);
   MakeFolder("folder.xml");
   ExpectRefusedFile("a folder", "folder.xml", true);
   ExpectRefused("reason", XmlFile("FFF", "00", "T"), true);
@@ -158,15 +164,18 @@ TEST_F(Files, BadXmlFilesLeaveThePage) {
             std::string::npos)
       << Log();
   EXPECT_EQ(XML().Save("no/such/folder/x.xml", page, record, "0049"), 0);
-  EXPECT_NE(Log().find("Err: XML beim \xD6" "ffnen von no/such/folder/x.xml zum Schreiben"), std::string::npos);
+  EXPECT_NE(Log().find("Err: XML beim \xD6"
+                       "ffnen von no/such/folder/x.xml zum Schreiben"),
+            std::string::npos);
 }
 
 TEST_F(Files, BmpBytesWithAndWithoutGap) {
   static const unsigned char kHeader[62] = {
-      'B', 'M', 0x9E, 0x01, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0,                // file: 414 bytes, rows at 62
-      40, 0, 0, 0, 60, 0, 0, 0, 44, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0,       // 60 x 44, 1 plane, 1 bit, no compression
-      0x60, 0x01, 0, 0, 0x23, 0x2E, 0, 0, 0x23, 0x2E, 0, 0, 0, 0, 0, 0,  // 352 bytes, 11811 per metre
-      0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0};                       // white, black
+      'B',  'M',  0x9E, 0x01, 0,    0,    0,    0, 0,    0,    62, 0, 0, 0,  // file: 414 bytes, rows at 62
+      40,   0,    0,    0,    60,   0,    0,    0, 44,   0,    0,  0, 1, 0, 1, 0,
+      0,    0,    0,    0,  // 60 x 44, 1 plane, 1 bit, no compression
+      0x60, 0x01, 0,    0,    0x23, 0x2E, 0,    0, 0x23, 0x2E, 0,  0, 0, 0, 0, 0,  // 352 bytes, 11811 per metre
+      0,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0, 0,    0,    0,  0};             // white, black
   Pin(page, 0, 0) = 0x80;
   Pin(page, 59, 39) = 0x03;
   TextPin(page, 39, 3) = 1;
@@ -223,7 +232,8 @@ TEST_F(Files, BmpRoundTripAndBitmapsOfOtherWriters) {
   v5.replace(14, 4, std::string("\x7C\0\0\0", 4));
   v5 += std::string(124 - 40, '\0') + mine.substr(54);
   for (const auto& [name, bytes] : {std::pair<const char*, std::string>{"black_first.bmp", blackFirst},
-                                    {"top_down.bmp", topDown}, {"v5.bmp", v5}}) {
+                                    {"top_down.bmp", topDown},
+                                    {"v5.bmp", v5}}) {
     WriteBytes(name, bytes);
     loaded = EmptyPage();
     ASSERT_EQ(BMP().Load(name, loaded, view), 1) << name;
@@ -269,11 +279,15 @@ TEST_F(Files, BadBmpFilesLeaveThePage) {
   EXPECT_NE(Log().find("Err: zur Zeit nur BW-bitmaps"), std::string::npos);
   std::remove("missing.bmp");
   ExpectRefusedFile("missing", "missing.bmp", false);
-  EXPECT_NE(Log().find("Err: BMP beim \xD6" "ffnen von missing.bmp zum Lesen"), std::string::npos);
+  EXPECT_NE(Log().find("Err: BMP beim \xD6"
+                       "ffnen von missing.bmp zum Lesen"),
+            std::string::npos);
   MakeFolder("folder.bmp");
   ExpectRefusedFile("a folder", "folder.bmp", false);
   EXPECT_EQ(BMP().Save("no/such/folder/x.bmp", page, false), 0);
-  EXPECT_NE(Log().find("Err: BMP beim \xD6" "ffnen von no/such/folder/x.bmp zum Schreiben"), std::string::npos);
+  EXPECT_NE(Log().find("Err: BMP beim \xD6"
+                       "ffnen von no/such/folder/x.bmp zum Schreiben"),
+            std::string::npos);
   // Trailing bytes after the rows are not the page's business.
   WriteBytes("long.bmp", good + std::string(200000, '\x55'));
   DotPage loaded = EmptyPage();

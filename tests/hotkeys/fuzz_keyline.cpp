@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (CountKeyDefinitions(defs) >= kHotKeyDefinitionsMax) ClearKeyDefinitions(defs);
   NameToValue(line.c_str());
 
-  FormatArg args[] = {IntArg(def.key), TextArg(line.c_str()), IntArg(def.command),
-                      TextArg("RelivoX"), IntArg(def.parameter)};
+  FormatArg args[] = {IntArg(def.key), TextArg(line.c_str()), IntArg(def.command), TextArg("RelivoX"),
+                      IntArg(def.parameter)};
   char out[257];
   FormatUserText(out, sizeof out, line.c_str(), args, sizeof args / sizeof args[0]);
   return 0;

@@ -60,6 +60,7 @@ class HotKeysTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(HotKeysTest, VirtualKeyNamesHaveThePlatformCodes) {
+  // clang-format off
   struct { const char* name; int vk; } keys[] = {
       {"VK_LBUTTON", VK_LBUTTON}, {"VK_CANCEL", VK_CANCEL}, {"VK_BACK", VK_BACK},
       {"VK_CLEAR", VK_CLEAR}, {"VK_RETURN", VK_RETURN}, {"VK_PAUSE", VK_PAUSE},
@@ -83,6 +84,7 @@ TEST_F(HotKeysTest, VirtualKeyNamesHaveThePlatformCodes) {
       {"VK_PUNKT", VK_OEM_PERIOD}, {"VK_RAUTE", VK_OEM_2}, {"VK_OUML", VK_OEM_3},
       {"VK_SZ", VK_OEM_4}, {"VK_DACH", VK_OEM_5}, {"VK_AUML", VK_OEM_7},
       {"VK_UUML", VK_OEM_1}, {"VK_KLEINER", VK_OEM_102}};
+  // clang-format on
   for (const auto& k : keys) EXPECT_EQ(NameToValue(k.name), k.vk) << k.name;
   EXPECT_EQ(kVkTab, VK_TAB);
   EXPECT_EQ(kVkShift, VK_SHIFT);
@@ -95,10 +97,10 @@ TEST_F(HotKeysTest, VirtualKeyNamesHaveThePlatformCodes) {
 TEST_F(HotKeysTest, ReadsOnlyExistingLinesAndCountsDefinitions) {
   Line(0, "VK_F5, 0, 1, 0, CMD_SAVE, 0");
   Line(7, "A,0,0,0,CMD_OPEN,0");
-  Line(8, "a,0,0,0,CMD_OK,0");            // lower case: key 0, an error
-  Line(9, "VK_F5,0,1,0,CMD_OPEN,0");      // duplicate of Key000
-  Line(998, "VK_RETURN,0,0,0,CMD_OK,0");  // the last key read
-  Line(999, "VK_ESCAPE,0,0,0,CMD_CANCEL,0");  // beyond the keys read
+  Line(8, "a,0,0,0,CMD_OK,0");                                          // lower case: key 0, an error
+  Line(9, "VK_F5,0,1,0,CMD_OPEN,0");                                    // duplicate of Key000
+  Line(998, "VK_RETURN,0,0,0,CMD_OK,0");                                // the last key read
+  Line(999, "VK_ESCAPE,0,0,0,CMD_CANCEL,0");                            // beyond the keys read
   WritePrivateProfileStringA("HotKeys", "Key003", "", SettingsPath());  // empty: not read
   EXPECT_EQ(ReadKeyDefinitions(window_.hwnd()), 3);
   std::string log = ReadLog();
@@ -166,8 +168,7 @@ TEST_F(HotKeysTest, HotKeyArrivesWhileTheWindowIsHidden) {
 }
 
 TEST_F(HotKeysTest, FailedRegistrationPostsTheHotKeyErrorMessage) {
-  WritePrivateProfileStringA("0049", "HotKeyError", "Fehler %d Taste %02X A%d C%d S%d\\nweiter %s",
-                             SettingsPath());
+  WritePrivateProfileStringA("0049", "HotKeyError", "Fehler %d Taste %02X A%d C%d S%d\\nweiter %s", SettingsPath());
   // Shift+F12 already belongs to someone else.
   ASSERT_TRUE(RegisterHotKey(nullptr, 78, MOD_SHIFT, VK_F12));
   Line(0, "VK_F12,1,0,0,CMD_FLY,1000");

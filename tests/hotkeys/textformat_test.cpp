@@ -14,13 +14,10 @@ std::string Format(const char* format, std::initializer_list<FormatArg> args, st
 
 TEST(FormatUserText, CarriesOutFittingConversions) {
   EXPECT_EQ(Format("(%s)\\n", {TextArg("brief.dtm")}), "(brief.dtm)\\n");
-  EXPECT_EQ(Format("Fehler %d Taste %02X A%d C%d S%d", {IntArg(1409), IntArg(0x74), IntArg(1),
-                                                           IntArg(0), IntArg(0)}),
+  EXPECT_EQ(Format("Fehler %d Taste %02X A%d C%d S%d", {IntArg(1409), IntArg(0x74), IntArg(1), IntArg(0), IntArg(0)}),
             "Fehler 1409 Taste 74 A1 C0 S0");
-  EXPECT_EQ(Format("%s %s COM%d", {TextArg("Relivo"), TextArg("1.2"), IntArg(3)}),
-            "Relivo 1.2 COM3");
-  EXPECT_EQ(Format("%-5d|%5s|%x|%u|%c|%%", {IntArg(-3), TextArg("ab"), IntArg(255), IntArg(-1),
-                                            IntArg('Q')}),
+  EXPECT_EQ(Format("%s %s COM%d", {TextArg("Relivo"), TextArg("1.2"), IntArg(3)}), "Relivo 1.2 COM3");
+  EXPECT_EQ(Format("%-5d|%5s|%x|%u|%c|%%", {IntArg(-3), TextArg("ab"), IntArg(255), IntArg(-1), IntArg('Q')}),
             "-3   |   ab|ff|4294967295|Q|%");
   EXPECT_EQ(Format("%ld %hd %lld", {IntArg(1), IntArg(2), IntArg(3)}), "1 2 3");
 }

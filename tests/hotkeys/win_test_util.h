@@ -66,9 +66,8 @@ class RecordingWindow {
     wc.lpszClassName = "RelivoKeyTestWindow";
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     RegisterClassA(&wc);
-    hwnd_ = CreateWindowExA(0, wc.lpszClassName, "keys",
-                            WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 10, 10,
-                            300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+    hwnd_ = CreateWindowExA(0, wc.lpszClassName, "keys", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 10, 10, 300,
+                            200, nullptr, nullptr, wc.hInstance, nullptr);
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
   RecordingWindow(const RecordingWindow&) = delete;
@@ -102,8 +101,8 @@ class RecordingWindow {
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self && (msg == WM_COMMAND || msg == WM_HOTKEY || msg == kHookKeyMessage ||
-                 msg == WM_KEYDOWN || msg == WM_KEYUP))
+    if (self &&
+        (msg == WM_COMMAND || msg == WM_HOTKEY || msg == kHookKeyMessage || msg == WM_KEYDOWN || msg == WM_KEYUP))
       self->seen_.push_back(Posted{msg, wp, lp});
     if (self && self->onMessage) self->onMessage(hwnd, msg, wp, lp);
     return DefWindowProcA(hwnd, msg, wp, lp);

@@ -7,11 +7,11 @@
 
 #include <string>
 
-#include "braille/louis_names.h"
-#include "camera/capture_names.h"
 #include "base/library_files.h"
 #include "base/optional_library.h"
 #include "base/settings.h"
+#include "braille/louis_names.h"
+#include "camera/capture_names.h"
 
 namespace {
 

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "braille/braille_text.h"
-#include "braille/louis_module.h"
-#include "device/device_session.h"
 #include "base/library_files.h"
 #include "base/log.h"
 #include "base/settings.h"
 #include "base/text.h"
+#include "braille/braille_text.h"
+#include "braille/louis_module.h"
+#include "device/device_session.h"
 #include "tests/bench_clock.h"
 #include "tests/device/null_transport.h"
 #include "tests/louis/braille_controls.h"

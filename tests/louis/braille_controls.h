@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "braille/braille_text.h"
 #include "base/commands.h"
+#include "braille/braille_text.h"
 
 // A folder of the build ("Z:/a/b") as a Windows path ending in "\\".
 inline std::string WindowsFolder(std::string path) {

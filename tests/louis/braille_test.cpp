@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "braille/braille_text.h"
-#include "braille/louis_module.h"
 #include "base/commands.h"
 #include "base/library_files.h"
 #include "base/log.h"
 #include "base/settings.h"
+#include "braille/braille_text.h"
+#include "braille/louis_module.h"
 #include "tests/host_louis.h"
 #include "tests/louis/braille_controls.h"
 
@@ -119,8 +119,8 @@ Translation Translate(const LouisModule& louis, const BrailleView& view, const s
   for (std::size_t i = 0; i < expected; ++i) {
     const int want = i < host.size() ? host[i] : 0;
     if (t.cells[i] != want)
-      return ::testing::AssertionFailure() << entry << ": cell " << i << " is " << int(t.cells[i]) << ", the host's "
-                                           << want;
+      return ::testing::AssertionFailure()
+             << entry << ": cell " << i << " is " << int(t.cells[i]) << ", the host's " << want;
   }
   return ::testing::AssertionSuccess();
 }
@@ -147,7 +147,11 @@ TEST_F(Braille, TheRealTranslatorLoadsReportsAndLogsFromItsLevelOn) {
   EXPECT_EQ(failed.result, 0);
   EXPECT_EQ(failed.count, 7) << "the count is left alone";
   EXPECT_TRUE(Logged("Err: LibLouis:40000 Cannot resolve table")) << Log();
-  EXPECT_TRUE(Logged("Err: Braille-\xdc" "bersetzung fehlgeschlagen: " + kOut + "tbl\\no-such-table.utb")) << Log();
+  EXPECT_TRUE(
+      Logged("Err: Braille-\xdc"
+             "bersetzung fehlgeschlagen: " +
+             kOut + "tbl\\no-such-table.utb"))
+      << Log();
 
   // Level 6: the translator is silent; a level-0 message is dropped.
   ProfileWriteInt("LogLevel", 6, kBrailleSection);
@@ -201,7 +205,10 @@ TEST_F(Braille, EveryShippedTableListTranslatesAsTheHostTranslatorDoes) {
   EXPECT_EQ(languages[1], "English (UK)");
   EXPECT_EQ(languages[2], "English (US)");
 
-  const std::string sample = "Braille: 12 Gr\xfc\xdf" "e, \xe7" "a & co!";
+  const std::string sample =
+      "Braille: 12 Gr\xfc\xdf"
+      "e, \xe7"
+      "a & co!";
   int tables = 0;
   for (int l = 0; l < Count(view.language); ++l) {
     Select(view.language, l);
@@ -223,8 +230,15 @@ class BrailleSettings : public Braille {
 
 TEST_F(BrailleSettings, SelectionIsTakenOverOnceAndStored) {
   // Language keys 00, 01 and 03: the third entry is language number 2.
-  for (auto [key, value] : {std::pair{"00", "Eins"}, {"01", "Zwei"}, {"03", "Drei"}, {"00-00", "A"},
-                            {"01-00", "B"}, {"02-00", "C0"}, {"02-01", "C1"}, {"02-G", "1"}, {"Lng", "7"},
+  for (auto [key, value] : {std::pair{"00", "Eins"},
+                            {"01", "Zwei"},
+                            {"03", "Drei"},
+                            {"00-00", "A"},
+                            {"01-00", "B"},
+                            {"02-00", "C0"},
+                            {"02-01", "C1"},
+                            {"02-G", "1"},
+                            {"Lng", "7"},
                             {"BR1", "Sprache\\nw\xe4hlen"}})
     WritePrivateProfileStringA(key[0] == 'B' ? "0049" : "Braille", key, value, SettingsPath());
   BrailleControls controls;
@@ -306,10 +320,19 @@ TEST_F(Braille, BadInputGivesADefinedLineAndALogLine) {
   // Code pages: the language's own, bytes it does not define as "?", and
   // one that does not exist.
   WritePrivateProfileStringA("Braille", "00-cp", "1250", SettingsPath());
-  EXPECT_TRUE(SameAsHost(Translate(louis, view, "\xb3\xf3" "d\xbc"), view, "\xb3\xf3" "d\xbc", 1250));
+  EXPECT_TRUE(SameAsHost(Translate(louis, view,
+                                   "\xb3\xf3"
+                                   "d\xbc"),
+                         view,
+                         "\xb3\xf3"
+                         "d\xbc",
+                         1250));
   EXPECT_TRUE(Logged("CodePage:1250"));
   WritePrivateProfileStringA("Braille", "00-cp", "65001", SettingsPath());
-  EXPECT_TRUE(SameAsHost(Translate(louis, view, "Gr\xc3\xbc\xff" "e"), view, "Gr\xfc?e", 1252));
+  EXPECT_TRUE(SameAsHost(Translate(louis, view,
+                                   "Gr\xc3\xbc\xff"
+                                   "e"),
+                         view, "Gr\xfc?e", 1252));
   EXPECT_TRUE(Logged("Err: CodePage 65001: 1 Zeichen unbekannt, als ? gesetzt"));
   WritePrivateProfileStringA("Braille", "00-cp", "12345", SettingsPath());
   Translation none = Translate(louis, view, "Haus");

@@ -11,8 +11,8 @@
 
 namespace {
 
-using TranslateString = int(__stdcall*)(const char*, const unsigned int*, int*, unsigned int*, int*,
-                                        unsigned short*, char*, int);
+using TranslateString = int(__stdcall*)(const char*, const unsigned int*, int*, unsigned int*, int*, unsigned short*,
+                                        char*, int);
 using CharSize = int(__stdcall*)();
 using Version = const char*(__stdcall*)();
 using Free = void(__stdcall*)();
@@ -45,9 +45,9 @@ std::u32string Translate(Library& lib, const char* table, const std::u32string& 
 TEST(LouisDll, ExportsThePlainNames) {
   Library lib;
   ASSERT_NE(lib.h, nullptr) << kLouisLibraryFile << " not found in the program folder";
-  for (const char* name : {"lou_translateString", "lou_charSize", "lou_version", "lou_free",
-                           "lou_registerLogCallback", "lou_setLogLevel", "lou_backTranslateString",
-                           "lou_getTable", "lou_setDataPath", "lou_dotsToChar", "lou_charToDots"})
+  for (const char* name :
+       {"lou_translateString", "lou_charSize", "lou_version", "lou_free", "lou_registerLogCallback", "lou_setLogLevel",
+        "lou_backTranslateString", "lou_getTable", "lou_setDataPath", "lou_dotsToChar", "lou_charToDots"})
     EXPECT_NE(GetProcAddress(lib.h, name), nullptr) << name;
   EXPECT_EQ(lib.Get<CharSize>("lou_charSize")(), 4);
   EXPECT_NE(std::string(lib.Get<Version>("lou_version")()).find("3.24.0"), std::string::npos);

@@ -16,9 +16,9 @@ struct LumcapFunctions {
 // Finds every export in a loaded library; returns the number not found.
 inline int BindLumcap(HMODULE module, LumcapFunctions& functions) {
   int missing = 0;
-#define LUMCAP_BIND(name, params, bound)                                                                    \
-  functions.name = reinterpret_cast<decltype(functions.name)>(reinterpret_cast<void*>(                   \
-      FindProc(module, ProcName{#name, LumcapArgumentBytes(params)}, kCaptureNameRule)));                 \
+#define LUMCAP_BIND(name, params, bound)                                                                          \
+  functions.name = reinterpret_cast<decltype(functions.name)>(                                                    \
+      reinterpret_cast<void*>(FindProc(module, ProcName{#name, LumcapArgumentBytes(params)}, kCaptureNameRule))); \
   if (!functions.name) ++missing;
   LUMCAP_EXPORTS(LUMCAP_BIND)
 #undef LUMCAP_BIND

@@ -21,9 +21,10 @@ namespace {
 
 LumcapFunctions lum;
 
-constexpr const wchar_t* kProcAmpNames[] = {L"brightness", L"contrast",  L"hue",  L"saturation",
-                                            L"sharpness",  L"gamma",     L"color enable",
-                                            L"white balance", L"backlight compensation", L"gain"};
+constexpr const wchar_t* kProcAmpNames[] = {L"brightness",   L"contrast",      L"hue",
+                                            L"saturation",   L"sharpness",     L"gamma",
+                                            L"color enable", L"white balance", L"backlight compensation",
+                                            L"gain"};
 constexpr const wchar_t* kCameraControlNames[] = {L"pan", L"tilt", L"roll", L"zoom", L"exposure", L"iris", L"focus"};
 
 // Prints the library's text of a failed call and gives exit status 1.

@@ -47,20 +47,20 @@ struct Options {
   int cells = 20;
   int columns = 60;
   std::string log;
-  std::string link;       // symlink to the pty, kept while running
-  std::string pathFile;   // file that receives the pty path
+  std::string link;      // symlink to the pty, kept while running
+  std::string pathFile;  // file that receives the pty path
   std::string wineprefix;
-  std::string wineRun;    // the tree's wine-run: its Wine loader and server
-  int com = 0;            // map COMn of the prefix when not 0
-  std::string keys;       // "delay:code,delay:code,..." after the connect
-  std::string control;    // FIFO taking key commands from other programs
-  int view = -1;          // -1: when stdout is a terminal
+  std::string wineRun;  // the tree's wine-run: its Wine loader and server
+  int com = 0;          // map COMn of the prefix when not 0
+  std::string keys;     // "delay:code,delay:code,..." after the connect
+  std::string control;  // FIFO taking key commands from other programs
+  int view = -1;        // -1: when stdout is a terminal
   bool plain = false;
   bool silent = false, garbage = false, garbageAll = false, split = false, longName = false, storm = false;
   bool xoff = false, stall = false, flowBytes = false;
   int splitDelayUs = 300;
   int stallMs = 2500;
-  int exitAfter = 0;      // seconds, 0 = run until stopped
+  int exitAfter = 0;  // seconds, 0 = run until stopped
   bool acks = true;
 };
 
@@ -162,15 +162,24 @@ bool ParseFaults(Options& o, const std::string& list) {
     std::size_t end = list.find(',', pos);
     if (end == std::string::npos) end = list.size();
     std::string f = list.substr(pos, end - pos);
-    if (f == "silent") o.silent = true;
-    else if (f == "garbage") o.garbage = true;
-    else if (f == "garbage-all") o.garbageAll = true;
-    else if (f == "split") o.split = true;
-    else if (f == "long") o.longName = true;
-    else if (f == "storm") o.storm = true;
-    else if (f == "xoff") o.xoff = true;
-    else if (f == "stall") o.stall = true;
-    else if (f == "flow-bytes") o.flowBytes = true;
+    if (f == "silent")
+      o.silent = true;
+    else if (f == "garbage")
+      o.garbage = true;
+    else if (f == "garbage-all")
+      o.garbageAll = true;
+    else if (f == "split")
+      o.split = true;
+    else if (f == "long")
+      o.longName = true;
+    else if (f == "storm")
+      o.storm = true;
+    else if (f == "xoff")
+      o.xoff = true;
+    else if (f == "stall")
+      o.stall = true;
+    else if (f == "flow-bytes")
+      o.flowBytes = true;
     else if (!f.empty()) {
       std::fprintf(stderr, "relivo-sim: unknown fault mode \"%s\"\n", f.c_str());
       return false;
@@ -209,27 +218,46 @@ bool ParseArgs(int argc, char** argv, Options& o) {
       }
       return argv[++i];
     };
-    if (a == "--link") o.link = next("--link");
-    else if (a == "--path-file") o.pathFile = next("--path-file");
-    else if (a == "--wineprefix") o.wineprefix = next("--wineprefix");
-    else if (a == "--wine-run") o.wineRun = next("--wine-run");
-    else if (a == "--com") o.com = std::atoi(next("--com"));
-    else if (a == "--log") o.log = next("--log");
-    else if (a == "--name") o.name = next("--name");
-    else if (a == "--version") o.version = next("--version");
-    else if (a == "--cells") o.cells = std::atoi(next("--cells"));
-    else if (a == "--columns") o.columns = std::atoi(next("--columns"));
-    else if (a == "--keys") o.keys = next("--keys");
-    else if (a == "--control") o.control = next("--control");
+    if (a == "--link")
+      o.link = next("--link");
+    else if (a == "--path-file")
+      o.pathFile = next("--path-file");
+    else if (a == "--wineprefix")
+      o.wineprefix = next("--wineprefix");
+    else if (a == "--wine-run")
+      o.wineRun = next("--wine-run");
+    else if (a == "--com")
+      o.com = std::atoi(next("--com"));
+    else if (a == "--log")
+      o.log = next("--log");
+    else if (a == "--name")
+      o.name = next("--name");
+    else if (a == "--version")
+      o.version = next("--version");
+    else if (a == "--cells")
+      o.cells = std::atoi(next("--cells"));
+    else if (a == "--columns")
+      o.columns = std::atoi(next("--columns"));
+    else if (a == "--keys")
+      o.keys = next("--keys");
+    else if (a == "--control")
+      o.control = next("--control");
     else if (a == "--fault") {
       if (!ParseFaults(o, next("--fault"))) return false;
-    } else if (a == "--split-delay-us") o.splitDelayUs = std::atoi(next("--split-delay-us"));
-    else if (a == "--stall-ms") o.stallMs = std::atoi(next("--stall-ms"));
-    else if (a == "--no-acks") o.acks = false;
-    else if (a == "--view") o.view = 1;
-    else if (a == "--no-view") o.view = 0;
-    else if (a == "--plain") o.plain = true;
-    else if (a == "--exit-after") o.exitAfter = std::atoi(next("--exit-after"));
+    } else if (a == "--split-delay-us")
+      o.splitDelayUs = std::atoi(next("--split-delay-us"));
+    else if (a == "--stall-ms")
+      o.stallMs = std::atoi(next("--stall-ms"));
+    else if (a == "--no-acks")
+      o.acks = false;
+    else if (a == "--view")
+      o.view = 1;
+    else if (a == "--no-view")
+      o.view = 0;
+    else if (a == "--plain")
+      o.plain = true;
+    else if (a == "--exit-after")
+      o.exitAfter = std::atoi(next("--exit-after"));
     else if (a == "--help" || a == "-h") {
       Usage();
       std::exit(0);
@@ -306,8 +334,7 @@ int RunCommand(const std::vector<std::string>& args, const std::string& winepref
     _exit(127);
   }
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -315,9 +342,9 @@ int RunCommand(const std::vector<std::string>& args, const std::string& winepref
 // manager reads when its server starts; the server is restarted for that.
 bool MapComPort(const Options& o, const std::string& target) {
   std::string value = "COM" + std::to_string(o.com);
-  int rc = RunCommand({o.wineRun, "reg", "add", "HKLM\\Software\\Wine\\Ports", "/v", value, "/t", "REG_SZ", "/d",
-                       target, "/f"},
-                      o.wineprefix);
+  int rc = RunCommand(
+      {o.wineRun, "reg", "add", "HKLM\\Software\\Wine\\Ports", "/v", value, "/t", "REG_SZ", "/d", target, "/f"},
+      o.wineprefix);
   if (rc != 0) {
     std::fprintf(stderr, "relivo-sim: %s reg add failed (%d)\n", o.wineRun.c_str(), rc);
     return false;
@@ -453,9 +480,9 @@ void HandleFrame(Device& d, const std::uint8_t* f, std::size_t size) {
       break;
     }
     case 0x0110:
-      SendFrame(d, 0x0111, {static_cast<std::uint8_t>(d.opt.cells & 0xFF),
-                            static_cast<std::uint8_t>((d.opt.cells >> 8) & 0xFF),
-                            static_cast<std::uint8_t>(d.opt.columns & 0xFF)});
+      SendFrame(d, 0x0111,
+                {static_cast<std::uint8_t>(d.opt.cells & 0xFF), static_cast<std::uint8_t>((d.opt.cells >> 8) & 0xFF),
+                 static_cast<std::uint8_t>(d.opt.columns & 0xFF)});
       d.lastEvent = "display-info request";
       break;
     case 0x0200:
@@ -474,9 +501,7 @@ void HandleFrame(Device& d, const std::uint8_t* f, std::size_t size) {
       if (d.opt.acks) SendFrame(d, 0x0201, {0});
       StartScript(d);
       break;
-    default:
-      d.lastEvent = "unknown command";
-      break;
+    default: d.lastEvent = "unknown command"; break;
   }
   PlainLine(d, d.lastEvent.c_str());
 }
@@ -625,8 +650,7 @@ int main(int argc, char** argv) {
     }
     reachable = d.opt.link;
   }
-  std::printf("relivo-sim: pty %s%s%s\n", d.ptyPath.c_str(), d.opt.link.empty() ? "" : " link ",
-              d.opt.link.c_str());
+  std::printf("relivo-sim: pty %s%s%s\n", d.ptyPath.c_str(), d.opt.link.empty() ? "" : " link ", d.opt.link.c_str());
   std::fflush(stdout);
   if (!d.opt.pathFile.empty()) {
     FILE* f = std::fopen(d.opt.pathFile.c_str(), "w");
@@ -648,8 +672,7 @@ int main(int argc, char** argv) {
     unlink(d.opt.control.c_str());
     // Opened for reading and writing, so that it never reports an end
     // when a writer closes it.
-    if (mkfifo(d.opt.control.c_str(), 0600) != 0 ||
-        (control = open(d.opt.control.c_str(), O_RDWR | O_NONBLOCK)) < 0) {
+    if (mkfifo(d.opt.control.c_str(), 0600) != 0 || (control = open(d.opt.control.c_str(), O_RDWR | O_NONBLOCK)) < 0) {
       std::perror(d.opt.control.c_str());
       return 1;
     }
@@ -700,8 +723,7 @@ int main(int argc, char** argv) {
     while (d.scriptStarted && d.scriptPos < d.script.size() && now >= d.nextKeyAt) {
       SendKey(d, d.script[d.scriptPos].code);
       ++d.scriptPos;
-      if (d.scriptPos < d.script.size())
-        d.nextKeyAt += std::chrono::milliseconds(d.script[d.scriptPos].delayMs);
+      if (d.scriptPos < d.script.size()) d.nextKeyAt += std::chrono::milliseconds(d.script[d.scriptPos].delayMs);
     }
     if (view && d.dirty && now - d.lastDraw >= std::chrono::milliseconds(kViewIntervalMs)) Draw(d);
   }

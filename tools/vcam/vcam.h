@@ -45,30 +45,30 @@ using VcamRemoveAllDevicesFn = HRESULT(WINAPI*)();
 // values, the same layout in both builds.
 struct VcamPinObservation {
   LONG width;
-  LONG height;               // as in the format (negative: top-down)
-  DWORD fourcc;              // first group of the subtype (3 for RGB24: its GUID's)
+  LONG height;   // as in the format (negative: top-down)
+  DWORD fourcc;  // first group of the subtype (3 for RGB24: its GUID's)
   WORD bitCount;
-  WORD connected;            // 1 while the pin is connected
-  LONGLONG frameDuration;    // 100 ns
-  LONG formatsSet;           // successful SetFormat calls
-  LONG frames;               // samples delivered
+  WORD connected;          // 1 while the pin is connected
+  LONGLONG frameDuration;  // 100 ns
+  LONG formatsSet;         // successful SetFormat calls
+  LONG frames;             // samples delivered
 };
 struct VcamObservation {
-  LONG liveFilters;          // filters of the camera alive now
-  LONG filtersMade;          // filters of the camera made so far
+  LONG liveFilters;  // filters of the camera alive now
+  LONG filtersMade;  // filters of the camera made so far
   VcamPinObservation capture;
   VcamPinObservation still;
-  LONG triggers;             // still triggers received (video control and button)
-  LONG videoControlMode;     // last mode set on the still pin
-  LONG propertyClass;        // last property set: 1 picture, 2 camera
+  LONG triggers;          // still triggers received (video control and button)
+  LONG videoControlMode;  // last mode set on the still pin
+  LONG propertyClass;     // last property set: 1 picture, 2 camera
   LONG propertyId;
   LONG propertyValue;
   LONG propertyFlags;
-  LONG propertySets;         // property sets so far
-  LONG extensionSets;        // extension-unit controls written
-  BYTE extensionData[16];    // last written extension-unit control data
-  LONG crossbarInput;        // input the crossbar routes to its output
-  LONG crossbarRoutes;       // routes set so far
+  LONG propertySets;       // property sets so far
+  LONG extensionSets;      // extension-unit controls written
+  BYTE extensionData[16];  // last written extension-unit control data
+  LONG crossbarInput;      // input the crossbar routes to its output
+  LONG crossbarRoutes;     // routes set so far
 };
 using VcamObserveFn = HRESULT(WINAPI*)(const WCHAR* friendlyName, VcamObservation* observation);
 using VcamPressButtonFn = HRESULT(WINAPI*)(const WCHAR* friendlyName);

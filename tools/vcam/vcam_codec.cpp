@@ -155,15 +155,13 @@ extern "C" LRESULT WINAPI DriverProc(DWORD_PTR /*id*/, HDRVR /*driver*/, UINT me
     case DRV_FREE:
     case DRV_ENABLE:
     case DRV_DISABLE:
-    case DRV_CLOSE:
-      return 1;
+    case DRV_CLOSE: return 1;
     case DRV_OPEN: {
       const auto* open = reinterpret_cast<const ICOPEN*>(param2);
       if (open && open->fccType != kVidc && open->fccType != 0) return 0;
       return kDriverId;
     }
-    case ICM_GETINFO:
-      return GetInfo(reinterpret_cast<ICINFO*>(param1), param2);
+    case ICM_GETINFO: return GetInfo(reinterpret_cast<ICINFO*>(param1), param2);
     case ICM_DECOMPRESS_BEGIN:
       // Wine 8's AVI decompressor names its input format as the output
       // here; every frame names the real output again.
@@ -173,12 +171,9 @@ extern "C" LRESULT WINAPI DriverProc(DWORD_PTR /*id*/, HDRVR /*driver*/, UINT me
                    reinterpret_cast<const BITMAPINFOHEADER*>(param2));
     case ICM_DECOMPRESS_GET_FORMAT:
       return GetFormat(reinterpret_cast<const BITMAPINFOHEADER*>(param1), reinterpret_cast<BITMAPINFOHEADER*>(param2));
-    case ICM_DECOMPRESS:
-      return Decompress(reinterpret_cast<const ICDECOMPRESS*>(param1));
-    case ICM_DECOMPRESS_END:
-      return ICERR_OK;
-    default:
-      return message >= ICM_USER ? ICERR_UNSUPPORTED : 0;
+    case ICM_DECOMPRESS: return Decompress(reinterpret_cast<const ICDECOMPRESS*>(param1));
+    case ICM_DECOMPRESS_END: return ICERR_OK;
+    default: return message >= ICM_USER ? ICERR_UNSUPPORTED : 0;
   }
 }
 

@@ -134,10 +134,14 @@ bool ParseEntry(const Words& w, VcamConfig* c) {
     return c->hasExtensionUnit;
   }
   if (std::wcscmp(key, L"topology") == 0 && w.count == 2) {
-    if (std::wcscmp(w.word[1], L"camera") == 0) c->topology = VcamTopology::kCameraTerminal;
-    else if (std::wcscmp(w.word[1], L"transport") == 0) c->topology = VcamTopology::kTransportTerminal;
-    else if (std::wcscmp(w.word[1], L"plain") == 0) c->topology = VcamTopology::kPlain;
-    else return false;
+    if (std::wcscmp(w.word[1], L"camera") == 0)
+      c->topology = VcamTopology::kCameraTerminal;
+    else if (std::wcscmp(w.word[1], L"transport") == 0)
+      c->topology = VcamTopology::kTransportTerminal;
+    else if (std::wcscmp(w.word[1], L"plain") == 0)
+      c->topology = VcamTopology::kPlain;
+    else
+      return false;
     return true;
   }
   if (w.count != 1) return false;

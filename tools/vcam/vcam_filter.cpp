@@ -46,8 +46,7 @@ class CVcamNode final : public VcamObject<IKsControl> {
   CVcamNode(CVcamFilter* filter, ULONG node) : VcamObject(kIidKsControl), filter_(filter), node_(node) {
     filter_->AddRef();
   }
-  STDMETHODIMP KsProperty(PKSPROPERTY property, ULONG length, LPVOID data, ULONG bytes,
-                                     ULONG* returned) override {
+  STDMETHODIMP KsProperty(PKSPROPERTY property, ULONG length, LPVOID data, ULONG bytes, ULONG* returned) override {
     if (!property || length < sizeof(KSP_NODE) || !returned) return E_INVALIDARG;
     KSP_NODE request = *reinterpret_cast<const KSP_NODE*>(property);
     if (request.NodeId != node_) return E_INVALIDARG;
@@ -129,21 +128,24 @@ namespace {
 VcamConfig LoadConfig(unsigned number) {
   VcamConfig config;
   WCHAR text[kVcamConfigChars];
-  if (!VcamReadConfigText(number, text) || !VcamParseConfig(text, &config)) VcamParseConfig(kVcamDefaultConfig, &config);
+  if (!VcamReadConfigText(number, text) || !VcamParseConfig(text, &config))
+    VcamParseConfig(kVcamDefaultConfig, &config);
   return config;
 }
 
 }  // namespace
 
 CVcamFilter::CVcamFilter(REFCLSID clsid, unsigned number)
-    : clsid_(clsid), number_(number), config_(LoadConfig(number)), observation_(VcamObservationOf(number)),
+    : clsid_(clsid),
+      number_(number),
+      config_(LoadConfig(number)),
+      observation_(VcamObservationOf(number)),
       amp_(static_cast<IBaseFilter*>(this), config_.amp, config_.ampCount, config_.failRead, observation_),
       cam_(static_cast<IBaseFilter*>(this), config_.cam, config_.camCount, config_.failRead, observation_) {
   InitializeCriticalSection(&lock_);
   VcamModuleAddRef();
-  capture_ = new (std::nothrow)
-      CVcamPin(this, L"Capture", PIN_CATEGORY_CAPTURE, config_.capture, config_.captureCount, config_,
-               &observation_->capture);
+  capture_ = new (std::nothrow) CVcamPin(this, L"Capture", PIN_CATEGORY_CAPTURE, config_.capture, config_.captureCount,
+                                         config_, &observation_->capture);
   if (config_.stillCount > 0) {
     still_ = new (std::nothrow)
         CVcamPin(this, L"Still", PIN_CATEGORY_STILL, config_.still, config_.stillCount, config_, &observation_->still);

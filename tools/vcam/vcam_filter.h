@@ -43,9 +43,7 @@ class CVcamProperties final : public Interface {
   VcamObservation* observation_;
 };
 
-class CVcamFilter final : public IBaseFilter,
-                          public IAMVideoControl,
-                          public IKsTopologyInfo {
+class CVcamFilter final : public IBaseFilter, public IAMVideoControl, public IKsTopologyInfo {
  public:
   CVcamFilter(REFCLSID clsid, unsigned number);
   CVcamFilter(const CVcamFilter&) = delete;
@@ -99,7 +97,6 @@ class CVcamFilter final : public IBaseFilter,
  private:
   ~CVcamFilter();
   CVcamPin* PinOf(IPin* pin) const;
-
 
   std::atomic<ULONG> refs_{1};
   CLSID clsid_;

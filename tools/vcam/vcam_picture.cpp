@@ -7,9 +7,7 @@ namespace {
 constexpr DWORD kYuy2 = 0x32595559;  // 'YUY2'
 constexpr LONG kMarkFraction = 8;
 
-std::size_t Stride(LONG width, WORD bitCount) {
-  return ((static_cast<std::size_t>(width) * bitCount + 31) / 32) * 4;
-}
+std::size_t Stride(LONG width, WORD bitCount) { return ((static_cast<std::size_t>(width) * bitCount + 31) / 32) * 4; }
 
 BYTE Clamp(int v) { return static_cast<BYTE>(v < 0 ? 0 : v > 255 ? 255 : v); }
 
@@ -29,8 +27,7 @@ VcamRgb VcamPicturePixel(LONG x, LONG y, LONG width, LONG height, unsigned frame
   return {static_cast<BYTE>(x * 255 / w), static_cast<BYTE>(y * 255 / h), static_cast<BYTE>(frame & 0xFF)};
 }
 
-std::size_t VcamFillPicture(BYTE* data, std::size_t bytes, const BITMAPINFOHEADER& header, unsigned frame,
-                            LONG flip) {
+std::size_t VcamFillPicture(BYTE* data, std::size_t bytes, const BITMAPINFOHEADER& header, unsigned frame, LONG flip) {
   const LONG width = header.biWidth;
   const LONG height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
   const bool rgb = header.biCompression == BI_RGB && header.biBitCount == 24;

@@ -99,9 +99,14 @@ void SafeRelease(T*& p) {
 
 }  // namespace
 
-CVcamPin::CVcamPin(CVcamFilter* filter, const WCHAR* id, REFGUID category, const VcamFormat* formats,
-                   unsigned count, const VcamConfig& config, VcamPinObservation* observation)
-    : filter_(filter), id_(id), category_(category), formats_(formats), count_(count), config_(config),
+CVcamPin::CVcamPin(CVcamFilter* filter, const WCHAR* id, REFGUID category, const VcamFormat* formats, unsigned count,
+                   const VcamConfig& config, VcamPinObservation* observation)
+    : filter_(filter),
+      id_(id),
+      category_(category),
+      formats_(formats),
+      count_(count),
+      config_(config),
       observation_(observation) {
   const VcamFormat* format = DefaultFormat();
   if (!format) return;
@@ -516,7 +521,8 @@ void CVcamPin::DeliverFrame(unsigned frame) {
   if (header && SUCCEEDED(sample->GetPointer(&data))) {
     const std::size_t room = static_cast<std::size_t>(sample->GetSize());
     if (header->biCompression == kMjpgCode) {
-      if (jpeg_.empty()) jpeg_ = VcamEncodeJpeg(header->biWidth, header->biHeight < 0 ? -header->biHeight : header->biHeight);
+      if (jpeg_.empty())
+        jpeg_ = VcamEncodeJpeg(header->biWidth, header->biHeight < 0 ? -header->biHeight : header->biHeight);
       if (!jpeg_.empty() && jpeg_.size() <= room) {
         CopyMemory(data, jpeg_.data(), jpeg_.size());
         written = jpeg_.size();

@@ -89,14 +89,14 @@ class CVcamPin final : public IPin, public IKsPropertySet, public IAMStreamConfi
   const VcamConfig& config_;
   VcamPinObservation* observation_;
 
-  IPin* connected_ = nullptr;          // counted
-  IMemInputPin* input_ = nullptr;      // counted
-  IMemAllocator* allocator_ = nullptr; // counted
-  AM_MEDIA_TYPE type_ = {};            // of the connection
-  AM_MEDIA_TYPE* setFormat_ = nullptr; // from SetFormat
+  IPin* connected_ = nullptr;           // counted
+  IMemInputPin* input_ = nullptr;       // counted
+  IMemAllocator* allocator_ = nullptr;  // counted
+  AM_MEDIA_TYPE type_ = {};             // of the connection
+  AM_MEDIA_TYPE* setFormat_ = nullptr;  // from SetFormat
   HANDLE stop_ = nullptr;
   HANDLE thread_ = nullptr;
   std::atomic<LONG> pendingTriggers_{0};
   std::atomic<LONG> flip_{0};
-  std::vector<BYTE> jpeg_;             // the JPEG picture, made on first need
+  std::vector<BYTE> jpeg_;  // the JPEG picture, made on first need
 };

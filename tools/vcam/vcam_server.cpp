@@ -68,7 +68,6 @@ class Ref {
   T* p_ = nullptr;
 };
 
-
 // COM on the calling thread for the length of one registration call.
 class ComScope {
  public:
@@ -148,7 +147,8 @@ HRESULT RegisterClassKey(unsigned number, const WCHAR* cameraName) {
   if (SUCCEEDED(hr) && cameraName) hr = SetText(classKey.Get(), kCameraValue, cameraName);
   if (FAILED(hr)) return hr;
   RegKey serverKey;
-  status = RegCreateKeyExW(classKey.Get(), L"InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr, serverKey.Put(), nullptr);
+  status =
+      RegCreateKeyExW(classKey.Get(), L"InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr, serverKey.Put(), nullptr);
   if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
   hr = SetText(serverKey.Get(), nullptr, module);
   if (SUCCEEDED(hr)) hr = SetText(serverKey.Get(), L"ThreadingModel", kThreadingModel);
@@ -169,7 +169,9 @@ bool ReadClassText(unsigned number, const WCHAR* value, WCHAR (&text)[kChars]) {
   return true;
 }
 
-bool ReadCameraName(unsigned number, WCHAR (&name)[kVcamNameChars]) { return ReadClassText(number, kCameraValue, name); }
+bool ReadCameraName(unsigned number, WCHAR (&name)[kVcamNameChars]) {
+  return ReadClassText(number, kCameraValue, name);
+}
 
 HRESULT WriteConfig(unsigned number, const WCHAR* config) {
   WCHAR path[kClassPathChars];
@@ -197,8 +199,8 @@ HRESULT UnregisterCamera(unsigned number) {
   WCHAR instance[kGuidChars];
   StringFromGUID2(clsid, instance, kGuidChars);
   Ref<IFilterMapper2> mapper;
-  HRESULT hr = CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
-                                mapper.PutVoid());
+  HRESULT hr =
+      CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2, mapper.PutVoid());
   if (SUCCEEDED(hr)) hr = mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, instance, clsid);
   WCHAR path[kClassPathChars];
   ClassKeyPath(number, path);
@@ -267,9 +269,7 @@ bool VcamReadConfigText(unsigned number, WCHAR (&text)[kVcamConfigChars]) {
   return ReadClassText(number, kConfigValue, text);
 }
 
-VcamObservation* VcamObservationOf(unsigned number) {
-  return &observations[number <= kVcamMaxCameras ? number : 0];
-}
+VcamObservation* VcamObservationOf(unsigned number) { return &observations[number <= kVcamMaxCameras ? number : 0]; }
 
 VcamObservationLock::VcamObservationLock() {
   EnterCriticalSection(&observationLock);
@@ -285,9 +285,10 @@ namespace {
 // A new section starts zeroed: no camera has done anything yet.
 void OpenSharedObservations() {
   sharedLock = CreateMutexW(nullptr, FALSE, kSharedObservationLock);
-  sharedSection = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof ownObservations,
-                                     kSharedObservations);
-  void* view = sharedSection ? MapViewOfFile(sharedSection, FILE_MAP_ALL_ACCESS, 0, 0, sizeof ownObservations) : nullptr;
+  sharedSection =
+      CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof ownObservations, kSharedObservations);
+  void* view =
+      sharedSection ? MapViewOfFile(sharedSection, FILE_MAP_ALL_ACCESS, 0, 0, sizeof ownObservations) : nullptr;
   if (view) observations = static_cast<VcamObservation*>(view);
 }
 

@@ -116,8 +116,9 @@ int wmain(int argc, WCHAR** argv) {
   auto find = [&](const char* name) { return GetProcAddress(server.Get(), name); };
   if (std::wcscmp(verb, L"register") == 0 || std::wcscmp(verb, L"unregister") == 0 ||
       std::wcscmp(verb, L"clear") == 0) {
-    const char* name = verb[0] == L'r' ? "DllRegisterServer" : verb[0] == L'u' ? "DllUnregisterServer"
-                                                                                 : "VcamRemoveAllDevices";
+    const char* name = verb[0] == L'r'   ? "DllRegisterServer"
+                       : verb[0] == L'u' ? "DllUnregisterServer"
+                                         : "VcamRemoveAllDevices";
     auto fn = reinterpret_cast<ServerFn>(reinterpret_cast<void*>(find(name)));
     return fn ? Report(verb, fn()) : Report(verb, E_NOINTERFACE);
   }
