@@ -1,8 +1,12 @@
-// Owners for the platform handles the main program keeps. Each one closes
-// exactly what it was given and cannot be copied.
+// Owners of the platform's handles, GDI objects, COM references and
+// memory blocks, shared by the program, the capture library and the tools.
+// Each one closes exactly what it was given and cannot be copied; a
+// resource leaves an owner only through Detach.
 #pragma once
 #include <windows.h>
 #include <objbase.h>
+#include <oleauto.h>
+#include <strmif.h>
 
 #include <utility>
 
@@ -170,8 +174,281 @@ class ComInit {
   ComInit(const ComInit&) = delete;
   ComInit& operator=(const ComInit&) = delete;
   // COM can be used: initialised here, or before in another apartment.
-  bool Usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
+  bool Usable() const { return SUCCEEDED(Result()); }
+  // S_OK or S_FALSE when COM can be used (a thread in the other apartment
+  // can still make calls), else the error of the initialisation.
+  HRESULT Result() const { return result_ == RPC_E_CHANGED_MODE ? S_OK : result_; }
 
  private:
   HRESULT result_;
+};
+
+// A counted interface reference.
+template <class T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ~ComPtr() { Reset(); }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  ComPtr(ComPtr&& other) noexcept : ptr_(other.Detach()) {}
+  ComPtr& operator=(ComPtr&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      ptr_ = other.Detach();
+    }
+    return *this;
+  }
+
+  // Takes a reference of its own to p.
+  static ComPtr Share(T* p) {
+    ComPtr result;
+    if (p) p->AddRef();
+    result.ptr_ = p;
+    return result;
+  }
+
+  T* Get() const { return ptr_; }
+  T* operator->() const { return ptr_; }
+  explicit operator bool() const { return ptr_ != nullptr; }
+
+  // For functions that return a new reference through T**.
+  T** Put() {
+    Reset();
+    return &ptr_;
+  }
+  void** PutVoid() { return reinterpret_cast<void**>(Put()); }
+
+  T* Detach() {
+    T* p = ptr_;
+    ptr_ = nullptr;
+    return p;
+  }
+  void Reset() {
+    if (ptr_) {
+      T* p = ptr_;
+      ptr_ = nullptr;
+      p->Release();
+    }
+  }
+
+ private:
+  T* ptr_ = nullptr;
+};
+
+// Memory from CoTaskMemAlloc, freed with CoTaskMemFree.
+template <class T>
+class CoTaskMemPtr {
+ public:
+  CoTaskMemPtr() = default;
+  ~CoTaskMemPtr() { Reset(); }
+  CoTaskMemPtr(const CoTaskMemPtr&) = delete;
+  CoTaskMemPtr& operator=(const CoTaskMemPtr&) = delete;
+
+  T* Get() const { return ptr_; }
+  T** Put() {
+    Reset();
+    return &ptr_;
+  }
+  T* Detach() {
+    T* p = ptr_;
+    ptr_ = nullptr;
+    return p;
+  }
+  void Reset() {
+    CoTaskMemFree(ptr_);
+    ptr_ = nullptr;
+  }
+
+ private:
+  T* ptr_ = nullptr;
+};
+
+// Frees the format block and the interface of a media type record.
+inline void FreeMediaTypeContent(AM_MEDIA_TYPE& type) {
+  if (type.cbFormat != 0) CoTaskMemFree(type.pbFormat);
+  type.cbFormat = 0;
+  type.pbFormat = nullptr;
+  if (type.pUnk) {
+    type.pUnk->Release();
+    type.pUnk = nullptr;
+  }
+}
+
+// A media type record allocated by DirectShow (GetFormat, GetStreamCaps,
+// enumerators): frees the format block and the record itself.
+class MediaTypePtr {
+ public:
+  MediaTypePtr() = default;
+  ~MediaTypePtr() { Reset(); }
+  MediaTypePtr(const MediaTypePtr&) = delete;
+  MediaTypePtr& operator=(const MediaTypePtr&) = delete;
+
+  AM_MEDIA_TYPE* Get() const { return type_; }
+  AM_MEDIA_TYPE* operator->() const { return type_; }
+  AM_MEDIA_TYPE** Put() {
+    Reset();
+    return &type_;
+  }
+  void Reset() {
+    if (type_) {
+      FreeMediaTypeContent(*type_);
+      CoTaskMemFree(type_);
+      type_ = nullptr;
+    }
+  }
+
+ private:
+  AM_MEDIA_TYPE* type_ = nullptr;
+};
+
+// A VARIANT that is cleared when it goes.
+class Variant {
+ public:
+  Variant() = default;
+  ~Variant() { VariantClear(&value_); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+
+  VARIANT* Get() { return &value_; }
+  const VARIANT& Value() const { return value_; }
+  // Empty, every byte 0: no pointer is left over from what it held.
+  void Clear() {
+    VariantClear(&value_);
+    value_ = VARIANT{};
+  }
+  // Empty and typed as text, for a property bag to read into: some systems
+  // free the string such a variant already holds, so its pointer is null.
+  VARIANT* ForString() {
+    Clear();
+    value_.vt = VT_BSTR;
+    value_.bstrVal = nullptr;
+    return &value_;
+  }
+  // Hands the string of a VT_BSTR variant over to the caller.
+  BSTR DetachString() {
+    if (value_.vt != VT_BSTR) return nullptr;
+    BSTR s = value_.bstrVal;
+    value_.vt = VT_EMPTY;
+    value_.bstrVal = nullptr;
+    return s;
+  }
+
+ private:
+  VARIANT value_ = {};  // VT_EMPTY
+};
+
+// A BSTR, freed with SysFreeString.
+class Bstr {
+ public:
+  Bstr() = default;
+  ~Bstr() { Reset(); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+
+  const WCHAR* Get() const { return text_ ? text_ : L""; }
+  void Attach(BSTR text) {
+    Reset();
+    text_ = text;
+  }
+  void Reset() {
+    SysFreeString(text_);
+    text_ = nullptr;
+  }
+
+ private:
+  BSTR text_ = nullptr;
+};
+
+// A registry key closed when the owner goes.
+class RegKey {
+ public:
+  RegKey() = default;
+  ~RegKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+  HKEY Get() const { return key_; }
+  HKEY* Put() { return &key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+// A global memory block freed unless it is handed on (to the clipboard).
+class GlobalBlock {
+ public:
+  explicit GlobalBlock(HGLOBAL block) : block_(block) {}
+  ~GlobalBlock() {
+    if (block_) GlobalFree(block_);
+  }
+  GlobalBlock(const GlobalBlock&) = delete;
+  GlobalBlock& operator=(const GlobalBlock&) = delete;
+  HGLOBAL Get() const { return block_; }
+  HGLOBAL Detach() {
+    HGLOBAL b = block_;
+    block_ = nullptr;
+    return b;
+  }
+
+ private:
+  HGLOBAL block_;
+};
+
+// A locked global memory block, unlocked when the lock goes.
+class GlobalLockGuard {
+ public:
+  explicit GlobalLockGuard(HGLOBAL block) : block_(block), bytes_(static_cast<BYTE*>(GlobalLock(block))) {}
+  ~GlobalLockGuard() {
+    if (bytes_) GlobalUnlock(block_);
+  }
+  GlobalLockGuard(const GlobalLockGuard&) = delete;
+  GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
+  BYTE* Bytes() const { return bytes_; }
+
+ private:
+  HGLOBAL block_;
+  BYTE* bytes_;
+};
+
+// The clipboard, opened for `owner` (or no window) and closed when the
+// session goes.
+class ClipboardSession {
+ public:
+  explicit ClipboardSession(HWND owner = nullptr) : open_(OpenClipboard(owner) != FALSE) {}
+  ~ClipboardSession() {
+    if (open_) CloseClipboard();
+  }
+  ClipboardSession(const ClipboardSession&) = delete;
+  ClipboardSession& operator=(const ClipboardSession&) = delete;
+  bool IsOpen() const { return open_; }
+
+ private:
+  bool open_;
+};
+
+// A critical section, initialised and deleted with its owner.
+class CriticalSection {
+ public:
+  CriticalSection() { InitializeCriticalSection(&section_); }
+  ~CriticalSection() { DeleteCriticalSection(&section_); }
+  CriticalSection(const CriticalSection&) = delete;
+  CriticalSection& operator=(const CriticalSection&) = delete;
+  CRITICAL_SECTION* Get() { return &section_; }
+
+ private:
+  CRITICAL_SECTION section_;
+};
+
+// Holds a critical section for as long as the lock lives.
+class CriticalSectionLock {
+ public:
+  explicit CriticalSectionLock(CRITICAL_SECTION* section) : section_(section) { EnterCriticalSection(section_); }
+  ~CriticalSectionLock() { LeaveCriticalSection(section_); }
+  CriticalSectionLock(const CriticalSectionLock&) = delete;
+  CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
+
+ private:
+  CRITICAL_SECTION* section_;
 };

@@ -1,7 +1,7 @@
 // Picture and camera properties of a source filter, its kernel topology
 // (is it a video-class camera?) and the controls of its extension units.
 #pragma once
-#include "capture/holders.h"
+#include "base/owners.h"
 #include "capture/ks_topology.h"
 #include "capture/lumcap.h"
 

@@ -1,5 +1,6 @@
 #include "capture/dib_section.h"
 
+#include "base/owners.h"
 #include "capture/image_encoders.h"
 #include "capture/results.h"
 
@@ -34,12 +35,13 @@ HRESULT ReadSectionHeader(HBITMAP bitmap, SectionHeader& out) {
     std::memcpy(out.bytes + out.size, section.dsBitfields, sizeof section.dsBitfields);
     out.size += sizeof section.dsBitfields;
   } else if (header.biBitCount <= 8) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    if (!dc) return LastErrorResult();
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    UINT entries = GetDIBColorTable(dc, 0, DibColourEntries(fields), out.info.bmiColors);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    MemoryDc dc(nullptr);
+    if (!dc.Get()) return LastErrorResult();
+    UINT entries = 0;
+    {
+      SelectGuard selected(dc.Get(), bitmap);
+      entries = GetDIBColorTable(dc.Get(), 0, DibColourEntries(fields), out.info.bmiColors);
+    }
     if (entries == 0) return LastErrorResult();
     header.biClrUsed = entries;
     out.size += entries * sizeof(RGBQUAD);
@@ -48,58 +50,6 @@ HRESULT ReadSectionHeader(HBITMAP bitmap, SectionHeader& out) {
   header.biSizeImage = static_cast<DWORD>(layout.imageSize);
   return S_OK;
 }
-
-// A global memory block freed unless it is handed on.
-class GlobalBlock {
- public:
-  explicit GlobalBlock(HGLOBAL block) : block_(block) {}
-  ~GlobalBlock() {
-    if (block_) GlobalFree(block_);
-  }
-  GlobalBlock(const GlobalBlock&) = delete;
-  GlobalBlock& operator=(const GlobalBlock&) = delete;
-  HGLOBAL Get() const { return block_; }
-  HGLOBAL Detach() {
-    HGLOBAL b = block_;
-    block_ = nullptr;
-    return b;
-  }
-
- private:
-  HGLOBAL block_;
-};
-
-// The clipboard, opened without owner window and closed when the session
-// goes.
-class ClipboardSession {
- public:
-  ClipboardSession() : open_(OpenClipboard(nullptr) != FALSE) {}
-  ~ClipboardSession() {
-    if (open_) CloseClipboard();
-  }
-  ClipboardSession(const ClipboardSession&) = delete;
-  ClipboardSession& operator=(const ClipboardSession&) = delete;
-  bool IsOpen() const { return open_; }
-
- private:
-  bool open_;
-};
-
-// A locked global memory block, unlocked when the lock goes.
-class GlobalLockGuard {
- public:
-  explicit GlobalLockGuard(HGLOBAL block) : block_(block), bytes_(static_cast<BYTE*>(GlobalLock(block))) {}
-  ~GlobalLockGuard() {
-    if (bytes_) GlobalUnlock(block_);
-  }
-  GlobalLockGuard(const GlobalLockGuard&) = delete;
-  GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
-  BYTE* Bytes() const { return bytes_; }
-
- private:
-  HGLOBAL block_;
-  BYTE* bytes_;
-};
 
 // Two source headers describe the same stream when they differ at most in
 // the size of the frame.

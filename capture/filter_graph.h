@@ -2,7 +2,7 @@
 // preview or null renderer. An open device owns exactly one; the capability
 // and range queries make temporary ones that are never built.
 #pragma once
-#include "capture/holders.h"
+#include "base/owners.h"
 #include "capture/still_capture.h"
 
 #include <dshow.h>

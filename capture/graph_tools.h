@@ -2,7 +2,7 @@
 // graph is built from: pins by direction and category, the device kind,
 // and the removal of everything downstream of a filter.
 #pragma once
-#include "capture/holders.h"
+#include "base/owners.h"
 
 #include <dshow.h>
 

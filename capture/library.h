@@ -1,8 +1,8 @@
 // The two records behind the library's handles, the device list and the
 // device-change registration.
 #pragma once
+#include "base/owners.h"
 #include "capture/filter_graph.h"
-#include "capture/holders.h"
 #include "capture/lumcap.h"
 
 #include <cstddef>

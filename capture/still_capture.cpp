@@ -18,17 +18,6 @@ constexpr std::size_t kVideoInfo2BitmapOffset = 72;
 
 HINSTANCE g_module = nullptr;
 
-class CriticalSectionLock {
- public:
-  explicit CriticalSectionLock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
-  ~CriticalSectionLock() { LeaveCriticalSection(&section_); }
-  CriticalSectionLock(const CriticalSectionLock&) = delete;
-  CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
-
- private:
-  CRITICAL_SECTION& section_;
-};
-
 // A copy of a media type record, format block included.
 HRESULT CopyMediaType(const AM_MEDIA_TYPE& from, AM_MEDIA_TYPE& to) {
   AM_MEDIA_TYPE copy = from;
@@ -64,18 +53,12 @@ HRESULT ConvertFrame(const AM_MEDIA_TYPE& type, const BYTE* data, std::size_t le
   return picture.Create(header, type.cbFormat - offset, data, length);
 }
 
-CStillCapture::CStillCapture() { InitializeCriticalSection(&lock_); }
-
-CStillCapture::~CStillCapture() {
-  if (event_) CloseHandle(event_);
-  FreeMediaTypeContent(connected_);
-  DeleteCriticalSection(&lock_);
-}
+CStillCapture::~CStillCapture() { FreeMediaTypeContent(connected_); }
 
 HRESULT CStillCapture::UseEvent() {
   if (event_) return S_OK;
   SetLastError(0);
-  event_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  event_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   return event_ ? S_OK : LastErrorResult();
 }
 
@@ -85,21 +68,21 @@ void CStillCapture::UseMessage(HWND window, UINT message) {
 }
 
 HRESULT CStillCapture::SetConnectedType(const AM_MEDIA_TYPE& type) {
-  CriticalSectionLock lock(lock_);
+  CriticalSectionLock lock(lock_.Get());
   return CopyMediaType(type, connected_);
 }
 
 void CStillCapture::Arm() {
   // A signal left by an earlier cycle (a frame after a time-out) must not
   // answer this one.
-  if (event_) ResetEvent(event_);
+  if (event_) ResetEvent(event_.Get());
   TriggerArm(trigger_);
 }
 
 HRESULT CStillCapture::Wait(DWORD timeoutMs) {
   if (!IsArmed()) return E_FAIL;
   if (!event_) return E_POINTER;
-  switch (WaitForSingleObject(event_, timeoutMs)) {
+  switch (WaitForSingleObject(event_.Get(), timeoutMs)) {
     case WAIT_OBJECT_0: {
       TriggerCycleDone(trigger_);
       HRESULT result = lastResult_.load();
@@ -111,7 +94,7 @@ HRESULT CStillCapture::Wait(DWORD timeoutMs) {
 }
 
 void CStillCapture::Take(CDIBSection& picture) {
-  CriticalSectionLock lock(lock_);
+  CriticalSectionLock lock(lock_.Get());
   picture.TakePicture(held_);
 }
 
@@ -143,12 +126,12 @@ void CStillCapture::OnFrame(const BYTE* data, std::size_t length) {
 void CStillCapture::OnConvert(const BYTE* data, std::size_t length) {
   HRESULT result;
   {
-    CriticalSectionLock lock(lock_);
+    CriticalSectionLock lock(lock_.Get());
     result = ConvertFrame(connected_, data, length, held_);
   }
   lastResult_.store(result);
   if (event_) {
-    SetEvent(event_);
+    SetEvent(event_.Get());
   } else if (notifyMessage_ != 0 && notifyWindow_) {
     PostMessageW(notifyWindow_, notifyMessage_, static_cast<WPARAM>(result), 0);
   }

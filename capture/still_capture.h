@@ -3,8 +3,8 @@
 // the caller's wait and taking the held picture. The capture graph owns
 // one record and hands every frame of its sample grabber to it.
 #pragma once
+#include "base/owners.h"
 #include "capture/dib_section.h"
-#include "capture/holders.h"
 #include "capture/picture_model.h"
 
 #include <windows.h>
@@ -15,7 +15,7 @@
 
 class CStillCapture {
  public:
-  CStillCapture();
+  CStillCapture() = default;
   ~CStillCapture();
   CStillCapture(const CStillCapture&) = delete;
   CStillCapture& operator=(const CStillCapture&) = delete;
@@ -27,7 +27,7 @@ class CStillCapture {
   // Stills come from the device's still pin: every frame on it is one,
   // whoever asked for it.
   void SetStillPin(bool stillPin) { stillPin_ = stillPin; }
-  bool HasEvent() const { return event_ != nullptr; }
+  bool HasEvent() const { return static_cast<bool>(event_); }
 
   // The media type at the sample grabber, read when the graph is built and
   // replaced when a sample carries a new one.
@@ -56,11 +56,11 @@ class CStillCapture {
 
   TriggerFlags trigger_;
   std::atomic<bool> stillPin_{false};
-  HANDLE event_ = nullptr;  // owned; event mode only
+  KernelHandle event_;  // event mode only
   HWND notifyWindow_ = nullptr;
   UINT notifyMessage_ = 0;
   std::atomic<HRESULT> lastResult_{S_OK};
-  CRITICAL_SECTION lock_;  // guards held_ and connected_
+  CriticalSection lock_;  // guards held_ and connected_
   AM_MEDIA_TYPE connected_ = {};
   CDIBSection held_;
 };

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "base/owners.h"
-#include "capture/holders.h"
 #include "document/file_select.h"
 
 namespace {

@@ -20,6 +20,7 @@ if(RELIVO_WINDOWS)
   relivo_link_static(vcam)
 
   add_executable(vcamctl ${VCAM_DIR}/vcamctl.cpp)
+  target_include_directories(vcamctl PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(vcamctl PRIVATE strmiids ole32 oleaut32 uuid)
   target_link_options(vcamctl PRIVATE -municode)
   set_target_properties(vcamctl PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VCAM_OUT})

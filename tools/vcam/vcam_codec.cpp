@@ -1,6 +1,6 @@
 #include "vcam_codec.h"
 
-#include "vcam_holders.h"
+#include "base/owners.h"
 
 #include <vfw.h>
 #include <wincodec.h>
@@ -71,39 +71,32 @@ LRESULT DecodeYuy2(const BITMAPINFOHEADER* in, const BYTE* data, const BITMAPINF
   return ICERR_OK;
 }
 
-template <class T>
-struct Released {
-  T* p = nullptr;
-  ~Released() {
-    if (p) p->Release();
-  }
-};
-
 LRESULT DecodeMjpg(const BITMAPINFOHEADER* in, const BYTE* data, const BITMAPINFOHEADER* out, BYTE* picture) {
   if (in->biSizeImage == 0) return ICERR_BADFORMAT;
   const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   LRESULT result = ICERR_ERROR;
   {
-    Released<IWICImagingFactory> factory;
-    Released<IWICStream> stream;
-    Released<IWICBitmapDecoder> decoder;
-    Released<IWICBitmapFrameDecode> frame;
-    Released<IWICFormatConverter> converter;
+    ComPtr<IWICImagingFactory> factory;
+    ComPtr<IWICStream> stream;
+    ComPtr<IWICBitmapDecoder> decoder;
+    ComPtr<IWICBitmapFrameDecode> frame;
+    ComPtr<IWICFormatConverter> converter;
     UINT width = 0, height = 0;
     std::vector<BYTE> bgr;
     if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                   reinterpret_cast<void**>(&factory.p))) &&
-        SUCCEEDED(factory.p->CreateStream(&stream.p)) &&
-        SUCCEEDED(stream.p->InitializeFromMemory(const_cast<BYTE*>(data), in->biSizeImage)) &&
-        SUCCEEDED(factory.p->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand, &decoder.p)) &&
-        SUCCEEDED(decoder.p->GetFrame(0, &frame.p)) && SUCCEEDED(factory.p->CreateFormatConverter(&converter.p)) &&
-        SUCCEEDED(converter.p->Initialize(frame.p, GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone, nullptr, 0,
-                                          WICBitmapPaletteTypeCustom)) &&
-        SUCCEEDED(converter.p->GetSize(&width, &height)) && static_cast<LONG>(width) == out->biWidth &&
+                                   factory.PutVoid())) &&
+        SUCCEEDED(factory->CreateStream(stream.Put())) &&
+        SUCCEEDED(stream->InitializeFromMemory(const_cast<BYTE*>(data), in->biSizeImage)) &&
+        SUCCEEDED(
+            factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put())) &&
+        SUCCEEDED(decoder->GetFrame(0, frame.Put())) && SUCCEEDED(factory->CreateFormatConverter(converter.Put())) &&
+        SUCCEEDED(converter->Initialize(frame.Get(), GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone, nullptr, 0,
+                                        WICBitmapPaletteTypeCustom)) &&
+        SUCCEEDED(converter->GetSize(&width, &height)) && static_cast<LONG>(width) == out->biWidth &&
         static_cast<LONG>(height) == AbsHeight(out)) {
       const UINT stride = width * 3;
       bgr.resize(static_cast<std::size_t>(stride) * height);
-      if (SUCCEEDED(converter.p->CopyPixels(nullptr, stride, static_cast<UINT>(bgr.size()), bgr.data()))) {
+      if (SUCCEEDED(converter->CopyPixels(nullptr, stride, static_cast<UINT>(bgr.size()), bgr.data()))) {
         for (UINT y = 0; y < height; ++y) PutRow(bgr.data() + static_cast<std::size_t>(y) * stride, y, out, picture);
         result = ICERR_OK;
       }

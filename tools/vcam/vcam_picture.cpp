@@ -1,5 +1,7 @@
 #include "vcam_picture.h"
 
+#include "base/owners.h"
+
 #include <wincodec.h>
 
 namespace {
@@ -59,17 +61,7 @@ std::size_t VcamFillPicture(BYTE* data, std::size_t bytes, const BITMAPINFOHEADE
   return image;
 }
 
-namespace {
-
-template <class T>
-struct Released {
-  T* p = nullptr;
-  ~Released() {
-    if (p) p->Release();
-  }
-};
-
-}  // namespace
+namespace {}  // namespace
 
 std::vector<BYTE> VcamEncodeJpeg(LONG width, LONG height) {
   std::vector<BYTE> result;
@@ -82,29 +74,29 @@ std::vector<BYTE> VcamEncodeJpeg(LONG width, LONG height) {
   const UINT stride = static_cast<UINT>(Stride(width, 24));
   std::vector<BYTE> pixels(static_cast<std::size_t>(stride) * height);
   VcamFillPicture(pixels.data(), pixels.size(), header, 0, 0);
-  Released<IWICImagingFactory> factory;
-  Released<IWICBitmap> bitmap;
-  Released<IWICBitmapEncoder> encoder;
-  Released<IWICBitmapFrameEncode> frame;
-  Released<IPropertyBag2> options;
-  Released<IStream> stream;
+  ComPtr<IWICImagingFactory> factory;
+  ComPtr<IWICBitmap> bitmap;
+  ComPtr<IWICBitmapEncoder> encoder;
+  ComPtr<IWICBitmapFrameEncode> frame;
+  ComPtr<IPropertyBag2> options;
+  ComPtr<IStream> stream;
   WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
   HGLOBAL memory = nullptr;
   if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                              reinterpret_cast<void**>(&factory.p))) ||
-      FAILED(factory.p->CreateBitmapFromMemory(width, height, GUID_WICPixelFormat24bppBGR, stride,
-                                               static_cast<UINT>(pixels.size()), pixels.data(), &bitmap.p)) ||
-      FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream.p)) ||
-      FAILED(factory.p->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, &encoder.p)) ||
-      FAILED(encoder.p->Initialize(stream.p, WICBitmapEncoderNoCache)) ||
-      FAILED(encoder.p->CreateNewFrame(&frame.p, &options.p)) || FAILED(frame.p->Initialize(options.p)) ||
-      FAILED(frame.p->SetSize(width, height)) || FAILED(frame.p->SetPixelFormat(&format)) ||
-      FAILED(frame.p->WriteSource(bitmap.p, nullptr)) || FAILED(frame.p->Commit()) || FAILED(encoder.p->Commit()) ||
-      FAILED(GetHGlobalFromStream(stream.p, &memory))) {
+                              factory.PutVoid())) ||
+      FAILED(factory->CreateBitmapFromMemory(width, height, GUID_WICPixelFormat24bppBGR, stride,
+                                             static_cast<UINT>(pixels.size()), pixels.data(), bitmap.Put())) ||
+      FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put())) ||
+      FAILED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, encoder.Put())) ||
+      FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) ||
+      FAILED(encoder->CreateNewFrame(frame.Put(), options.Put())) || FAILED(frame->Initialize(options.Get())) ||
+      FAILED(frame->SetSize(width, height)) || FAILED(frame->SetPixelFormat(&format)) ||
+      FAILED(frame->WriteSource(bitmap.Get(), nullptr)) || FAILED(frame->Commit()) || FAILED(encoder->Commit()) ||
+      FAILED(GetHGlobalFromStream(stream.Get(), &memory))) {
     return result;
   }
   STATSTG stat = {};
-  if (FAILED(stream.p->Stat(&stat, STATFLAG_NONAME))) return result;
+  if (FAILED(stream->Stat(&stat, STATFLAG_NONAME))) return result;
   const BYTE* bytes = static_cast<const BYTE*>(GlobalLock(memory));
   if (bytes) {
     result.assign(bytes, bytes + static_cast<std::size_t>(stat.cbSize.QuadPart));

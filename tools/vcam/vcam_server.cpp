@@ -1,10 +1,11 @@
 // The COM server of the virtual camera: class objects for the camera
 // family, and the registration of cameras in the video input category.
 #include "vcam.h"
+
+#include "base/owners.h"
 #include "vcam_codec.h"
 #include "vcam_config.h"
 #include "vcam_filter.h"
-#include "vcam_holders.h"
 #include "vcam_object.h"
 
 #include <dshow.h>
@@ -49,40 +50,6 @@ struct LiveFilter {
   unsigned number;
 };
 LiveFilter liveFilters[kMaxLiveFilters];
-
-template <class T>
-class Ref {
- public:
-  Ref() = default;
-  ~Ref() {
-    if (p_) p_->Release();
-  }
-  Ref(const Ref&) = delete;
-  Ref& operator=(const Ref&) = delete;
-  T* operator->() const { return p_; }
-  T* Get() const { return p_; }
-  T** Put() { return &p_; }
-  void** PutVoid() { return reinterpret_cast<void**>(&p_); }
-
- private:
-  T* p_ = nullptr;
-};
-
-// COM on the calling thread for the length of one registration call.
-class ComScope {
- public:
-  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComScope() {
-    if (SUCCEEDED(result_)) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-  // A thread in the other apartment mode can still make the calls.
-  HRESULT Result() const { return result_ == RPC_E_CHANGED_MODE ? S_OK : result_; }
-
- private:
-  HRESULT result_;
-};
 
 class CVcamFactory final : public VcamObject<IClassFactory> {
  public:
@@ -198,7 +165,7 @@ HRESULT UnregisterCamera(unsigned number) {
   const CLSID clsid = VcamClassId(number);
   WCHAR instance[kGuidChars];
   StringFromGUID2(clsid, instance, kGuidChars);
-  Ref<IFilterMapper2> mapper;
+  ComPtr<IFilterMapper2> mapper;
   HRESULT hr =
       CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2, mapper.PutVoid());
   if (SUCCEEDED(hr)) hr = mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, instance, clsid);
@@ -215,7 +182,7 @@ HRESULT RegisterCamera(unsigned number, const WCHAR* friendlyName, const WCHAR* 
   const CLSID clsid = VcamClassId(number);
   WCHAR instance[kGuidChars];
   StringFromGUID2(clsid, instance, kGuidChars);
-  Ref<IFilterMapper2> mapper;
+  ComPtr<IFilterMapper2> mapper;
   hr = CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2, mapper.PutVoid());
   if (FAILED(hr)) return hr;
   // One video output pin; its formats come from the pin itself.
@@ -230,12 +197,12 @@ HRESULT RegisterCamera(unsigned number, const WCHAR* friendlyName, const WCHAR* 
   filter.dwMerit = MERIT_DO_NOT_USE;
   filter.cPins = 1;
   filter.rgPins = &pin;
-  Ref<IMoniker> moniker;
+  ComPtr<IMoniker> moniker;
   hr = mapper->RegisterFilter(clsid, friendlyName, moniker.Put(), &CLSID_VideoInputDeviceCategory, instance, &filter);
   if (FAILED(hr)) return hr;
   if (description) {
     if (!moniker.Get()) return E_FAIL;
-    Ref<IPropertyBag> bag;
+    ComPtr<IPropertyBag> bag;
     hr = moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.PutVoid());
     if (FAILED(hr)) return hr;
     VARIANT value;
@@ -356,7 +323,7 @@ HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
 HRESULT WINAPI DllCanUnloadNow() { return moduleRefs == 0 ? S_OK : S_FALSE; }
 
 HRESULT WINAPI VcamRemoveAllDevices() {
-  ComScope com;
+  ComInit com;
   if (FAILED(com.Result())) return com.Result();
   HRESULT result = S_OK;
   for (unsigned number = 1; number <= kVcamMaxCameras; ++number) {
@@ -398,7 +365,7 @@ HRESULT WINAPI VcamAddDeviceEx(const WCHAR* friendlyName, const WCHAR* descripti
   if (!friendlyName || friendlyName[0] == L'\0' || lstrlenW(friendlyName) >= static_cast<int>(kVcamNameChars)) {
     return E_INVALIDARG;
   }
-  ComScope com;
+  ComInit com;
   if (FAILED(com.Result())) return com.Result();
   for (unsigned number = 1; number <= kVcamMaxCameras; ++number) {
     if (CameraRegistered(number)) continue;
@@ -445,7 +412,7 @@ HRESULT WINAPI VcamAddDevice(const WCHAR* friendlyName, const WCHAR* description
 
 HRESULT WINAPI VcamRemoveDevice(const WCHAR* friendlyName) {
   if (!friendlyName) return E_INVALIDARG;
-  ComScope com;
+  ComInit com;
   if (FAILED(com.Result())) return com.Result();
   HRESULT result = S_FALSE;
   for (unsigned number = 1; number <= kVcamMaxCameras; ++number) {

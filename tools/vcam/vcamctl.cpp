@@ -10,6 +10,8 @@
 // The server DLL is taken from the folder of this program.
 #include "vcam.h"
 
+#include "base/owners.h"
+
 #include <dshow.h>
 
 #include <cstdio>
@@ -25,20 +27,6 @@ const WCHAR kServerFile[] = L"vcam32.dll";
 
 using ServerFn = HRESULT(WINAPI*)();
 
-class Module {
- public:
-  explicit Module(const WCHAR* path) : module_(LoadLibraryW(path)) {}
-  ~Module() {
-    if (module_) FreeLibrary(module_);
-  }
-  Module(const Module&) = delete;
-  Module& operator=(const Module&) = delete;
-  HMODULE Get() const { return module_; }
-
- private:
-  HMODULE module_;
-};
-
 bool ServerPath(WCHAR (&path)[MAX_PATH]) {
   DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return false;
@@ -51,42 +39,33 @@ bool ServerPath(WCHAR (&path)[MAX_PATH]) {
 }
 
 void PrintName(IMoniker* moniker) {
-  IPropertyBag* bag = nullptr;
-  if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag)))) return;
+  ComPtr<IPropertyBag> bag;
+  if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.PutVoid()))) return;
   const WCHAR* properties[] = {L"FriendlyName", L"Description"};
   for (const WCHAR* property : properties) {
-    // Typed as text with a null string: a property bag may free the string
-    // the variant holds before it reads.
-    VARIANT value = {};
-    value.vt = VT_BSTR;
-    value.bstrVal = nullptr;
-    if (SUCCEEDED(bag->Read(property, &value, nullptr)) && value.vt == VT_BSTR) {
-      std::wprintf(L"  %ls: %ls\n", property, value.bstrVal);
+    Variant value;
+    if (SUCCEEDED(bag->Read(property, value.ForString(), nullptr)) && value.Value().vt == VT_BSTR) {
+      std::wprintf(L"  %ls: %ls\n", property, value.Value().bstrVal);
     }
-    VariantClear(&value);
   }
-  bag->Release();
 }
 
 int List() {
-  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-  ICreateDevEnum* devices = nullptr;
-  IEnumMoniker* monikers = nullptr;
+  ComInit com;
+  if (FAILED(com.Result())) return 1;
+  ComPtr<ICreateDevEnum> devices;
+  ComPtr<IEnumMoniker> monikers;
   int count = 0;
   if (SUCCEEDED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                 reinterpret_cast<void**>(&devices))) &&
-      devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &monikers, 0) == S_OK) {
-    IMoniker* moniker = nullptr;
-    while (monikers->Next(1, &moniker, nullptr) == S_OK) {
+                                 devices.PutVoid())) &&
+      devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.Put(), 0) == S_OK) {
+    ComPtr<IMoniker> moniker;
+    while (monikers->Next(1, moniker.Put(), nullptr) == S_OK) {
       std::wprintf(L"device %d\n", count++);
-      PrintName(moniker);
-      moniker->Release();
+      PrintName(moniker.Get());
     }
-    monikers->Release();
   }
-  if (devices) devices->Release();
   std::wprintf(L"%d video input device(s)\n", count);
-  CoUninitialize();
   return 0;
 }
 
@@ -111,7 +90,7 @@ int wmain(int argc, WCHAR** argv) {
   if (std::wcscmp(verb, L"list") == 0) return List();
   WCHAR path[MAX_PATH];
   if (!ServerPath(path)) return Report(L"finding the server", E_FAIL);
-  Module server(path);
+  ModuleHandle server(LoadLibraryW(path));
   if (!server.Get()) return Report(L"loading the server", HRESULT_FROM_WIN32(GetLastError()));
   auto find = [&](const char* name) { return GetProcAddress(server.Get(), name); };
   if (std::wcscmp(verb, L"register") == 0 || std::wcscmp(verb, L"unregister") == 0 ||
