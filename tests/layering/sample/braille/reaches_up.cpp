@@ -1,0 +1,2 @@
+// The braille text uses the program's window.
+#include "app/main_window.h"
