@@ -61,7 +61,6 @@ class CDIBSection {
   HRESULT CreateDecompressed(BITMAPINFOHEADER* source, const DibFields& fields, const BYTE* pixels, std::size_t length);
   HRESULT Decompress(const BITMAPINFOHEADER& source, const BYTE* pixels, BITMAPINFOHEADER& target, void* bits);
   void CloseDecompressor();
-  HRESULT SetColourTable(const BITMAPINFOHEADER* info, std::uint32_t entries);
 
   HBITMAP bitmap_ = nullptr;
   int width_ = 0;

@@ -31,8 +31,6 @@ constexpr DWORD kStatePauseMs = 100;
 constexpr DWORD kStateBoundMs = 5000;
 // External device port of an IEEE 1394 device.
 constexpr long kPort1394 = 9;
-// Input connector types at or above this are audio.
-constexpr long kFirstAudioConnector = 4096;
 
 }  // namespace
 
@@ -164,23 +162,6 @@ HRESULT CFilterGraph::RenderVideoOutput(IBaseFilter* source, const GUID* categor
   return S_OK;
 }
 
-HRESULT CFilterGraph::Restart(LONGLONG position) {
-  if (position < 0 || !graph_) return S_OK;
-  ComPtr<IMediaSeeking> seeking;
-  LONGLONG start = 0;
-  HRESULT hr = graph_->QueryInterface(IID_IMediaSeeking, seeking.PutVoid());
-  if (SUCCEEDED(hr))
-    hr = seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
-  if (SUCCEEDED(hr)) return hr;
-  Stop();
-  return Run();
-}
-
-HRESULT CFilterGraph::StopPassing(HRESULT code) {
-  Stop();
-  return code;
-}
-
 HRESULT CFilterGraph::ArmTrigger() {
   stills_.Arm();
   return S_OK;
@@ -297,8 +278,6 @@ void CFilterGraph::TearDown() {
     if (audioSource_) RemoveDownstream(graph_.Get(), audioSource_.Get());
   }
   ReleaseDerivedFilters();
-  further1_.Reset();
-  further2_.Reset();
   sampleGrabber_.Reset();
   videoWindow_.Reset();
   built_ = false;
@@ -307,11 +286,6 @@ void CFilterGraph::TearDown() {
   audioSource_.Reset();
   builder_.Reset();
   graph_.Reset();
-  if (rotCookie_ != 0) {
-    ComPtr<IRunningObjectTable> table;
-    if (SUCCEEDED(GetRunningObjectTable(0, table.Put()))) table->Revoke(rotCookie_);
-    rotCookie_ = 0;
-  }
 }
 
 CDefaultFilterGraph::~CDefaultFilterGraph() { TearDown(); }
@@ -520,7 +494,7 @@ HRESULT CDefaultFilterGraph::DiscoverInputs() {
     CrossbarChain chain;
     WalkCrossbars(pin.Get(), chain, chains);
     for (CrossbarChain& found : chains) {
-      auto& list = found.front().inputType >= kFirstAudioConnector ? audioInputs_ : videoInputs_;
+      auto& list = found.front().inputType >= PhysConn_Audio_Tuner ? audioInputs_ : videoInputs_;
       list.push_back(std::move(found));
     }
   }
