@@ -10,6 +10,7 @@
 #include "base/settings.h"
 #include "braille/braille_text.h"
 #include "braille/louis_module.h"
+#include "camera/camera_view.h"
 #include "document/dot_page.h"
 #include "document/file_select.h"
 #include "document/tools.h"
@@ -19,8 +20,7 @@ constexpr int kButtonLabelMax = 80;   // labels and help texts of the device key
 constexpr int kDeviceButtons = 6;
 constexpr UINT_PTR kTickTimerId = 100;
 constexpr UINT kTickPeriodMs = 50;
-constexpr UINT WM_STILL_CAPTURED = WM_APP + 1;  // posted by the capture library
-constexpr UINT WM_MENU_DONE = WM_APP + 2;       // posted to itself when a menu closed
+constexpr UINT WM_MENU_DONE = WM_STILL_CAPTURED + 1;  // posted to itself when a menu closed
 
 // Values set during start-up and read everywhere.
 struct AppState {

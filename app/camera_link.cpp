@@ -9,14 +9,13 @@
 #include "base/sound.h"
 #include "camera/camera_view.h"
 #include "camera/screen_view.h"
+#include "device/device_session.h"
 #include "document/page_paint.h"
 #include "ui/dialogs.h"
 #include "ui/hover_areas.h"
 #include "ui/menus.h"
 
 namespace {
-
-constexpr int kCameraMenuPosition = 4;  // the camera entry of the menu bar
 
 CaptureModule g_capture;
 CameraView g_camera;
@@ -103,7 +102,7 @@ void ForViews(Camera camera, Screen screen) {
 }
 
 void CameraOnOff() {
-  PlayEventSound("klick", 1);
+  PlayEventSound("klick", kSoundStart);
   g_main.cameraWish = !g_main.cameraWish && CameraUsable(g_camera);
   if (g_main.cameraWish) {
     CreateCam(g_camera, Host());
@@ -151,15 +150,15 @@ void FillResolutionMenu(HMENU menu) { FillResolutionEntries(g_camera, menu); }
 bool CameraTick(HWND window, std::uint16_t code) {
   (void)window;
   if (g_main.cameraViewActive) {
-    if (code == 4) LogWrite("Cam: Maus %ld %ld", g_main.lastMessagePoint.x, g_main.lastMessagePoint.y);
+    if (code == kKeyButton0) LogWrite("Cam: Maus %ld %ld", g_main.lastMessagePoint.x, g_main.lastMessagePoint.y);
     TrackCameraTick();
     PaintPins(g_page, g_view.page);
     return true;
   }
   if (g_main.screenViewActive) {
-    if (code == 4) LogWrite("Scr: Maus %ld %ld", g_main.lastMessagePoint.x, g_main.lastMessagePoint.y);
-    if (code == 0x4000) g_main.wheelDirection = -1;
-    if (code == 0x2000) g_main.wheelDirection = +1;
+    if (code == kKeyButton0) LogWrite("Scr: Maus %ld %ld", g_main.lastMessagePoint.x, g_main.lastMessagePoint.y);
+    if (code == kKeyButton2) g_main.wheelDirection = -1;
+    if (code == kKeyButton3) g_main.wheelDirection = +1;
     TrackScreenTick();
     return true;
   }

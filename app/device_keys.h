@@ -4,16 +4,17 @@
 #include <cstdint>
 
 #include "base/commands.h"
+#include "device/device_session.h"
 
 // BUTTON0..BUTTON5 for the six single-key codes, 0 for any other code.
 constexpr int DeviceKeyCommand(std::uint16_t code) {
   switch (code) {
-    case 0x0004: return BUTTON0;
-    case 0x8000: return BUTTON1;
-    case 0x4000: return BUTTON2;
-    case 0x2000: return BUTTON3;
-    case 0x1000: return BUTTON4;
-    case 0x0002: return BUTTON5;
+    case kKeyButton0: return BUTTON0;
+    case kKeyButton1: return BUTTON1;
+    case kKeyButton2: return BUTTON2;
+    case kKeyButton3: return BUTTON3;
+    case kKeyButton4: return BUTTON4;
+    case kKeyButton5: return BUTTON5;
     default: return 0;
   }
 }

@@ -95,7 +95,7 @@ void CommandDeviceKey(int id) {
   static constexpr const char* kSounds[kDeviceKeyCount] = {"key1", "key2", "key3", "key3", "Key2", "key3"};
   int key = id - BUTTON0;
   LogWrite("WM_COMMAND BUTTON%d", key);
-  PlayEventSound(kSounds[key], 1);
+  PlayEventSound(kSounds[key], kSoundStart);
   if (key == 0 || key == 5 || g_main.brailleFocus != kFocusGraphic) return;
   char text[kBrowseTextMax] = "";
   if (g_view.editWnd) GetWindowTextA(g_view.editWnd, text, sizeof text);
@@ -108,7 +108,7 @@ void CommandDeviceKey(int id) {
 
 void CommandConnect() {
   DeviceToggleConnection();
-  if (DeviceConnected()) PlayEventSound("connect", 1);
+  if (DeviceConnected()) PlayEventSound("connect", kSoundStart);
   DrawMainIconBar(g_app.mainWindow);
   if (g_app.splash) {
     DestroyWindow(g_app.splash);
@@ -126,23 +126,23 @@ void CommandAutostart() {
 // ---- document ----------------------------------------------------------
 
 void CommandDeleteAll() {
-  PlayEventSound("Erase_all", 1);
+  PlayEventSound("Erase_all", kSoundStart);
   ShowStatusText("DEL_ALL");
   DeleteAll(g_page, g_dtm, MainPageObserver());
 }
 
 void CommandInvert() {
-  PlayEventSound("klick", 1);
+  PlayEventSound("klick", kSoundStart);
   if (g_view.page) InvertPage(g_page, MainPageObserver());
 }
 
 void CommandAccept() {
-  PlayEventSound("klick", 1);
+  PlayEventSound("klick", kSoundStart);
   if (g_view.page) AcceptPage(g_page, MainPageObserver());
 }
 
 void CommandBack() {
-  PlayEventSound("klick", 1);
+  PlayEventSound("klick", kSoundStart);
   UndoStroke(g_page, MainPageObserver());
 }
 
@@ -158,7 +158,7 @@ void CommandSound() {
   SetSoundOn(value != 0);
   SetMenuCheck(CMD_SOUND, value != 0);
   ShowStatusText(value ? "Sound.on" : "sound.off");
-  PlayEventSound("klick", 1);
+  PlayEventSound("klick", kSoundStart);
 }
 
 void CommandHelp(HWND window) {
@@ -182,7 +182,7 @@ void CommandMessage(LPARAM lParam) {
   // The text is logged as text: it may carry percent signs of its own.
   LogWrite("%s", text ? text : "");
   SetDialogMessage(text);
-  ShowMessageDialog(408);
+  ShowMessageDialog(kModeMessage);
 }
 
 bool CommandInRanges(int id, LPARAM lParam) {
@@ -267,11 +267,11 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CMD_WEB: CommandWeb(window); break;
     case CMD_ABOUT:
       ShowStatusText("show.About");
-      ShowAboutDialog(0);
+      ShowAboutDialog(kAboutProgram);
       break;
     case CMD_INFO:
       ShowStatusText("show.Info");
-      ShowAboutDialog(1);
+      ShowAboutDialog(kAboutDevice);
       break;
     case CMD_MESSAGE: CommandMessage(lParam); break;
     case CMD_EXIT:

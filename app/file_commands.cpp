@@ -69,7 +69,7 @@ void SaveCommand(HWND window, bool askForName, std::int32_t wasModified) {
     PostMessageA(window, WM_COMMAND, CMD_SAVEAS, 1);
     return;
   }
-  PlayEventSound("Save", 1);
+  PlayEventSound("Save", kSoundStart);
   g_page.modified = 0;
   char name[kFilePathMax];
   ChosenFileName(name);
@@ -107,7 +107,7 @@ void CommandOpen(HWND window) {
   char name[kFilePathMax];
   ChosenFileName(name);
   LogWrite("Open:%s", name);
-  PlayEventSound("Open", 1);
+  PlayEventSound("Open", kSoundStart);
   Document doc = TheDocument();
   int bytes = LoadDocument(g_files.format, name, doc);
   if (bytes == kFormatNotSupported) {
@@ -130,7 +130,7 @@ void CommandSave(HWND window) { SaveCommand(window, true, g_page.modified); }
 void CommandSaveAs(HWND window) {
   LogWrite("CMD_SAVEAS");
   ShowStatusText("SaveAs");
-  PlayEventSound("SaveAS", 1);
+  PlayEventSound("SaveAS", kSoundStart);
   ShowStatusText("Load");
   if (!RunDialog(window, true)) return;
   ShowInfoPanel();

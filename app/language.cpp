@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int kCameraMenuPosition = 4;  // the camera's entry of the menu bar
-
 int PresentPortCount() { return g_serialPort.portCount; }
 
 MenuSources Sources() { return MenuSources{PresentPortCount, PortAt, FillCameraMenu, FillResolutionMenu}; }

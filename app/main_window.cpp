@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "res/resource_ids.h"
 
 #include <cstdio>
 #include <cstring>
@@ -23,6 +24,7 @@
 #include "document/file_select.h"
 #include "document/page_paint.h"
 #include "ui/button_draw.h"
+#include "ui/main_layout.h"
 #include "ui/menus.h"
 
 namespace {
@@ -31,7 +33,6 @@ constexpr int kMenuTextMax = 100;  // item text taken by position
 constexpr int kAnnounceMax = 200;  // rewritten menu text
 constexpr int kStatusTextMax = 512;
 constexpr int kInfoTextMax = 512;
-constexpr int kProgramIcon = 100;
 constexpr char kCloseMark[] = "[x] ";
 constexpr int kButtonFrameWidth = 2;
 
@@ -143,50 +144,50 @@ void ReadButtonLabels() {
   }
 }
 
+HWND MakeChild(DWORD exStyle, const char* cls, DWORD style, const LayoutRect& at, int id) {
+  return MakeChild(exStyle, cls, style, at.left, at.top, at.Width(), at.Height(), id);
+}
+
 void CreateChildren(int c, int r, int p) {
   RECT client;
   GetClientRect(g_app.mainWindow, &client);
-  const int W = client.right, H = client.bottom;
+  const MainLayout at = LayoutMain(c, r, p, client.right, client.bottom);
   const DWORD kChild = WS_CHILD | WS_VISIBLE;
   if (!g_view.page) {
     // Clipped against the floating text line that may lie above them.
-    g_view.page = MakeChild(0, "STATIC", kChild | WS_BORDER | WS_CLIPSIBLINGS, 5, 5, c * p, r * p, 0);
+    g_view.page = MakeChild(0, "STATIC", kChild | WS_BORDER | WS_CLIPSIBLINGS, at.page, 0);
     Subclass(g_view.page);
   }
   if (!g_view.txtwnd) {
-    g_view.txtwnd = MakeChild(0, "STATIC", kChild | WS_BORDER | WS_CLIPSIBLINGS, c * p / 2 - 20 * p, r * p + 60,
-                              40 * p + 1, 4 * p + 1, 0);
+    g_view.txtwnd = MakeChild(0, "STATIC", kChild | WS_BORDER | WS_CLIPSIBLINGS, at.textLine, 0);
     Subclass(g_view.txtwnd);
   }
   ReadButtonLabels();
   for (int i = 0; i < kDeviceButtons; ++i) {
     if (g_view.buttons[i]) continue;
-    g_view.buttons[i] = MakeChild(0, "STATIC", kChild, c * p / 2 + (i * 40 * p) / 6 - 20 * p, r * p + 20, 5 * p, 32, 0);
+    g_view.buttons[i] = MakeChild(0, "STATIC", kChild, at.deviceKeys[i], 0);
     Subclass(g_view.buttons[i]);
     SetWindowTextA(g_view.buttons[i], g_view.buttonHelp[i]);
   }
-  if (!g_view.cambutton) g_view.cambutton = MakeChild(0, "STATIC", kChild | WS_BORDER, 10, r * p + 20, 62, 42, 0);
+  if (!g_view.cambutton) g_view.cambutton = MakeChild(0, "STATIC", kChild | WS_BORDER, at.cameraButton, 0);
   const DWORD kList = kChild | WS_VSCROLL | LBS_NOTIFY;
-  if (!g_view.brLngWnd)
-    g_view.brLngWnd = MakeChild(0, "LISTBOX", kList, 56 * p, r * p + 35, W - 56 * p - 5, 36, kIdLangList);
-  if (!g_view.brGradeWnd)
-    g_view.brGradeWnd = MakeChild(0, "LISTBOX", kList, 56 * p, r * p + 70, W - 56 * p - 5, 36, kIdGradeList);
+  if (!g_view.brLngWnd) g_view.brLngWnd = MakeChild(0, "LISTBOX", kList, at.languageList, ID_BRLNG_LIST);
+  if (!g_view.brGradeWnd) g_view.brGradeWnd = MakeChild(0, "LISTBOX", kList, at.gradeList, ID_BRGRADE_LIST);
   if (!g_view.brDotWnd)
-    g_view.brDotWnd = MakeChild(0, "EDIT", kChild | ES_MULTILINE | ES_READONLY | ES_WANTRETURN, 56 * p, r * p + 115,
-                                W - 56 * p - 5, 60, kIdGradeList);
+    g_view.brDotWnd =
+        MakeChild(0, "EDIT", kChild | ES_MULTILINE | ES_READONLY | ES_WANTRETURN, at.brailleGraphic, ID_BRGRADE_LIST);
   if (!g_view.editWnd) {
-    g_view.editWnd =
-        MakeChild(0, "EDIT", kChild | WS_BORDER | ES_AUTOVSCROLL, c * p / 2 - 22 * p, (r + 4) * p + 72, 44 * p, 40, 0);
+    g_view.editWnd = MakeChild(0, "EDIT", kChild | WS_BORDER | ES_AUTOVSCROLL, at.textField, 0);
     SendMessageA(g_view.editWnd, WM_SETFONT, reinterpret_cast<WPARAM>(InterfaceFont(kFontEdit)), FALSE);
     SendMessageA(g_view.editWnd, EM_LIMITTEXT, kEditTextMax, 0);
   }
   if (!g_view.statusWnd) {
-    g_view.statusWnd = MakeChild(0, "EDIT", kChild | WS_BORDER, 2, H - 25, W - 6, 24, 0);
+    g_view.statusWnd = MakeChild(0, "EDIT", kChild | WS_BORDER, at.statusLine, 0);
     Subclass(g_view.statusWnd);
   }
   if (!g_view.infoWnd) {
     g_view.infoWnd = MakeChild(WS_EX_CLIENTEDGE, "EDIT", kChild | WS_DLGFRAME | ES_MULTILINE | ES_READONLY | ES_CENTER,
-                               c * p + 10, 0, W - c * p - 20, 130, 0);
+                               at.infoPanel, 0);
     SendMessageA(g_view.infoWnd, WM_SETFONT, reinterpret_cast<WPARAM>(InterfaceFont(kFontInfo)), FALSE);
   }
 }
@@ -235,7 +236,7 @@ void DrawCaption(HWND window) {
   SetBkMode(dc.Get(), TRANSPARENT);
   int iconSize = strip.bottom - strip.top - 4;
   HICON icon = static_cast<HICON>(
-      LoadImageA(g_app.instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, iconSize, iconSize, LR_DEFAULTCOLOR));
+      LoadImageA(g_app.instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, iconSize, iconSize, LR_DEFAULTCOLOR));
   if (icon) {
     DrawIconEx(dc.Get(), frame + 4, strip.top + 2, icon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
     DestroyIcon(icon);
@@ -326,7 +327,6 @@ void OnTick(HWND window) {
     first = false;
     LogWrite("Erster Takt");
   }
-  Sleep(10);
   DeviceReadFrame();
   std::uint16_t code = 0;
   if (DeviceTakeKey(code) && g_app.soundFlag) Beep(1800, 15);
@@ -409,15 +409,16 @@ bool RegisterMainClass(HINSTANCE instance) {
   cls.style = CS_HREDRAW | CS_VREDRAW | CS_PARENTDC;
   cls.lpfnWndProc = MainWndProc;
   cls.hInstance = instance;
-  cls.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // arrow
+  cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   cls.hbrBackground = ColorBrush(kColMainBack);
   cls.lpszClassName = kMainClassName;
   return RegisterClassA(&cls) != 0;
 }
 
 HWND CreateMainWindow(HINSTANCE instance, int boxSize) {
-  HWND window = CreateWindowExA(0, kMainClassName, "", WS_VISIBLE | WS_THICKFRAME | WS_SYSMENU, 100, 20,
-                                boxSize * 61 + 150, (boxSize + 5) * 44, nullptr, nullptr, instance, nullptr);
+  const LayoutRect at = MainWindowRect(boxSize);
+  HWND window = CreateWindowExA(0, kMainClassName, "", WS_VISIBLE | WS_THICKFRAME | WS_SYSMENU, at.left, at.top,
+                                at.Width(), at.Height(), nullptr, nullptr, instance, nullptr);
   if (!window) return nullptr;
   // A top-level window always gets the standard caption at creation; the
   // caption strip replaces it.
@@ -495,7 +496,7 @@ void RequestRefresh(int n) {
 void CloseMainWindow(HWND window) {
   LogWrite("WM_CLOSE Exit");
   if (!AskToSaveModifiedPage(window)) return;
-  PlayEventSound("Ende", 0);
+  PlayEventSound("Ende", kSoundWait);
   RemoveFontFiles();
   BrailleClose();
   PostQuitMessage(0);
@@ -537,7 +538,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_PAINT: {
       {
         PaintDc paint(window);
-        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
+        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
         DrawMainIconBar(window);
       }
       PostMessageA(window, WM_COMMAND, CMD_FOCUS_EDIT, 0);

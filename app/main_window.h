@@ -8,10 +8,7 @@
 
 constexpr const char* kMainClassName = "RelivoXClass";
 
-// Child window ids that have one.
-constexpr int kIdLangList = 119;   // brLngWnd
-constexpr int kIdGradeList = 120;  // brGradeWnd and brDotWnd
-constexpr int kEditTextMax = 60;   // characters the text field takes
+constexpr int kEditTextMax = 60;  // characters the text field takes
 
 bool RegisterMainClass(HINSTANCE instance);
 // Creates the main window at (100, 20) sized from the pin size; remembers

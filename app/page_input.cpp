@@ -216,7 +216,7 @@ void OnLeftButtonDown(HWND window, WPARAM wParam, LPARAM lParam) {
   PagePoint pin;
   if (!TakePressPin(g_tools, p.x, p.y, PinSize(), pin)) return;
   ShowToolPosition(pin);
-  if (g_tools.tool != kToolEraser) PlayEventSound("Draw", 1);
+  if (g_tools.tool != kToolEraser) PlayEventSound("Draw", kSoundStart);
   ToolPress(g_tools, g_page, pin, MainPageObserver());
   if (g_tools.tool == kToolFill) ShowStatusText("Fill");
 }
@@ -286,7 +286,7 @@ void DrawMainIconBar(HWND window) {
 }
 
 void ChangeTool(int step) {
-  PlayEventSound("klick", 1);
+  PlayEventSound("klick", kSoundStart);
   g_tools.tool = step > 0 ? ToolNext(g_tools.tool) : ToolPrevious(g_tools.tool);
   DrawMainIconBar(g_app.mainWindow);
   char key[kToolKeyMax];

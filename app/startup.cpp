@@ -86,7 +86,7 @@ void LogStartLine() {
   LogWrite("Programmstart: %d.%d.%d [%ld] %s", day, month, year, days, __TIME__);
 }
 
-// ---- steps -----------------------------------------------------------------
+// ---- pieces of the start ---------------------------------------------------
 
 void SetProgramFolder(HINSTANCE instance) {
   char module[kPathMax] = "";
@@ -187,6 +187,87 @@ void HintAreas(HoverAreas& areas) {
 bool MenuIsOpen() { return g_main.menuOpen; }
 bool PopupIsOpen() { return g_main.popupOpen; }
 
+// ---- start-up phases ---------------------------------------------------------
+
+void StartPlatform(HINSTANCE instance) {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_USEREX_CLASSES};
+  InitCommonControlsEx(&controls);
+  g_app.instance = instance;
+  SetProgramFolder(instance);
+}
+
+// The sound switch and the interface language, before the log starts.
+void ReadStartSettings() {
+  g_app.soundFlag = ProfileGetInt("Sound", 1, "Def");
+  char language[kValueMax];
+  ProfileGetString("Lng", language, "0049", "Def", kValueMax);
+  SetLanguageSection(language);
+}
+
+void StartLogging() {
+  StartLog();
+  LogStartLine();
+  LogSetLevel(ProfileGetInt("Debug", 0, "Def"));
+  g_main.refreshPeriod = ProfileGetInt("Refresh", 10, "Def");
+}
+
+void LoadFontsColoursAndTexts() {
+  RegisterFontFiles(g_app.programFolder);
+  InitResources();
+  RefreshLanguageTexts();
+}
+
+void StartSoundAndPorts() {
+  SoundInit(nullptr, g_app.programFolder, &g_app.soundFlag);
+  PlayEventSound("Start", kSoundStart);
+  DeviceScanPorts();
+  g_app.boxSize = ProfileGetInt("Box_Size", 10, "Def");
+}
+
+// The main window; its icon bar takes the braille focus marks among its
+// hint areas. The dialogs and the sounds' notices belong to it.
+bool CreateAndShowMainWindow(HINSTANCE instance) {
+  SetFocusMarkRegistrar(HintAreas);
+  if (!RegisterMainClass(instance)) return false;
+  g_app.mainWindow = CreateMainWindow(instance, g_app.boxSize);
+  if (!g_app.mainWindow) return false;
+  SoundInit(g_app.mainWindow, g_app.programFolder, &g_app.soundFlag);
+  DialogsInit(g_app.mainWindow, DialogSources{FileTitle, ConnectedDevice});
+  ShowWindow(g_app.mainWindow, SW_SHOW);
+  UpdateWindow(g_app.mainWindow);
+  return true;
+}
+
+// Menus, texts and the layout; the connect of autostart; the tick.
+void StartMenusAndTick() {
+  RebuildMenus();
+  if (ProfileGetInt("autostart", 0, "Device") != 0) PostMessageA(g_app.mainWindow, WM_COMMAND, CMD_CONNECT, 0);
+  SetTimer(g_app.mainWindow, kTickTimerId, kTickPeriodMs, nullptr);
+}
+
+// Key definitions and the keyboard hook (it logs its own result).
+void StartKeys() {
+  LogWrite("DefMyAcc:%d", ReadKeyDefinitions(g_app.mainWindow));
+  PostMessageA(g_app.mainWindow, WM_ACTIVATEAPP, TRUE, 0);
+  InstallKeyboardHook(g_app.mainWindow, MenuIsOpen, PopupIsOpen);
+}
+
+// The extension table, the braille translator and the capture library with
+// its camera list; the user is told when a library is missing.
+void StartOptionalParts() {
+  ReadExtensionTable(g_files);
+  BrailleStart();
+  CaptureStart();
+}
+
+void ShutDown() {
+  RemoveKeyboardHook();
+  UnregisterHotKeys();
+  LogWrite("***Ende");
+  ReleasePageCanvas();
+  FreeUiResources();
+}
+
 }  // namespace
 
 bool ParseBuildDate(const char* text, int& day, int& month, int& year) {
@@ -205,75 +286,24 @@ bool ParseBuildDate(const char* text, int& day, int& month, int& year) {
 }
 
 int RunProgram(HINSTANCE instance) {
-  // 1. Common controls.
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_USEREX_CLASSES};
-  InitCommonControlsEx(&controls);
-  g_app.instance = instance;
-  // 2. Program folder and settings path.
-  SetProgramFolder(instance);
-  // 5, before anything is read with a default: a second instance must not
+  StartPlatform(instance);
+  // Before anything is read with a default: a second instance must not
   // write anything, not even a missing default.
   if (AnotherInstanceRuns()) {
     RefuseSecondInstance();
     return 0;
   }
-  // 3, 4.
-  g_app.soundFlag = ProfileGetInt("Sound", 1, "Def");
-  char language[kValueMax];
-  ProfileGetString("Lng", language, "0049", "Def", kValueMax);
-  SetLanguageSection(language);
-  // 6, 7, 8.
-  StartLog();
-  LogStartLine();
-  LogSetLevel(ProfileGetInt("Debug", 0, "Def"));
-  g_main.refreshPeriod = ProfileGetInt("Refresh", 10, "Def");
-  // 9.
-  RegisterFontFiles(g_app.programFolder);
-  // 10 .. 12.
-  InitResources();
-  RefreshLanguageTexts();
-  // 13, 14, 15.
-  SoundInit(nullptr, g_app.programFolder, &g_app.soundFlag);
-  PlayEventSound("Start", 1);
-  DeviceScanPorts();
-  g_app.boxSize = ProfileGetInt("Box_Size", 10, "Def");
-  // 16. Main window; its icon bar takes the braille focus marks among its
-  // hint areas.
-  SetFocusMarkRegistrar(HintAreas);
-  if (!RegisterMainClass(instance)) return 1;
-  g_app.mainWindow = CreateMainWindow(instance, g_app.boxSize);
-  if (!g_app.mainWindow) return 1;
-  SoundInit(g_app.mainWindow, g_app.programFolder, &g_app.soundFlag);
-  DialogsInit(g_app.mainWindow, DialogSources{FileTitle, ConnectedDevice});
-  ShowWindow(g_app.mainWindow, SW_SHOW);
-  UpdateWindow(g_app.mainWindow);
-  // 17, 18. Start-up picture, painted by the first ten messages.
+  ReadStartSettings();
+  StartLogging();
+  LoadFontsColoursAndTexts();
+  StartSoundAndPorts();
+  if (!CreateAndShowMainWindow(instance)) return 1;
   ShowSplash();
   DispatchMessages(kStartMessages);
-  // 19. Menus, texts and the layout.
-  RebuildMenus();
-  // 20, 21.
-  if (ProfileGetInt("autostart", 0, "Device") != 0) PostMessageA(g_app.mainWindow, WM_COMMAND, CMD_CONNECT, 0);
-  SetTimer(g_app.mainWindow, kTickTimerId, kTickPeriodMs, nullptr);
-  // 22. Key definitions.
-  LogWrite("DefMyAcc:%d", ReadKeyDefinitions(g_app.mainWindow));
-  // 23.
-  PostMessageA(g_app.mainWindow, WM_ACTIVATEAPP, TRUE, 0);
-  // 24. Keyboard hook (it logs its own result).
-  InstallKeyboardHook(g_app.mainWindow, MenuIsOpen, PopupIsOpen);
-  // 25. Extension table.
-  ReadExtensionTable(g_files);
-  // The braille translator; the user is told when it is missing.
-  BrailleStart();
-  // 27 .. 29. The capture library and the camera list.
-  CaptureStart();
-  // 30.
+  StartMenusAndTick();
+  StartKeys();
+  StartOptionalParts();
   int code = MessageLoop();
-  // Shutdown.
-  RemoveKeyboardHook();
-  UnregisterHotKeys();
-  LogWrite("***Ende");
-  ReleasePageCanvas();
-  FreeUiResources();
+  ShutDown();
   return code;
 }

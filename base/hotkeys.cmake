@@ -5,7 +5,7 @@ add_library(relivo_keys_model STATIC
   ${CMAKE_CURRENT_LIST_DIR}/keynames.cpp
   ${CMAKE_CURRENT_LIST_DIR}/keydefs.cpp
   ${CMAKE_CURRENT_LIST_DIR}/textformat.cpp)
-target_link_libraries(relivo_keys_model PUBLIC relivo_shell_core)
+target_link_libraries(relivo_keys_model PUBLIC relivo_base)
 relivo_warnings(relivo_keys_model)
 if(RELIVO_FUZZ)
   # Coverage for the fuzzer: the parsers live in this library.

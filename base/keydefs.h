@@ -1,6 +1,6 @@
 // Key definitions read from [HotKeys]: the parsing of one definition line,
 // the table that the keyboard hook looks keys up in, and the list of
-// system-wide hot keys. No platform calls here; shell/hotkeys.h registers
+// system-wide hot keys. No platform calls here; base/hotkeys.h registers
 // the hot keys and reads the keyboard state.
 #pragma once
 #include <cstddef>

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr std::size_t kPathMax = 256;
-
 struct LogState {
   int level = 1;
   bool firstWrite = true;

@@ -9,9 +9,10 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "base/text.h"
+
 // Values are read into buffers of this size unless a caller says otherwise.
 constexpr int kValueMax = 255;
-constexpr int kPathMax = 256;
 
 void SetSettingsPath(const char* path);
 const char* SettingsPath();

@@ -59,12 +59,12 @@ bool IsWaveFileName(const char* file) {
   return false;
 }
 
-int PlayEventSound(const char* event, int mode) {
+int PlayEventSound(const char* event, SoundMode mode) {
   SoundState& s = State();
   char file[kSoundFileMax + 1];
   ProfileGetString(event, file, "-", "Sound", kSoundFileMax);
   if (*s.flag == 0 || file[0] == '-') return 0;
-  if (mode == 0 && IsWaveFileName(file)) return PlaySoundA(file, nullptr, SND_SYNC);
+  if (mode == kSoundWait && IsWaveFileName(file)) return PlaySoundA(file, nullptr, SND_SYNC);
   if (s.lastOpened[0]) SendMci("close", file);  // a sound played again is reopened
   CopyText(s.lastOpened, sizeof s.lastOpened, file);
   SendMci("open", file);

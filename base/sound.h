@@ -24,12 +24,18 @@ void SoundInit(HWND notifyWindow, const char* programFolder, int* soundFlag = nu
 void SetSoundOn(bool on);
 bool SoundOn();
 
-// Plays the sound of an event. Mode 0 plays a wave file (".wav" anywhere in
-// the name, any case) synchronously through the wave player and returns its
-// result; everything else is started through the media control interface
-// (a file played before is closed and opened again) and returns 1. Returns
-// 0 when the sound is off or the event has no file ("-").
-int PlayEventSound(const char* event, int mode);
+// How an event's sound is played.
+enum SoundMode {
+  kSoundWait = 0,   // a wave file to its end (at exit); other files as kSoundStart
+  kSoundStart = 1,  // started through the media control interface, not waited for
+};
+
+// Plays the sound of an event. kSoundWait plays a wave file (".wav"
+// anywhere in the name, any case) synchronously through the wave player
+// and returns its result; everything else is started through the media
+// control interface (a file played before is closed and opened again) and
+// returns 1. Returns 0 when the sound is off or the event has no file ("-").
+int PlayEventSound(const char* event, SoundMode mode);
 
 // True when the text contains ".wav" in any case.
 bool IsWaveFileName(const char* file);

@@ -7,6 +7,8 @@
 // Work area of UnescapeText: an expanded text never holds more than this,
 // terminator included.
 constexpr std::size_t kUnescapeWorkArea = 2560;
+// Longest path of a file the program names (settings, log, documents).
+constexpr int kPathMax = 256;
 
 // Reads hexadecimal digits to the end of the text; any other character
 // counts as the digit 0 ("12G4" gives 0x1204). Wraps modulo 2^32.

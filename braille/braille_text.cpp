@@ -229,7 +229,7 @@ void ShowBrailleFocus(const BrailleView& view, int focus) {
     for (int i = 0; i < kFocusMarks; ++i) {
       if (!marks[i].shown) continue;
       const int state = (i + 1) % kFocusStates;
-      const int id = view.menuOpen ? kIconFocusMenu : state == focus ? kIconFocusChosen : kIconFocusNotChosen;
+      const int id = view.menuOpen ? IDI_FOCUS_MENU : state == focus ? IDI_FOCUS_CHOSEN : IDI_FOCUS_NOT_CHOSEN;
       // Shared icons belong to the system: never destroyed here.
       auto icon = static_cast<HICON>(
           LoadImageA(view.instance, MAKEINTRESOURCEA(id), IMAGE_ICON, kFocusMarkSize, kFocusMarkSize, LR_SHARED));

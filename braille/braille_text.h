@@ -21,6 +21,7 @@
 #include "base/settings.h"
 #include "braille/braille_cells.h"
 #include "braille/louis_module.h"
+#include "res/resource_ids.h"
 
 constexpr const char* kBrailleSection = "Braille";
 // A table list entry ("LL-GG-F"), at most 255 bytes.
@@ -37,11 +38,8 @@ constexpr int kFocusStates = 3;
 // The focus marks: 16 x 16 icons beside the language list, the grade list
 // and the braille graphic.
 constexpr int kFocusMarkSize = 16;
-constexpr int kFocusMarkGap = 4;  // between a mark and its element
-constexpr int kIconFocusChosen = 120;
-constexpr int kIconFocusNotChosen = 121;
-constexpr int kIconFocusMenu = 122;  // all three while a menu is open
-constexpr int kHintTextMax = 512;    // the hint field's text, escapes expanded
+constexpr int kFocusMarkGap = 4;   // between a mark and its element
+constexpr int kHintTextMax = 512;  // the hint field's text, escapes expanded
 
 // The controls of the main window that the braille text uses.
 struct BrailleView {

@@ -10,7 +10,9 @@
 #include "base/log.h"
 #include "base/owners.h"
 #include "base/settings.h"
+#include "base/textformat.h"
 #include "camera/camera_view.h"
+#include "res/resource_ids.h"
 
 namespace {
 
@@ -18,8 +20,6 @@ constexpr const char* kPropertyNames[] = {"BRIGHTNESS",  "CONTRAST",     "HUE",
                                           "SATURATION",  "SHARPNESS",    "GAMMA",
                                           "COLORENABLE", "WHITEBALANCE", "BACKLIGHTCOMPENSATION",
                                           "GAIN"};
-constexpr int kIconFixedThreshold = 120;
-constexpr int kIconDynamicThreshold = 121;
 constexpr int kBarHeight = 24;
 constexpr int kLabelTextMax = 128;
 constexpr int kThresholdSliderMax = 100;
@@ -55,7 +55,8 @@ void SetLabel(HWND label, const char* key, const char* def, const char* noKey, c
     GetText(noKey, text, noDef, sizeof text);
   } else {
     GetText(key, format, def, sizeof format);
-    std::snprintf(text, sizeof text, format, value);
+    const FormatArg arg = IntArg(value);
+    FormatUserText(text, sizeof text, format, &arg, 1);
   }
   SetWindowTextA(label, text);
 }
@@ -244,7 +245,7 @@ void ShowTrigger(CameraView& view, const CameraHost& host) {
   SetLabel(view.controls.thresholdText, "Trigger", "Schwellwert: %d", "Dyn", "Schwellwert: dynamisch", view.dynamic,
            static_cast<int>(view.threshold));
   if (view.controls.thresholdBar) EnableWindow(view.controls.thresholdBar, !view.dynamic);
-  DrawMark(view, host, view.dynamic ? kIconDynamicThreshold : kIconFixedThreshold);
+  DrawMark(view, host, view.dynamic ? IDI_FOCUS_NOT_CHOSEN : IDI_FOCUS_CHOSEN);
 }
 
 void RefreshCamControls(CameraView& view, const CameraHost& host) {

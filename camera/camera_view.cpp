@@ -13,7 +13,6 @@ namespace {
 
 constexpr char kCam[] = "Cam";
 constexpr int kNameBufferSize = 256;
-constexpr UINT32 kStillMessage = 0x8001;  // logged as "UWM_STILL_CAPTURED"; no still is ever asked for
 constexpr INT32 kOpenFrameRate = 15;
 constexpr int kWindowWidth = 400, kWindowHeight = 300;
 constexpr int kMainWidening = 320;
@@ -205,7 +204,7 @@ void SelectResolution(CameraView& view, const CameraHost& host) {
   const int w = client.right;
   view.params = LumenoOpenParams{};
   view.params.ownerWindow = view.window;
-  view.params.notifyMessage = kStillMessage;
+  view.params.notifyMessage = WM_STILL_CAPTURED;
   view.params.flags = LUMENO_OPEN_STILL_PIN;
   view.params.frameRate = kOpenFrameRate;
   int index = ChooseResolution(stored, view.resolutionCount);
@@ -350,9 +349,9 @@ bool TrackCamera(CameraView& view, const CameraHost& host, POINT pointer, int& w
     return false;
   }
   SetCursor(LoadCursor(nullptr, IDC_CROSS));
-  if (left & 0x8000) PlayEventSound("Lklick", 1);
+  if (left & 0x8000) PlayEventSound("Lklick", kSoundStart);
   if (right & 0x8000) {
-    PlayEventSound("Rklick", 1);
+    PlayEventSound("Rklick", kSoundStart);
     LogWrite("was ist los?");
     const int entry = ViewPopup(host, pointer);
     if (entry && host.popupEntry) host.popupEntry(entry);

@@ -22,6 +22,10 @@
 #include "camera/view_model.h"
 #include "document/dot_page.h"
 
+// The still-picture message the capture library posts to the main window
+// (the program never asks for a still; the main window logs it).
+constexpr UINT WM_STILL_CAPTURED = WM_APP + 1;
+
 constexpr int kCameraNameSize = 80;
 constexpr int kCamerasMax = 10;
 constexpr int kResolutionsMax = 256;

@@ -1,5 +1,7 @@
 #include "capture/device_queries.h"
 
+#include "res/lumcap_resources.h"
+
 #include "capture/device_properties.h"
 #include "capture/format_ranges.h"
 #include "capture/results.h"
@@ -21,14 +23,6 @@ constexpr HRESULT kResultListTooSmall = HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BU
 
 // Bytes of a range list before its records.
 constexpr UINT32 kListHeaderBytes = sizeof(UINT32);
-
-// String resources of the connector names.
-constexpr UINT kFirstVideoConnectorText = 27301;
-constexpr long kLastVideoConnector = 13;
-constexpr UINT kFirstAudioConnectorText = 27314;
-constexpr long kFirstAudioConnector = 4096;
-constexpr long kLastAudioConnector = 4105;
-constexpr UINT kUnknownConnectorText = 27324;
 
 GuidValue ValueOf(const GUID& guid) {
   GuidValue value;
@@ -71,11 +65,13 @@ HRESULT ReadRanges(IAMStreamConfig* config, std::vector<FormatRangeGroup>& group
 }
 
 UINT ConnectorText(long type) {
-  if (type >= 1 && type <= kLastVideoConnector) return kFirstVideoConnectorText + static_cast<UINT>(type - 1);
-  if (type >= kFirstAudioConnector && type <= kLastAudioConnector) {
-    return kFirstAudioConnectorText + static_cast<UINT>(type - kFirstAudioConnector);
+  if (type >= PhysConn_Video_Tuner && type <= PhysConn_Video_SCART) {
+    return IDS_FIRST_VIDEO_CONNECTOR + static_cast<UINT>(type - PhysConn_Video_Tuner);
   }
-  return kUnknownConnectorText;
+  if (type >= PhysConn_Audio_Tuner && type <= PhysConn_Audio_AudioDecoder) {
+    return IDS_FIRST_AUDIO_CONNECTOR + static_cast<UINT>(type - PhysConn_Audio_Tuner);
+  }
+  return IDS_UNKNOWN_CONNECTOR;
 }
 
 }  // namespace
@@ -194,6 +190,6 @@ HRESULT InputName(const CDefaultFilterGraph& graph, INT32 index, WCHAR* name, UI
   const HMODULE module = LibraryModule();
   const int limit = chars > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(chars);
   if (LoadStringW(module, ConnectorText(type), name, limit) > 0) return S_OK;
-  if (LoadStringW(module, kUnknownConnectorText, name, limit) > 0) return S_OK;
+  if (LoadStringW(module, IDS_UNKNOWN_CONNECTOR, name, limit) > 0) return S_OK;
   return LastErrorResult();
 }

@@ -15,7 +15,6 @@ constexpr RgbName kRgbNames[] = {
     {0xE436EB7B, L"RGB565"}, {0xE436EB7D, L"RGB24"}, {0xE436EB7E, L"RGB32"},
 };
 
-constexpr std::uint32_t kFacilityMask = 0x1FFF0000;
 constexpr std::uint32_t kFacilityWin32 = 0x00070000;
 constexpr std::uint32_t kPlainCodeLimit = 0x10000;
 

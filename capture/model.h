@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// The facility bits of a result code (the 13 bits above its code).
+constexpr std::uint32_t kFacilityMask = 0x1FFF0000;
+
 // The layout of a GUID, without the platform's header.
 struct GuidValue {
   std::uint32_t data1;

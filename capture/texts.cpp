@@ -14,7 +14,6 @@ using ErrorTextHook = DWORD(WINAPI*)(HRESULT, WCHAR*, DWORD);
 ErrorTextHook errorTextHook = nullptr;
 
 // Codes of the interface facility get their text from DirectShow.
-constexpr DWORD kFacilityMask = 0x1FFF0000;
 constexpr DWORD kFacilityInterface = 0x00040000;
 // Neutral language, the user's default sublanguage.
 constexpr DWORD kMessageLanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);

@@ -6,7 +6,7 @@ add_library(relivo_device_model STATIC
   ${CMAKE_CURRENT_LIST_DIR}/device_session.cpp
   ${CMAKE_CURRENT_LIST_DIR}/start_image.cpp)
 target_include_directories(relivo_device_model PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(relivo_device_model PUBLIC relivo_shell_core)
+target_link_libraries(relivo_device_model PUBLIC relivo_base)
 relivo_warnings(relivo_device_model)
 
 if(RELIVO_WINDOWS)

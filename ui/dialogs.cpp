@@ -24,9 +24,9 @@ constexpr COLORREF kHeadShadow = RGB(0, 0, 0x37);
 struct DialogState {
   HWND mainWindow = nullptr;
   DialogSources sources{};
-  int mode = 0;       // message dialog mode
-  bool open = false;  // a message dialog runs
-  int aboutMode = 0;
+  MessageMode mode = kModeMessage;  // message dialog mode
+  bool open = false;                // a message dialog runs
+  AboutMode aboutMode = kAboutProgram;
   char message[kMessageTextMax + 1] = "";  // text of mode 408
 };
 
@@ -96,7 +96,7 @@ LRESULT CALLBACK MessageAreaProc(HWND area, UINT message, WPARAM wParam, LPARAM 
 }
 
 // The text of a mode, escapes expanded.
-void BuildMessageText(int mode, char (&out)[kMessageTextMax + 1]) {
+void BuildMessageText(MessageMode mode, char (&out)[kMessageTextMax + 1]) {
   DialogState& s = State();
   char format[kValueMax] = "";
   char title[kValueMax] = "";
@@ -219,7 +219,7 @@ INT_PTR SelectInit(HWND dialog, LPARAM lParam) {
   rec->previousOpen = s.open;
   rec->previousTarget = KeyTarget();
   if (!s.open) {
-    PlayEventSound("Hint", 1);
+    PlayEventSound("Hint", kSoundStart);
     SetKeyTarget(dialog);
   }
   HWND area = GetDlgItem(dialog, IDC_MESSAGE);
@@ -231,7 +231,7 @@ INT_PTR SelectInit(HWND dialog, LPARAM lParam) {
   return TRUE;
 }
 
-void SelectShowText(HWND dialog, int mode) {
+void SelectShowText(HWND dialog, MessageMode mode) {
   DialogRecord* rec = Record(dialog);
   if (!rec) return;
   BuildMessageText(mode, rec->text);
@@ -295,7 +295,7 @@ void SetDialogMessage(const char* text) { CopyText(State().message, sizeof State
 
 bool MessageDialogOpen() { return State().open; }
 
-int ShowMessageDialog(int mode) {
+int ShowMessageDialog(MessageMode mode) {
   DialogState& s = State();
   s.mode = mode;
   LogWrite("ConfigSelect %d %d", mode, s.open ? 1 : 0);
@@ -308,7 +308,7 @@ int ShowMessageDialog(int mode) {
   return result == 1 ? 1 : 0;
 }
 
-void ShowAboutDialog(int mode) {
+void ShowAboutDialog(AboutMode mode) {
   DialogState& s = State();
   s.aboutMode = mode;
   DialogRecord rec;
@@ -325,7 +325,7 @@ INT_PTR CALLBACK SelectProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COMMAND: {
       int id = LOWORD(wParam);
       if (id >= kModeFileNotSaved && id <= kModeMessage) {
-        SelectShowText(dialog, id);
+        SelectShowText(dialog, static_cast<MessageMode>(id));
       } else if (id == IDOK || id == CMD_OK) {
         FinishSelect(dialog, 1);
       } else if (id == IDCANCEL || id == CMD_CANCEL) {

@@ -11,15 +11,17 @@ constexpr int kMessageTextMax = 512;
 // Longest text of the about dialog after its escapes are expanded.
 constexpr int kAboutTextMax = 256;
 
-// Message dialog modes.
-constexpr int kModeFileNotSaved = 404;    // unsaved changes before open or close
-constexpr int kModeLouisMissing = 405;    // braille translator not loaded
-constexpr int kModeCaptureMissing = 407;  // capture library not loaded
-constexpr int kModeMessage = 408;         // the text of CMD_MESSAGE
+// Message dialog modes (the numbers are logged and posted as the dialog's
+// own command).
+enum MessageMode {
+  kModeFileNotSaved = 404,    // unsaved changes before open or close
+  kModeLouisMissing = 405,    // braille translator not loaded
+  kModeCaptureMissing = 407,  // capture library not loaded
+  kModeMessage = 408,         // the text of CMD_MESSAGE
+};
 
 // About dialog modes.
-constexpr int kAboutProgram = 0;
-constexpr int kAboutDevice = 1;
+enum AboutMode { kAboutProgram = 0, kAboutDevice = 1 };
 
 constexpr const char* kProgramVersion = "0.99";
 
@@ -45,10 +47,10 @@ void SetDialogMessage(const char* text);
 // Logs "ConfigSelect %d %d" (mode, dialog-open flag) and runs the message
 // dialog modally over the main window: 1 when confirmed (also by the close
 // box), 0 when cancelled or when the dialog could not be created.
-int ShowMessageDialog(int mode);
+int ShowMessageDialog(MessageMode mode);
 
-// Runs the about dialog modally over the main window (0 about, 1 device).
-void ShowAboutDialog(int mode);
+// Runs the about dialog modally over the main window.
+void ShowAboutDialog(AboutMode mode);
 
 // True while a message dialog runs.
 bool MessageDialogOpen();

@@ -7,13 +7,14 @@
 #include "base/commands.h"
 #include "base/owners.h"
 #include "base/settings.h"
+#include "res/resource_ids.h"
+#include "ui/main_layout.h"
 
 namespace {
 
-constexpr int kFirstIcon = 100;
-constexpr int kLastIcon = 122;
+constexpr int kFirstIcon = IDI_PROGRAM;
+constexpr int kLastIcon = IDI_FOCUS_MENU;
 constexpr int kFrameWidth = 2;
-constexpr int kCameraAreaGap = 150;  // the camera area starts 61 pins + 150 pixels from the left
 
 struct IconBar {
   IconHandle icons[kLastIcon - kFirstIcon + 1][2];  // large and small
@@ -31,7 +32,7 @@ IconBar& Bar() {
 
 HICON Icon(HINSTANCE instance, int id, int size) {
   if (id < kFirstIcon || id > kLastIcon) return nullptr;
-  IconHandle& icon = Bar().icons[id - kFirstIcon][size == kIconSize ? 0 : 1];
+  IconHandle& icon = Bar().icons[id - kFirstIcon][size == kLayoutIconSize ? 0 : 1];
   if (!icon)
     icon.Reset(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
   return icon.Get();
@@ -49,8 +50,9 @@ void Frame(HDC dc, const HoverArea& a, HBRUSH brush) {
 }
 
 // One icon: the background under it, the icon, and its hint area.
-void Place(HDC dc, const IconBarView& view, int id, int x, int y, int size, int command, const char* key,
+void Place(HDC dc, const IconBarView& view, int id, const LayoutRect& at, int command, const char* key,
            const char* def) {
+  const int x = at.left, y = at.top, size = at.Width();
   char text[kHoverTextMax];
   GetText(key, text, def, sizeof text);
   HoverAreas& areas = Bar().areas;
@@ -106,28 +108,20 @@ void DrawIconBar(const IconBarView& view) {
   if (!view.window) return;
   WindowDc dc(view.window);
   if (!dc) return;
-  const int c = view.columns * view.pinSize;
-  const int a = 61 * view.pinSize + kCameraAreaGap;
-  const int x0 = c + (a - c - kIconSize) / 2;
+  const MainLayout layout = LayoutMain(view.columns, 0, view.pinSize, 0, 0);
   char toolKey[16];
   std::snprintf(toolKey, sizeof toolKey, "Pen%1d", view.tool);
-  Place(dc.Get(), view, view.connected ? kIconConnected : kIconNotConnected, x0 - 38, 150, kIconSize, CMD_CONNECT,
+  Place(dc.Get(), view, view.connected ? IDI_CONNECTED : IDI_NOT_CONNECTED, layout.connectIcon, CMD_CONNECT,
         "Icon.connect", "verbinden/trennen");
-  Place(dc.Get(), view, kIconBack, x0 - 38, 218, kIconSize, CMD_BACK, "Icon.back",
-        "R\xfc"
-        "ckg\xe4ngig");
-  Place(dc.Get(), view, kIconAccept, x0 + 30, 218, kIconSize, CMD_ACP, "Icon.uebernehmen",
-        "\xdc"
-        "bernehmen");
-  Place(dc.Get(), view, kIconFirstTool - 1 + view.tool, x0, 286, kIconSize, CMD_TOOL_NEXT, toolKey, "Pinsel");
-  Place(dc.Get(), view, view.cameraOn ? kIconCameraOn : kIconCameraOff, x0 + 30, 150, kIconSize, CMD_CAM_ONOFF,
+  Place(dc.Get(), view, IDI_BACK, layout.backIcon, CMD_BACK, "Icon.back", "R\374ckg\344ngig");
+  Place(dc.Get(), view, IDI_ACCEPT, layout.acceptIcon, CMD_ACP, "Icon.uebernehmen", "\334bernehmen");
+  Place(dc.Get(), view, IDI_FIRST_TOOL - 1 + view.tool, layout.toolIcon, CMD_TOOL_NEXT, toolKey, "Pinsel");
+  Place(dc.Get(), view, view.cameraOn ? IDI_CAMERA_ON : IDI_CAMERA_OFF, layout.cameraIcon, CMD_CAM_ONOFF,
         "Icon.cam_onoff", "Kamera ein/aus");
   if (bar.focusMarks) bar.focusMarks(bar.areas);
-  Place(dc.Get(), view, kIconArrowLeft, x0 - 32, 318, kSmallIconSize, CMD_TOOL_PREV, "A_Left",
-        "Formenauswahl zur\xfc"
-        "ck");
-  Place(dc.Get(), view, kIconArrowRight, x0 + 64, 318, kSmallIconSize, CMD_TOOL_NEXT2, "A_Right",
-        "Formenauswahl vorw\xe4rts");
+  Place(dc.Get(), view, IDI_SHAPE_BACK, layout.shapeBackIcon, CMD_TOOL_PREV, "A_Left", "Formenauswahl zur\374ck");
+  Place(dc.Get(), view, IDI_SHAPE_FORWARD, layout.shapeForwardIcon, CMD_TOOL_NEXT2, "A_Right",
+        "Formenauswahl vorw\344rts");
   SyncTooltips(bar, view.window);
   if (bar.framed >= bar.areas.count) bar.framed = -1;
   if (bar.framed >= 0) Frame(dc.Get(), bar.areas.area[bar.framed], view.frame);

@@ -6,19 +6,6 @@
 
 #include "ui/hover_areas.h"
 
-// Icon resources of the bar.
-constexpr int kIconConnected = 102;
-constexpr int kIconNotConnected = 103;
-constexpr int kIconArrowLeft = 104;
-constexpr int kIconArrowRight = 105;
-constexpr int kIconBack = 106;
-constexpr int kIconAccept = 107;
-constexpr int kIconCameraOn = 108;
-constexpr int kIconCameraOff = 109;
-constexpr int kIconFirstTool = 110;  // tool 1; tool n shows 109 + n
-constexpr int kIconSize = 48;
-constexpr int kSmallIconSize = 16;
-
 // What the bar shows; the program fills it in for every drawing.
 struct IconBarView {
   HWND window;         // the main window, drawn into

@@ -4,11 +4,14 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/device_keys.h"
 #include "base/text.h"
 #include "braille/braille_form.h"
 #include "ui/hover_areas.h"
+#include "ui/main_layout.h"
 
 TEST(DeviceKeys, SixCodesRaiseTheirButtons) {
   EXPECT_EQ(DeviceKeyCommand(0x0004), BUTTON0);
@@ -124,4 +127,49 @@ TEST(HoverAreas, FirstAreaHoldingThePointWinsAndTheListIsBounded) {
   ClearHoverAreas(areas);
   AddHoverArea(areas, 0, 0, 1, 0, longText.c_str());
   EXPECT_EQ(std::strlen(areas.area[0].text), static_cast<size_t>(kHoverTextMax - 1));
+}
+
+// The main window's pieces from the shipped pin size up: each lies in the
+// client area of the first window (frames and menu bar taken off
+// generously), none covers another (but the language and grade lists,
+// which share a border line), and the icon bar stays between the page and
+// the camera area.
+TEST(MainLayout, PiecesFitTheFirstWindowWithoutCoveringEachOther) {
+  for (int p : {10, 14, 20}) {
+    const LayoutRect window = MainWindowRect(p);
+    const int W = window.Width() - 16, H = window.Height() - 60;
+    const MainLayout l = LayoutMain(60, 40, p, W, H);
+    std::vector<std::pair<const char*, LayoutRect>> pieces = {{"page", l.page},
+                                                              {"text line", l.textLine},
+                                                              {"camera button", l.cameraButton},
+                                                              {"language", l.languageList},
+                                                              {"grade", l.gradeList},
+                                                              {"braille", l.brailleGraphic},
+                                                              {"text field", l.textField},
+                                                              {"status", l.statusLine},
+                                                              {"info", l.infoPanel},
+                                                              {"connect", l.connectIcon},
+                                                              {"camera", l.cameraIcon},
+                                                              {"back", l.backIcon},
+                                                              {"accept", l.acceptIcon},
+                                                              {"tool", l.toolIcon},
+                                                              {"shape back", l.shapeBackIcon},
+                                                              {"shape fwd", l.shapeForwardIcon}};
+    for (const LayoutRect& key : l.deviceKeys) pieces.push_back({"device key", key});
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+      const LayoutRect& a = pieces[i].second;
+      EXPECT_TRUE(a.left >= 0 && a.top >= 0 && a.right <= W && a.bottom <= H && a.Width() > 0 && a.Height() > 0)
+          << pieces[i].first << " at pin size " << p;
+      for (std::size_t j = i + 1; j < pieces.size(); ++j) {
+        const LayoutRect& b = pieces[j].second;
+        const bool shareBorder = std::strcmp(pieces[i].first, "language") == 0 &&
+                                 std::strcmp(pieces[j].first, "grade") == 0 && a.bottom == b.top + 1;
+        const bool apart =
+            a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top || shareBorder;
+        EXPECT_TRUE(apart) << pieces[i].first << " covers " << pieces[j].first << " at pin size " << p;
+      }
+    }
+    EXPECT_GE(l.connectIcon.left, l.page.right) << p;
+    EXPECT_LE(l.shapeForwardIcon.right, 61 * p + kLayoutCameraAreaGap) << p;
+  }
 }

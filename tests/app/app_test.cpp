@@ -9,6 +9,7 @@
 #include "base/hotkeys.h"
 #include "base/library_files.h"
 #include "tests/app/app_driver.h"
+#include "ui/main_layout.h"
 
 namespace {
 
@@ -54,10 +55,11 @@ void ExpectGeometry(int p) {
   ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini(extra).c_str())));
   RECT window;
   GetWindowRect(run.main, &window);
-  EXPECT_EQ(window.left, 100);
-  EXPECT_EQ(window.top, 20);
-  EXPECT_EQ(window.right - window.left, p * 61 + 150);
-  EXPECT_EQ(window.bottom - window.top, (p + 5) * 44);
+  const LayoutRect first = MainWindowRect(p);
+  EXPECT_EQ(window.left, first.left);
+  EXPECT_EQ(window.top, first.top);
+  EXPECT_EQ(window.right - window.left, first.Width());
+  EXPECT_EQ(window.bottom - window.top, first.Height());
   LONG style = GetWindowLongA(run.main, GWL_STYLE);
   EXPECT_TRUE(style & WS_THICKFRAME);
   EXPECT_TRUE(style & WS_SYSMENU);
@@ -66,60 +68,42 @@ void ExpectGeometry(int p) {
 
   RECT client;
   GetClientRect(run.main, &client);
-  const int W = client.right, H = client.bottom, C = 60, R = 40;
+  const MainLayout at = LayoutMain(60, 40, p, client.right, client.bottom);
   std::vector<ChildInfo> children = Children(run.main);
   EXPECT_EQ(children.size(), 15u);
   struct Expected {
     const char* name;
     const char* cls;
     int id;
-    RECT rect;
+    LayoutRect rect;
     LONG style;
   };
   const LONG kChild = WS_CHILD | WS_VISIBLE;
   std::vector<Expected> expected = {
-      {"page", "Static", 0, {5, 5, 5 + C * p, 5 + R * p}, kChild | WS_BORDER},
-      {"txtwnd",
-       "Static",
-       0,
-       {C * p / 2 - 20 * p, R * p + 60, C * p / 2 - 20 * p + 40 * p + 1, R * p + 60 + 4 * p + 1},
-       kChild | WS_BORDER},
-      {"cambutton", "Static", 0, {10, R * p + 20, 72, R * p + 62}, kChild | WS_BORDER},
-      {"brLngWnd", "ListBox", 119, {56 * p, R * p + 35, W - 5, R * p + 71}, kChild | WS_VSCROLL | LBS_NOTIFY},
-      {"brGradeWnd", "ListBox", 120, {56 * p, R * p + 70, W - 5, R * p + 106}, kChild | WS_VSCROLL | LBS_NOTIFY},
-      {"brDotWnd",
-       "Edit",
-       120,
-       {56 * p, R * p + 115, W - 5, R * p + 175},
-       kChild | ES_MULTILINE | ES_READONLY | ES_WANTRETURN},
-      {"editWnd",
-       "Edit",
-       0,
-       {C * p / 2 - 22 * p, (R + 4) * p + 72, C * p / 2 + 22 * p, (R + 4) * p + 112},
-       kChild | WS_BORDER | ES_AUTOVSCROLL},
-      {"statusWnd", "Edit", 0, {2, H - 25, W - 4, H - 1}, kChild | WS_BORDER},
-      {"infoWnd",
-       "Edit",
-       0,
-       {C * p + 10, 0, W - 10, 130},
-       kChild | WS_DLGFRAME | ES_MULTILINE | ES_READONLY | ES_CENTER},
+      {"page", "Static", 0, at.page, kChild | WS_BORDER},
+      {"txtwnd", "Static", 0, at.textLine, kChild | WS_BORDER},
+      {"cambutton", "Static", 0, at.cameraButton, kChild | WS_BORDER},
+      {"brLngWnd", "ListBox", ID_BRLNG_LIST, at.languageList, kChild | WS_VSCROLL | LBS_NOTIFY},
+      {"brGradeWnd", "ListBox", ID_BRGRADE_LIST, at.gradeList, kChild | WS_VSCROLL | LBS_NOTIFY},
+      {"brDotWnd", "Edit", ID_BRGRADE_LIST, at.brailleGraphic, kChild | ES_MULTILINE | ES_READONLY | ES_WANTRETURN},
+      {"editWnd", "Edit", 0, at.textField, kChild | WS_BORDER | ES_AUTOVSCROLL},
+      {"statusWnd", "Edit", 0, at.statusLine, kChild | WS_BORDER},
+      {"infoWnd", "Edit", 0, at.infoPanel, kChild | WS_DLGFRAME | ES_MULTILINE | ES_READONLY | ES_CENTER},
   };
-  for (int i = 0; i < 6; ++i) {
-    int x = C * p / 2 + (i * 40 * p) / 6 - 20 * p;
-    expected.push_back({"Button", "Static", 0, {x, R * p + 20, x + 5 * p, R * p + 52}, kChild});
-  }
+  for (const LayoutRect& key : at.deviceKeys) expected.push_back({"Button", "Static", 0, key, kChild});
   for (const Expected& e : expected) {
-    const ChildInfo* child = FindChild(children, e.cls, e.rect);
+    const RECT rect = {e.rect.left, e.rect.top, e.rect.right, e.rect.bottom};
+    const ChildInfo* child = FindChild(children, e.cls, rect);
     ASSERT_NE(child, nullptr) << e.name << " at " << e.rect.left << "," << e.rect.top << " size "
                               << e.rect.right - e.rect.left << "x" << e.rect.bottom - e.rect.top;
     EXPECT_EQ(child->id, e.id) << e.name;
-    LONG style = child->style;
+    LONG childStyle = child->style;
     // An edit control draws its border itself and drops the style; a list box
     // shows its scroll bar only when it has more lines than room.
-    if (_stricmp(e.cls, "Edit") == 0) style |= WS_BORDER;
+    if (_stricmp(e.cls, "Edit") == 0) childStyle |= WS_BORDER;
     LONG want = e.style;
     if (_stricmp(e.cls, "ListBox") == 0) want &= ~WS_VSCROLL;
-    EXPECT_EQ(style & want, want) << e.name;
+    EXPECT_EQ(childStyle & want, want) << e.name;
   }
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitExit(run, 10000));

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "base/commands.h"
+#include "document/dot_page.h"
 #include "tests/app/app_driver.h"
 
 namespace {
 
 constexpr DWORD kWaitMs = 10000;
-constexpr int kDtmSize = 350;
 
 std::string Ini() {
   return "[Ext]\r\n00=*\r\n01=dtm\r\n02=xml\r\n03=bmp\r\n04=png\r\n05=jpg\r\n06=jpeg\r\n07=gif\r\n"

@@ -43,25 +43,22 @@ const LumcapApi& Lumcap() {
 }
 
 VirtualCameras::VirtualCameras() {
-  module_ = LoadLibraryW(WindowsPath(VCAM_PATH).c_str());
+  module_.Reset(LoadLibraryW(WindowsPath(VCAM_PATH).c_str()));
   if (!module_) {
     std::fprintf(stderr, "cannot load the virtual camera: error %lu\n", GetLastError());
     std::abort();
   }
-  add_ = Bind<VcamAddDeviceFn>(module_, "VcamAddDevice");
-  remove_ = Bind<VcamRemoveDeviceFn>(module_, "VcamRemoveDevice");
-  removeAll_ = Bind<VcamRemoveAllDevicesFn>(module_, "VcamRemoveAllDevices");
-  addConfigured_ = Bind<VcamAddDeviceExFn>(module_, "VcamAddDeviceEx");
-  observe_ = Bind<VcamObserveFn>(module_, "VcamObserve");
-  pressButton_ = Bind<VcamPressButtonFn>(module_, "VcamPressButton");
+  add_ = Bind<VcamAddDeviceFn>(module_.Get(), "VcamAddDevice");
+  remove_ = Bind<VcamRemoveDeviceFn>(module_.Get(), "VcamRemoveDevice");
+  removeAll_ = Bind<VcamRemoveAllDevicesFn>(module_.Get(), "VcamRemoveAllDevices");
+  addConfigured_ = Bind<VcamAddDeviceExFn>(module_.Get(), "VcamAddDeviceEx");
+  observe_ = Bind<VcamObserveFn>(module_.Get(), "VcamObserve");
+  pressButton_ = Bind<VcamPressButtonFn>(module_.Get(), "VcamPressButton");
   if (!add_ || !remove_ || !removeAll_ || !addConfigured_ || !observe_ || !pressButton_) std::abort();
   RemoveAll();
 }
 
-VirtualCameras::~VirtualCameras() {
-  RemoveAll();
-  FreeLibrary(module_);
-}
+VirtualCameras::~VirtualCameras() { RemoveAll(); }
 
 HRESULT VirtualCameras::Add(const wchar_t* friendlyName, const wchar_t* description) {
   return add_(friendlyName, description);

@@ -2,6 +2,7 @@
 // are loaded by path at run time, as the main program loads the library,
 // and every function is found by its exported name.
 #pragma once
+#include "base/owners.h"
 #include "tools/lumcap-snap/lumcap_binding.h"
 #include "tools/vcam/vcam.h"
 
@@ -40,7 +41,7 @@ class VirtualCameras {
   HRESULT RemoveAll();
 
  private:
-  HMODULE module_ = nullptr;
+  ModuleHandle module_;
   VcamAddDeviceFn add_ = nullptr;
   VcamRemoveDeviceFn remove_ = nullptr;
   VcamRemoveAllDevicesFn removeAll_ = nullptr;

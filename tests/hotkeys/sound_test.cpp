@@ -70,10 +70,10 @@ TEST_F(SoundTest, WaveNamesAreRecognisedInAnyCase) {
 }
 
 TEST_F(SoundTest, EventWithoutFileIsSilentAndWrittenBack) {
-  EXPECT_EQ(PlayEventSound("Draw", 1), 0);
+  EXPECT_EQ(PlayEventSound("Draw", kSoundStart), kSoundWait);
   EXPECT_EQ(RawSetting("Sound", "Draw"), "-");
   WritePrivateProfileStringA("Sound", "klick", "-", SettingsPath());
-  EXPECT_EQ(PlayEventSound("klick", 1), 0);
+  EXPECT_EQ(PlayEventSound("klick", kSoundStart), kSoundWait);
   EXPECT_EQ(ReadLog().find("MCI"), std::string::npos);
 }
 
@@ -81,23 +81,23 @@ TEST_F(SoundTest, SoundOffPlaysNothingButStillWritesKeys) {
   SetSoundOn(false);
   EXPECT_EQ(flag_, 0) << "the program's own switch";
   EXPECT_FALSE(SoundOn());
-  EXPECT_EQ(PlayEventSound("klick", 1), 0);
-  EXPECT_EQ(PlayEventSound("connect", 1), 0);
+  EXPECT_EQ(PlayEventSound("klick", kSoundStart), kSoundWait);
+  EXPECT_EQ(PlayEventSound("connect", kSoundStart), kSoundWait);
   EXPECT_EQ(RawSetting("Sound", "connect"), "-");
   EXPECT_EQ(ReadLog().find("MCI"), std::string::npos);
   flag_ = 1;  // switched on by the program
-  EXPECT_EQ(PlayEventSound("klick", 1), 1);
+  EXPECT_EQ(PlayEventSound("klick", kSoundStart), 1);
 }
 
 TEST_F(SoundTest, MediaCommandsAreSentAndLogged) {
-  EXPECT_EQ(PlayEventSound("klick", 1), 1);
+  EXPECT_EQ(PlayEventSound("klick", kSoundStart), 1);
   std::string log = ReadLog();
   EXPECT_EQ(Occurrences(log, Line("open", "klick.wav")), 1) << log;
   EXPECT_EQ(Occurrences(log, Line("play", "klick.wav")), 1) << log;
   EXPECT_LT(log.find(Line("open", "klick.wav")), log.find(Line("play", "klick.wav")));
   // Played again: closed before it is opened again.
   LogReset();
-  EXPECT_EQ(PlayEventSound("klick", 1), 1);
+  EXPECT_EQ(PlayEventSound("klick", kSoundStart), 1);
   log = ReadLog();
   EXPECT_EQ(Occurrences(log, Line("close", "klick.wav")), 1) << log;
   EXPECT_EQ(Occurrences(log, Line("open", "klick.wav")), 1);
@@ -106,9 +106,9 @@ TEST_F(SoundTest, MediaCommandsAreSentAndLogged) {
 
 TEST_F(SoundTest, AnotherFileClosesOnlyItself) {
   WritePrivateProfileStringA("Sound", "Save", "save.mp3", SettingsPath());
-  PlayEventSound("klick", 1);
+  PlayEventSound("klick", kSoundStart);
   LogReset();  // only what the next sound sends
-  EXPECT_EQ(PlayEventSound("Save", 1), 1);
+  EXPECT_EQ(PlayEventSound("Save", kSoundStart), 1);
   std::string log = ReadLog();
   EXPECT_EQ(Occurrences(log, Line("close", "save.mp3")), 1) << log;
   EXPECT_EQ(Occurrences(log, Line("open", "save.mp3")), 1);
@@ -116,8 +116,8 @@ TEST_F(SoundTest, AnotherFileClosesOnlyItself) {
 }
 
 TEST_F(SoundTest, DifferentSoundsStayOpenSideBySide) {
-  EXPECT_EQ(PlayEventSound("klick", 1), 1);
-  EXPECT_EQ(PlayEventSound("Open", 1), 1);
+  EXPECT_EQ(PlayEventSound("klick", kSoundStart), 1);
+  EXPECT_EQ(PlayEventSound("Open", kSoundStart), 1);
   std::string log = ReadLog();
   std::size_t at = log.find(Line("open", "open.wav"));
   ASSERT_NE(at, std::string::npos) << log;
@@ -134,11 +134,11 @@ TEST_F(SoundTest, DifferentSoundsStayOpenSideBySide) {
 
 TEST_F(SoundTest, WaveInModeZeroPlaysSynchronouslyWithoutMediaCommands) {
   WritePrivateProfileStringA("Sound", "Ende", "ENDE.WAV", SettingsPath());
-  PlayEventSound("Ende", 0);  // the platform's result; without audio it fails quietly
+  PlayEventSound("Ende", kSoundWait);  // the platform's result; without audio it fails quietly
   EXPECT_EQ(ReadLog().find("MCI"), std::string::npos);
   // An MP3 is started through the media interface even in mode 0.
   WritePrivateProfileStringA("Sound", "Ende", "ende.mp3", SettingsPath());
-  EXPECT_EQ(PlayEventSound("Ende", 0), 1);
+  EXPECT_EQ(PlayEventSound("Ende", kSoundWait), kSoundStart);
   EXPECT_NE(ReadLog().find(Line("play", "ende.mp3")), std::string::npos);
 }
 
@@ -146,7 +146,7 @@ TEST_F(SoundTest, LongNamesStayInTheirBuffers) {
   std::string name(400, 'n');
   name += ".mp3";
   WritePrivateProfileStringA("Sound", "Hint", name.c_str(), SettingsPath());
-  EXPECT_EQ(PlayEventSound("Hint", 1), 1);
+  EXPECT_EQ(PlayEventSound("Hint", kSoundStart), 1);
   std::string log = ReadLog();
   EXPECT_NE(log.find("MCI open \""), std::string::npos);
   EXPECT_EQ(log.find(".mp3"), std::string::npos) << "the name is cut at 254 characters";

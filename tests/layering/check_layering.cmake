@@ -23,7 +23,7 @@ set(layer_base base)
 set(layer_device base device)
 set(layer_document base res document)
 set(layer_capture res capture base/owners.h)  # the library uses no service but the owners
-set(layer_braille base device braille)
+set(layer_braille base res device braille)
 set(layer_camera base res document capture camera)
 set(layer_ui base res document ui)
 set(layer_app base res document device capture braille camera ui app)

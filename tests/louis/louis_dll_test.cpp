@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/library_files.h"
+#include "base/owners.h"
 
 namespace {
 
@@ -18,13 +19,8 @@ using Version = const char*(__stdcall*)();
 using Free = void(__stdcall*)();
 
 struct Library {
-  HMODULE h = LoadLibraryA(kLouisLibraryFile);
-  ~Library() {
-    if (h) FreeLibrary(h);
-  }
-  Library() = default;
-  Library(const Library&) = delete;
-  Library& operator=(const Library&) = delete;
+  ModuleHandle module{LoadLibraryA(kLouisLibraryFile)};
+  const HMODULE h = module.Get();
   template <typename T>
   T Get(const char* name) {
     return reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(h, name)));
