@@ -22,6 +22,10 @@ bool ComposePath(char (&path)[kPathMax], const char* folder, const char* fileNam
 FARPROC FindProc(HMODULE module, const ProcName& entry, const ProcNameRule& rule) {
   if (!module || !entry.name || !rule.first) return nullptr;
   char name[kProcNameMax];
+  // The name rules are the bindings' own constants ("lou_%s", "_%s@%d"),
+  // never a text from outside.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
   int n = std::snprintf(name, sizeof name, rule.first, entry.name);
   if (n > 0 && n < static_cast<int>(sizeof name)) {
     if (FARPROC proc = GetProcAddress(module, name)) return proc;
@@ -29,6 +33,7 @@ FARPROC FindProc(HMODULE module, const ProcName& entry, const ProcNameRule& rule
   if (!rule.decorated) return nullptr;
   const int bytes = rule.bytes ? rule.bytes(entry.name, entry.bytes) : entry.bytes;
   n = std::snprintf(name, sizeof name, rule.decorated, entry.name, bytes);
+#pragma GCC diagnostic pop
   if (n <= 0 || n >= static_cast<int>(sizeof name)) return nullptr;
   return GetProcAddress(module, name);
 }

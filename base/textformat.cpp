@@ -105,6 +105,11 @@ std::size_t FormatUserText(char* out, std::size_t size, const char* format, cons
     const FormatArg& arg = args[next++];
     char piece[kFieldMax * 2 + 64];
     int n;
+    // `spec` is not the settings text: it is one conversion rebuilt here
+    // from checked flags, width and precision and the letter that matches
+    // the argument's kind, so the platform formatter may have it.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
     if (wantsText) {
       n = std::snprintf(piece, sizeof piece, spec, arg.text ? arg.text : "");
     } else if (letter == 'd' || letter == 'i') {
@@ -114,6 +119,7 @@ std::size_t FormatUserText(char* out, std::size_t size, const char* format, cons
     } else {
       n = std::snprintf(piece, sizeof piece, spec, static_cast<unsigned long>(static_cast<std::uint32_t>(arg.number)));
     }
+#pragma GCC diagnostic pop
     if (n > 0) {
       std::size_t len = static_cast<std::size_t>(n) < sizeof piece ? static_cast<std::size_t>(n) : sizeof piece - 1;
       o.Put(piece, len);

@@ -9,6 +9,13 @@
 #define _IKsControl_
 #include <ks.h>
 
+// COM objects are released through Release, never deleted through an
+// interface, and an interface must not get a virtual destructor (it would
+// shift its table of methods): the warning about their destructors does
+// not apply here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
 // {720D4AC0-7533-11D0-A5D6-28DB04C10000}
 constexpr IID kIidKsTopologyInfo = {0x720D4AC0, 0x7533, 0x11D0, {0xA5, 0xD6, 0x28, 0xDB, 0x04, 0xC1, 0x00, 0x00}};
 // {28F54685-06FD-11D2-B27A-00A0C9223196}
@@ -50,3 +57,5 @@ struct IKsControl : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE KsEvent(PKSEVENT event, ULONG eventBytes, void* data, ULONG dataBytes,
                                             ULONG* returned) = 0;
 };
+
+#pragma GCC diagnostic pop

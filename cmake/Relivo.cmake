@@ -14,8 +14,14 @@ file(MAKE_DIRECTORY ${RELIVO_TEST_RESULTS})
 set(RELIVO_OUT ${CMAKE_BINARY_DIR}/out)
 file(MAKE_DIRECTORY ${RELIVO_OUT} ${RELIVO_OUT}/res ${RELIVO_OUT}/data)
 
+# Every target of ours is built with these warnings; RELIVO_WERROR (the
+# test command sets it) makes each one an error.
+option(RELIVO_WERROR "Treat warnings as errors" OFF)
 function(relivo_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wformat=2)
+  if(RELIVO_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
 endfunction()
 
 # relivo_link_static(target): no MinGW runtime DLLs needed next to the binary.

@@ -43,7 +43,7 @@ build() { # name, extra cmake arguments...
   local name=$1; shift
   local dir="$build_root/$name"
   echo "=== build $name"
-  cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$dir.configure.log" 2>&1 \
+  cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRELIVO_WERROR=ON "$@" >"$dir.configure.log" 2>&1 \
     || { cat "$dir.configure.log"; return 1; }
   sed -n '/^CMake Warning/,/^$/p' "$dir.configure.log"
   cmake --build "$dir" -j "$jobs" 2>&1 | tee "$dir.build.log" | grep -E 'warning|error|FAILED' 

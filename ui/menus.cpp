@@ -54,9 +54,12 @@ void ReadLanguages(MenuState& s) {
   });
 }
 
-// The log filters on the format: it must carry "Err:" itself.
-void DestroyOne(HMENU& menu, const char* format, const char* name) {
-  if (menu && !DestroyMenu(menu)) LogWrite(format, name);
+// The port menu's failure is logged with one space after "Err:", every
+// other menu's with two.
+enum class MenuLine { kPort, kOther };
+void DestroyOne(HMENU& menu, MenuLine line, const char* name) {
+  if (menu && !DestroyMenu(menu))
+    LogWrite(line == MenuLine::kPort ? "Err: bei DestroyMenu %s" : "Err:  bei DestroyMenu %s", name);
   menu = nullptr;
 }
 
@@ -65,14 +68,13 @@ void DestroyMenus(HWND window, MenuHandles& h) {
   // destroyed menu.
   if (window) SetMenu(window, nullptr);
   // Destroying a menu destroys its submenus: the bar goes last but one.
-  constexpr const char* kFailed = "Err:  bei DestroyMenu %s";
-  DestroyOne(h.port, "Err: bei DestroyMenu %s", "hCom");
-  DestroyOne(h.camera, kFailed, "hCam");
-  DestroyOne(h.language, kFailed, "hLanguage");
-  DestroyOne(h.brailleFont, kFailed, "hBFontSub");
-  DestroyOne(h.textFont, kFailed, "hTFontSub");
-  DestroyOne(h.bar, kFailed, "hMenu");
-  DestroyOne(h.cameraPopup, kFailed, "pCam");
+  DestroyOne(h.port, MenuLine::kPort, "hCom");
+  DestroyOne(h.camera, MenuLine::kOther, "hCam");
+  DestroyOne(h.language, MenuLine::kOther, "hLanguage");
+  DestroyOne(h.brailleFont, MenuLine::kOther, "hBFontSub");
+  DestroyOne(h.textFont, MenuLine::kOther, "hTFontSub");
+  DestroyOne(h.bar, MenuLine::kOther, "hMenu");
+  DestroyOne(h.cameraPopup, MenuLine::kOther, "pCam");
   h.resolution = nullptr;
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/commands.h"
+#include "document/tools.h"
 #include "tests/app/app_driver.h"
 #include "tests/app/sim_log.h"
 #include "tests/host_louis.h"
@@ -25,7 +26,6 @@ namespace {
 constexpr int kPin = 10;  // Box_Size of the shipped settings
 constexpr int kColumns = 60;
 constexpr int kRows = 40;
-constexpr int kPageOffset = 5;
 constexpr DWORD kFrameWaitMs = 15000;
 constexpr const char* kXdotool = "/usr/bin/xdotool";
 
@@ -328,10 +328,10 @@ TEST(AppDraw, EveryStrokeColourOnScreen) {
   };
   // The colour of a client point once it shows the expected one (or the
   // last one seen).
-  auto pixel = [&](int x, int y, COLORREF expected) {
+  auto pixel = [&](int x, int y, COLORREF want) {
     COLORREF got = 0;
     for (DWORD start = GetTickCount(); GetTickCount() - start < 5000; Sleep(50))
-      if ((got = GetPixel(screen, origin.x + x, origin.y + y)) == expected) break;
+      if ((got = GetPixel(screen, origin.x + x, origin.y + y)) == want) break;
     return got;
   };
   for (const Expect& e : expected) {

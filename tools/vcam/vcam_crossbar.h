@@ -9,6 +9,13 @@
 
 #include <dshow.h>
 
+// COM objects are released through Release, never deleted through an
+// interface, and an interface must not get a virtual destructor (it would
+// shift its table of methods): the warning about their destructors does
+// not apply here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
 // A pin that only links filters: analog video, no samples. The owner's
 // reference count keeps it.
 class CVcamLinkPin final : public IPin, public IKsPropertySet {
@@ -89,3 +96,5 @@ class CVcamCrossbar final : public VcamObject<IBaseFilter>, public IAMCrossbar {
   long routed_ = 0;
   VcamObservation* observation_;
 };
+
+#pragma GCC diagnostic pop

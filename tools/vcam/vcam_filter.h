@@ -14,6 +14,13 @@
 
 #include <atomic>
 
+// COM objects are released through Release, never deleted through an
+// interface, and an interface must not get a virtual destructor (it would
+// shift its table of methods): the warning about their destructors does
+// not apply here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
 // Picture (class 1) or camera (class 2) properties from the camera's table:
 // a part of the filter, both interfaces having the same method names.
 template <class Interface, LONG kClass>
@@ -150,3 +157,5 @@ class CVcamPinEnum final : public VcamObject<IEnumPins> {
   ULONG count_ = 0;
   ULONG position_ = 0;
 };
+
+#pragma GCC diagnostic pop

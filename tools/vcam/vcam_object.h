@@ -8,6 +8,13 @@
 
 #include <atomic>
 
+// COM objects are released through Release, never deleted through an
+// interface, and an interface must not get a virtual destructor (it would
+// shift its table of methods): the warning about their destructors does
+// not apply here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
 template <class Interface>
 class VcamObject : public Interface {
  public:
@@ -39,3 +46,5 @@ class VcamObject : public Interface {
   std::atomic<ULONG> refs_{1};
   IID iid_;
 };
+
+#pragma GCC diagnostic pop
