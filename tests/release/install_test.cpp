@@ -1,13 +1,12 @@
 // The installer and the portable archive tried as a user would, in a fresh
-// Wine prefix. run_install_test.sh runs the installer and these cases in
-// turn; each case is one step of the story:
-//   install silently -> Installed.*Files* -> run, connect, change settings
-//   -> install again over it -> Installed.*Reinstall* -> silent uninstall
-//   -> install again -> interactive uninstall, told to remove the settings
-//   -> the portable archive unpacked and started.
-// The script hands over: RELIVO_SETUP (the installer), RELIVO_INSTALL_WORK
-// (a folder for what one step leaves to the next), RELIVO_PORTABLE_DIR (the
-// unpacked archive) and the simulator's log (RELIVO_SIM_LOG), Wine paths.
+// Wine prefix. run_install_test.sh runs these cases in turn, each one step
+// of the story: install silently and look -> run, connect, change settings
+// -> install again over it -> uninstall silently -> install again and
+// uninstall, told to remove the settings -> the portable archive unpacked
+// and started. The script hands over: RELIVO_SETUP (the installer),
+// RELIVO_INSTALL_WORK (a folder for what one step leaves to the next),
+// RELIVO_PORTABLE_DIR (the unpacked archive) and the simulator's log
+// (RELIVO_SIM_LOG), Wine paths.
 #include <windows.h>
 // Separate group: the shell's headers need windows.h first.
 #include <shlobj.h>
@@ -149,8 +148,8 @@ bool UninstallerRuns() {
   return runs;
 }
 
-// Starts a command line; with `exitCode`, waits (at most a minute) for its
-// end and hands over its exit code.
+// Starts a command line; with `exitCode`, waits (at most two minutes) for
+// its end and hands over its exit code.
 bool StartCommand(const std::string& command, DWORD* exitCode = nullptr) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
@@ -160,7 +159,14 @@ bool StartCommand(const std::string& command, DWORD* exitCode = nullptr) {
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
   KernelHandle thread(pi.hThread), process(pi.hProcess);
   if (!exitCode) return true;
-  return WaitForSingleObject(process.Get(), 60000) == WAIT_OBJECT_0 && GetExitCodeProcess(process.Get(), exitCode);
+  return WaitForSingleObject(process.Get(), 120000) == WAIT_OBJECT_0 && GetExitCodeProcess(process.Get(), exitCode);
+}
+
+// Runs the installer with the options; its exit code (0: installed).
+DWORD RunSetup(const char* options) {
+  DWORD exitCode = 0xFFFF;
+  if (!StartCommand("\"" + Env("RELIVO_SETUP") + "\" " + options, &exitCode)) return 0xFFFF;
+  return exitCode;
 }
 
 // Waits until the uninstaller has unregistered the program and ended.
@@ -168,24 +174,26 @@ bool WaitUninstalled(DWORD timeoutMs) {
   return WaitFor([] { return !KeyExists(HKEY_CURRENT_USER, kUninstallKey) && !UninstallerRuns(); }, timeoutMs);
 }
 
+struct SetupWindowSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK FindSetupWindowProc(HWND window, LPARAM lParam) {
+  auto* search = reinterpret_cast<SetupWindowSearch*>(lParam);
+  char cls[16] = "";
+  GetClassNameA(window, cls, sizeof cls);
+  if (!IsWindowVisible(window) || std::string(cls) != "#32770") return TRUE;
+  if (WindowText(window).find("RelivoX") == std::string::npos || !GetDlgItem(window, search->id)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 // A visible dialog of any process whose title names RelivoX and that has a
 // control with the id.
 HWND FindSetupWindow(int id) {
-  struct Search {
-    int id;
-    HWND found;
-  } search{id, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM lParam) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lParam);
-        char cls[16] = "";
-        GetClassNameA(window, cls, sizeof cls);
-        if (!IsWindowVisible(window) || std::string(cls) != "#32770") return TRUE;
-        if (WindowText(window).find("RelivoX") == std::string::npos || !GetDlgItem(window, s->id)) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  SetupWindowSearch search{id, nullptr};
+  EnumWindows(FindSetupWindowProc, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -242,6 +250,7 @@ Settings ReadSettings(const std::string& ini) {
 }  // namespace
 
 TEST(Installed, FilesStartMenuDesktopAndUninstallEntry) {
+  ASSERT_EQ(RunSetup("/S /DESKTOP"), 0u);
   ComInit com;
   const std::string folder = InstallFolder();
   const std::string stage = RELIVO_STAGE "\\";
@@ -329,9 +338,7 @@ TEST(Installed, TheProgramRunsConnectsAndKeepsWhatTheUserChanges) {
       10000));
   // An installation over the running program waits for it to be closed;
   // a silent one gives up (exit code 2) and leaves the program running.
-  DWORD exitCode = 0;
-  ASSERT_TRUE(StartCommand("\"" + Env("RELIVO_SETUP") + "\" /S", &exitCode));
-  EXPECT_EQ(exitCode, 2u);
+  EXPECT_EQ(RunSetup("/S"), 2u);
   EXPECT_EQ(WaitForSingleObject(run.process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
 
   PostMessageA(run.main, WM_CLOSE, 0, 0);
@@ -353,6 +360,7 @@ TEST(Installed, TheProgramRunsConnectsAndKeepsWhatTheUserChanges) {
 }
 
 TEST(Installed, AReinstallKeepsTheSettingsAndTheLogAndAddsTheNewKeys) {
+  ASSERT_EQ(RunSetup("/S"), 0u);
   const std::string folder = InstallFolder();
   Settings s = ReadSettings(folder + "res\\RelivoX.ini");
   EXPECT_EQ(s.autostart, "1");
@@ -386,6 +394,7 @@ TEST(Installed, TheSilentUninstallLeavesOnlyTheSettingsAndTheLog) {
 }
 
 TEST(Installed, TheUninstallerAsksAndRemovesTheSettingsWhenTold) {
+  ASSERT_EQ(RunSetup("/S"), 0u);
   const std::string folder = InstallFolder();
   // Installed again over the settings kept: they are still the user's.
   ASSERT_EQ(IniValue(folder + "res\\RelivoX.ini", "Def", "Note"), "mine");

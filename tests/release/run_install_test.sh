@@ -4,8 +4,9 @@
 # check what arrived, run the installed program against the device
 # simulator and change settings, install again over it, uninstall silently,
 # install again and uninstall answering the question, then unpack the
-# portable archive and start the program from it. Each check is a case of
-# install_test.exe; this script runs the installer between them.
+# portable archive and start the program from it. Each step is a case of
+# install_test.exe, which starts the installer itself, as Windows starts it
+# (a 32-bit installer in a 64-bit prefix too).
 # Usage: run_install_test.sh SIM WINE_RUN TEST_EXE SETUP PORTABLE_ZIP WORKDIR RESULTS_DIR
 set -u
 sim=$1 winerun=$2 exe=$3 setup=$4 portable=$5 work=$6 results=$7 com=3
@@ -18,19 +19,10 @@ source "$(dirname "$0")/../../tools/sim/scenarios.sh"
 export RELIVO_SETUP="Z:$setup" RELIVO_INSTALL_WORK="Z:$work" RELIVO_PORTABLE_DIR="Z:$work/portable"
 scenarios_begin
 
-# The installer exits with 0 when it has installed.
-install() { # options...
-  echo "--- install $*"
-  timeout 120 "$winerun" "$setup" "$@" || { echo "the installer failed ($?)"; exit 1; }
-}
-
-install /S /DESKTOP
-scenario files Installed.FilesStartMenuDesktopAndUninstallEntry
+scenario install Installed.FilesStartMenuDesktopAndUninstallEntry
 scenario run Installed.TheProgramRunsConnectsAndKeepsWhatTheUserChanges
-install /S
 scenario reinstall Installed.AReinstallKeepsTheSettingsAndTheLogAndAddsTheNewKeys
 scenario silent-uninstall Installed.TheSilentUninstallLeavesOnlyTheSettingsAndTheLog
-install /S
 scenario asked-uninstall Installed.TheUninstallerAsksAndRemovesTheSettingsWhenTold
 
 mkdir -p "$work/portable"
