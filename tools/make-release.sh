@@ -87,7 +87,7 @@ if command -v 7z >/dev/null; then
   rm -rf "$unpacked"
   7z x -y -aou -o"$unpacked" "$setup" >"$build_root/release-work/7z.log" 2>&1 ||
     fail "the installer does not unpack (7z): $(tail -3 "$build_root/release-work/7z.log")"
-  sums() { (cd "$1" && find . -type f ! -path './$PLUGINSDIR/*' ! -name 'uninstall*.exe' -print0 |
+  sums() { (cd "$1" && find . -type f ! -path './$PLUGINSDIR/*' ! -iname 'uninstall*.exe' -print0 |
     xargs -0 sha256sum | cut -d' ' -f1 | sort); }
   expected=$( { (cd "$stage32" && find . -type f -print0 | xargs -0 sha256sum | cut -d' ' -f1)
                 (cd "$stage64" && find . -maxdepth 1 -type f \( -name '*.exe' -o -name '*.dll' \) -print0 |

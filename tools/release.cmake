@@ -4,7 +4,10 @@
 #   it ships: the program and its two libraries without their debugging
 #   information, res/ (the shipped settings), tbl/, sound/, fonts/, an empty
 #   data/, the short text on how to start it and the translator's licence.
-#   `cmake --install` stages it into <tree>/stage/RelivoX.
+#   `cmake --install` stages it into <tree>/stage/RelivoX. Both trees stage
+#   the same bytes outside their programs and libraries (the installer
+#   stores that part once): the sounds and the font are made the same way
+#   every time.
 # - The portable archive of this tree's build: <tree>/dist/RelivoX-<v>-portable-<tree>.zip.
 # - Where makensis is found, an installer that carries this tree's build
 #   only, quickly compressed, for the install test:
@@ -37,12 +40,15 @@ set(_rel_targets RelivoX lumcap louis_tables relivo_fonts_files relivo_app_sound
 if(TARGET liblouis)
   list(APPEND _rel_targets liblouis)
 endif()
-add_custom_command(OUTPUT ${_rel_stamp}
-  COMMAND ${CMAKE_COMMAND} -E rm -rf ${RELIVO_STAGE}
-  COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${RELIVO_STAGE} --component program --strip
-  COMMAND ${CMAKE_COMMAND} -E touch ${_rel_stamp}
-  DEPENDS ${_rel_targets} ${CMAKE_SOURCE_DIR}/res/RelivoX.ini ${RELIVO_GENERATED}/README.txt
+# Staged on every build (tools/installer/stage.cmake); the stamp changes
+# only with what ships.
+add_custom_target(relivo_stage ALL
+  COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -DPROGRAM=$<TARGET_FILE:RelivoX>
+          -DSTAGE=${RELIVO_STAGE} -DSTAMP=${_rel_stamp}
+          -P ${_rel_dir}/stage.cmake
+  BYPRODUCTS ${_rel_stamp}
   COMMENT "Staging the program folder as it ships")
+add_dependencies(relivo_stage ${_rel_targets})
 
 set(RELIVO_PORTABLE ${CMAKE_BINARY_DIR}/dist/RelivoX-${PROJECT_VERSION}-portable-${RELIVO_TREE}.zip
     CACHE INTERNAL "The portable archive of this tree")
