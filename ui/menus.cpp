@@ -80,13 +80,6 @@ void DestroyMenus(HWND window, MenuHandles& h) {
 
 UINT Checked(bool on) { return on ? MF_CHECKED : MF_UNCHECKED; }
 
-bool ContainsNoCase(const char* text, const char* part) {
-  const std::size_t n = std::strlen(part);
-  for (const char* t = text; *t; ++t)
-    if (_strnicmp(t, part, n) == 0) return true;
-  return n == 0;
-}
-
 HMENU LanguageMenu(const MenuState& s) {
   HMENU menu = CreatePopupMenu();
   for (int n = 0; n < s.languageCount; ++n) {
