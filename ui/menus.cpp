@@ -1,5 +1,6 @@
 #include "ui/menus.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -8,6 +9,9 @@
 #include "base/log.h"
 #include "base/settings.h"
 #include "base/text.h"
+
+// Screen readers read an owner-drawn item's data as the platform's record.
+static_assert(offsetof(MenuBarEntry, msaa) == 0, "the screen readers' record comes first");
 
 namespace {
 
