@@ -171,15 +171,11 @@ void ReadCameraCaps(CameraView& view, const CameraHost& host) {
   view.resolutionCount = static_cast<int>(std::min<std::size_t>({list->count, fits, kResolutionsMax}));
   std::fill(std::begin(view.resolutions), std::end(view.resolutions), CameraResolution{});
   LogWrite("Resolutions: %d", view.resolutionCount);
-  view.largestWidth = view.largestHeight = 0;
-  for (int i = 0; i < view.resolutionCount; ++i) {
-    const LumenoResolution& r = list->items[i];
-    view.resolutions[i] = CameraResolution{r.maxWidth, r.maxHeight};
-    if (r.maxWidth >= view.largestWidth && r.maxHeight >= view.largestHeight) {
-      view.largestWidth = r.maxWidth;
-      view.largestHeight = r.maxHeight;
-    }
-  }
+  for (int i = 0; i < view.resolutionCount; ++i)
+    view.resolutions[i] = CameraResolution{list->items[i].maxWidth, list->items[i].maxHeight};
+  const CameraResolution largest = LargestResolution(view.resolutions, view.resolutionCount);
+  view.largestWidth = largest.width;
+  view.largestHeight = largest.height;
   FillResolutionEntries(view, view.resolutionMenu);
 }
 

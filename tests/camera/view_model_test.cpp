@@ -34,6 +34,14 @@ TEST(ViewModel, ResolutionChoiceAndAspect) {
   EXPECT_EQ(ChooseResolution(99, 4), 3);
   EXPECT_EQ(ChooseResolution(-7, 4), 0) << "never an index before the table";
   EXPECT_EQ(ChooseResolution(3, 0), 0) << "no resolutions: the empty first entry";
+  // The largest size: at least the largest before in both sides.
+  const CameraResolution sizes[] = {{640, 480},  {1280, 720}, {1280, 960}, {320, 240},
+                                    {1920, 900}, {1920, 960}, {800, 960},  {2000, 600}};
+  const CameraResolution largest = LargestResolution(sizes, 8);
+  EXPECT_EQ(largest.width, 1920);
+  EXPECT_EQ(largest.height, 960);
+  EXPECT_EQ(LargestResolution(sizes, 3).height, 960) << "the last of the list counts";
+  EXPECT_EQ(LargestResolution(sizes, 0).width, 0);
   EXPECT_FLOAT_EQ(AspectPercent(1280, 720), 177.0f);
   EXPECT_EQ(HeightForAspect(400, 177.0f), 225);
   EXPECT_FLOAT_EQ(AspectPercent(0, 0), 100.0f);

@@ -418,7 +418,14 @@ TEST_F(SessionTest, KeyBitsThatNeverArrivedMakeNoKey) {
   bad.back() ^= 0xFF;
   port.Send(bad);
   ReadFrame(s);
+  // A whole frame one byte short of the key bits: its checksum is no key.
+  port.Send(DeviceFrame(kCmdKeyReport0, {0x80}));
+  ReadFrame(s);
   EXPECT_EQ(QueuedKeys(s), 0);
+  // Exactly the key bits and the checksum.
+  port.Send(DeviceFrame(kCmdKeyReport0, {0x80, 0x00}));
+  ReadFrame(s);
+  EXPECT_EQ(TakeNewestKey(s), kKeyButton1);
 }
 
 TEST_F(SessionTest, ZeroLengthByteReads15Bytes) {
@@ -492,6 +499,18 @@ TEST_F(SessionTest, FrameSplitByTheLineIsReadWhole) {
   ReadFrame(s);
   EXPECT_EQ(TakeNewestKey(s), kKeyButton1);
   EXPECT_TRUE(port.waiting.empty());
+}
+
+// A read that ends on a frame's first byte keeps it for the rest of the
+// frame, which the line delivers a moment later.
+TEST_F(SessionTest, AFrameStartAsTheLastByteOfAReadIsKept) {
+  ConnectQuietly();
+  Bytes f = DeviceFrame(kCmdKeyReport0, {0x20, 0x00});
+  port.Send({1, 2, 3, f[0]});
+  port.chunks.push_back(Bytes(f.begin() + 1, f.end()));
+  ReadFrame(s);
+  EXPECT_EQ(TakeNewestKey(s), kKeyButton3);
+  EXPECT_EQ(s.receivedCount, 0);
 }
 
 TEST_F(SessionTest, FrameCutOffIsHandledWithWhatArrived) {

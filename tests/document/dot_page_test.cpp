@@ -79,23 +79,24 @@ TEST(Strokes, AgeingMovesLayersDownAndKeepsCommittedBits) {
   EXPECT_EQ(view.refreshes, 1);
 }
 
-TEST(Strokes, UndoRemovesTheNewestStrokeEachTime) {
+// Seven strokes fill the six layers and the aged bit; each undo removes
+// the newest stroke left, down to the oldest layer and the aged one, and
+// never a committed pin.
+TEST(Strokes, UndoRemovesTheNewestStrokeEachTimeDownToTheOldest) {
   DotPage page = EmptyPage();
   RecordingView view;
-  Pin(page, 5, 5) = 1;                   // committed
-  SetPin(page, 1, 1, true, true, view);  // first stroke
-  SetPin(page, 2, 2, true, true, view);  // second stroke
-  EXPECT_EQ(Pin(page, 1, 1), 0x40);
-  EXPECT_EQ(Pin(page, 2, 2), 0x80);
-  UndoStroke(page, view);
-  EXPECT_EQ(Pin(page, 2, 2), 0);
-  EXPECT_EQ(Pin(page, 1, 1), 0x40);
-  UndoStroke(page, view);
-  EXPECT_EQ(Pin(page, 1, 1), 0);
-  EXPECT_EQ(Pin(page, 5, 5), 1);
+  Pin(page, 5, 5) = 1;  // committed
+  for (int stroke = 0; stroke < 7; ++stroke) SetPin(page, stroke, 1, true, true, view);
+  const std::uint8_t layers[7] = {kPinAged, 0x04, 0x08, 0x10, 0x20, 0x40, kPinNewest};
+  for (int stroke = 0; stroke < 7; ++stroke) EXPECT_EQ(Pin(page, stroke, 1), layers[stroke]) << stroke;
+  for (int newest = 6; newest >= 0; --newest) {
+    UndoStroke(page, view);
+    for (int stroke = 0; stroke < 7; ++stroke)
+      EXPECT_EQ(Pin(page, stroke, 1), stroke < newest ? layers[stroke] : 0) << newest << " " << stroke;
+  }
   UndoStroke(page, view);  // nothing left: committed pins stay
   EXPECT_EQ(Pin(page, 5, 5), 1);
-  EXPECT_EQ(view.fullRefreshes, 3);
+  EXPECT_EQ(view.fullRefreshes, 8);
 }
 
 TEST(Strokes, AStrokeReachesBitOneAfterSixMoreAndErasingLosesAllBits) {
