@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # Runs every fuzz target of a fuzz tree beyond its committed corpus: each
-# target for a bounded time (or number of runs), two at a time, with the
-# committed corpus as its seeds. New inputs go to a scratch folder, never
-# into the repository, unless --merge is given: then the inputs that add
-# coverage are merged (minimised by libFuzzer's merge) into the committed
-# corpus. Fails when a target finds a crash, a leak, undefined behaviour or
-# a time-out; the input that did it is kept in <tree>/fuzz-findings.
-# Prints one line per target: executions, coverage (edges, features) and
-# corpus size.
-# Usage: tools/fuzz-run.sh [--seconds N | --runs N] [--merge] [--jobs N] [--only NAME] [FUZZ_TREE]
+# target for a bounded time or number of runs (with both, whichever ends
+# first), two at a time, with the committed corpus as its seeds. New inputs
+# go to a scratch folder, never into the repository, unless --merge is
+# given: then the inputs that add coverage are merged (minimised by
+# libFuzzer's merge) into the committed corpus. Fails when a target finds a
+# crash, a leak, undefined behaviour or a time-out; the input that did it
+# is kept in <tree>/fuzz-findings. Prints one line per target: executions,
+# coverage (edges, features) and corpus size.
+# Usage: tools/fuzz-run.sh [--seconds N] [--runs N] [--merge] [--jobs N] [--only NAME] [FUZZ_TREE]
 set -uo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-seconds=20 runs="" merge=0 jobs=2 only="" tree="$here/build/fuzz"
+seconds="" runs="" merge=0 jobs=2 only="" tree="$here/build/fuzz"
 while [ $# -gt 0 ]; do
   case $1 in
     --seconds) seconds=$2; shift ;;
@@ -41,20 +41,22 @@ findings="$tree/fuzz-findings"
 rm -rf "$scratch"
 mkdir -p "$scratch" "$findings"
 
-FUZZ_LIMIT="-max_total_time=$seconds"
-[ -n "$runs" ] && FUZZ_LIMIT="-runs=$runs"
+# 20 s unless a number of runs is given; both when both are given.
+[ -z "$seconds" ] && [ -z "$runs" ] && seconds=20
+FUZZ_TIME="-max_total_time=${seconds:-0}"
+FUZZ_RUNS="-runs=${runs:--1}"
 
 # One target: fuzz into its scratch folder with the committed corpus as
 # seeds; its log is <scratch>/<name>.log.
 fuzz_one() { # name executable corpus
   local name=$1 exe=$2 corpus=$3
   mkdir -p "$scratch/$name"
-  nice -n 19 "$exe" "$FUZZ_LIMIT" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  nice -n 19 "$exe" "$FUZZ_TIME" "$FUZZ_RUNS" -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$findings/$name-" "$scratch/$name" "$corpus" >"$scratch/$name.log" 2>&1
   echo $? >"$scratch/$name.rc"
 }
 export -f fuzz_one
-export scratch findings FUZZ_LIMIT
+export scratch findings FUZZ_TIME FUZZ_RUNS
 
 started=$(date +%s)
 printf '%s\n' "${targets[@]}" | while read -r name exe corpus; do
@@ -80,7 +82,7 @@ for line in "${targets[@]}"; do
   fi
   if [ "$merge" = 1 ] && [ "$rc" = 0 ]; then
     before=$(ls "$corpus" | wc -l)
-    nice -n 19 "$exe" -merge=1 -timeout=10 "$corpus" "$scratch/$name" >"$scratch/$name.merge.log" 2>&1
+    nice -n 19 "$exe" -merge=1 -timeout=60 "$corpus" "$scratch/$name" >"$scratch/$name.merge.log" 2>&1
     echo "  merged: corpus $before -> $(ls "$corpus" | wc -l) inputs"
   fi
 done
