@@ -86,6 +86,11 @@ TEST(Browse, KeysWalkTheTextAndWrap) {
   EXPECT_EQ(step.render, BrowseRender::kChar);
   EXPECT_EQ(step.at, 4);
   EXPECT_EQ(pos, 4);
+  // ... but from the second character it shows the first one, no wrap.
+  pos = 1;
+  step = BrowseText(2, 5, pos);
+  EXPECT_EQ(step.at, 0);
+  EXPECT_EQ(pos, 0);
   // BUTTON4 moves on while five characters can follow, then starts over.
   pos = 0;
   EXPECT_EQ(BrowseText(4, 10, pos).at, 1);

@@ -94,6 +94,14 @@ TEST(DeviceFrame, BuildRefusesAFrameThatDoesNotFit) {
   EXPECT_EQ(BuildFrame(f, sizeof f, 0, kCmdDisplayData, data, 20), 0u);
   std::uint8_t g[30];
   EXPECT_EQ(BuildFrame(g, sizeof g, 0, kCmdDisplayData, data, 20), 30u);
+  EXPECT_EQ(BuildFrame(nullptr, 100, 0, kCmdDisplayData, data, 20), 0u) << "no buffer";
+  // The 16-bit length field (data + 6) ends the frame's size, not the room.
+  std::vector<std::uint8_t> large(0x10000 + kFrameOverhead), zeros(0xFFFF - 6 + 1);
+  ASSERT_EQ(BuildFrame(large.data(), large.size(), 0, kCmdDisplayData, zeros.data(), 0xFFFF - 6),
+            0xFFFFu - 6 + kFrameOverhead);
+  EXPECT_EQ(large[2], 0xFF);
+  EXPECT_EQ(large[3], 0xFF);
+  EXPECT_EQ(BuildFrame(large.data(), large.size(), 0, kCmdDisplayData, zeros.data(), 0xFFFF - 5), 0u);
 }
 
 TEST_F(SessionTest, InitialValues) {
