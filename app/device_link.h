@@ -22,6 +22,8 @@ void DeviceToggleConnection();
 void DeviceSelectPort(int entry);
 // CMD_SEND_PAGE.
 void DeviceSendPage();
+// True while the connected device shows another graphic than this one.
+bool DeviceGraphicDiffers(const std::uint8_t* graphic);
 void DeviceScanPorts();
 // Device name, version and port for the info panel.
 const char* DeviceName();
