@@ -26,15 +26,15 @@ inline std::vector<Frame> ReceivedFrames(const char* after = nullptr) {
   bool taking = after == nullptr;
   while (std::getline(log, line)) {
     std::istringstream fields(line);
-    std::string time, kind, byte;
-    fields >> time >> kind;
+    std::string stamp, kind, hex;
+    fields >> stamp >> kind;
     if (!taking) {
       taking = kind == "--" && line.find(after) != std::string::npos;
       continue;
     }
     if (kind != "RX") continue;
     Frame frame;
-    while (fields >> byte) frame.push_back(static_cast<unsigned char>(std::strtoul(byte.c_str(), nullptr, 16)));
+    while (fields >> hex) frame.push_back(static_cast<unsigned char>(std::strtoul(hex.c_str(), nullptr, 16)));
     frames.push_back(frame);
   }
   return frames;
