@@ -23,6 +23,7 @@ void RedrawCaption() {
 // A label of the info panel, its escapes expanded.
 void ReadLabel(const char* key, const char* def, char (&out)[kNotConnectedMax]) {
   char label[kUnescapeWorkArea];
+  // language key from the callers of ReadLabel, argument 0
   GetText(key, label, def, kNotConnectedMax);
   UnescapeText(label, kNotConnectedMax);
   label[kNotConnectedMax - 1] = '\0';
