@@ -64,7 +64,10 @@ out="$(cd "$out" && pwd)"
 sim="$tree/host/relivo-sim"
 winerun="$tree/wine-run"
 vcamctl="$tree/tools/vcam/vcamctl.exe"
-export RELIVO_WINEPREFIX="$tree/wineprefix"
+# The tree's prefix, shared with its tests (the run restarts its Wine server
+# and maps the COM port): do not run both at once, or give the run a prefix
+# of its own in RELIVO_WINEPREFIX.
+export RELIVO_WINEPREFIX="${RELIVO_WINEPREFIX:-$tree/wineprefix}"
 link="$out/device" control="$out/device.keys"
 seconds=$(python3 -c "print(int(float('$minutes') * 60))")
 
