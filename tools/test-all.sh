@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs (on a fresh Debian machine), builds the
-# native, fuzz, 32-bit and 64-bit Windows trees and runs every test.
+# native, fuzz, 32-bit and 64-bit Windows trees, runs every test and makes
+# the release into dist/ (tools/make-release.sh).
 # On a machine that cannot execute 32-bit programs the 32-bit tree is still
 # built, but its tests are not run (the summary says so and why); the 64-bit
 # tree runs the same tests. RELIVO_NO_32BIT=1 plays such a machine. Last,
@@ -101,6 +102,16 @@ elif "$here/tools/soak.sh" --minutes 3 --tree "$soak_tree" --no-build --out "$bu
   summary+=("soak: 3 minutes on $soak_tree passed ($build_root/$soak_tree.soak/report.txt)")
 else
   summary+=("soak: 3 minutes on $soak_tree FAILED ($build_root/$soak_tree.soak/report.txt)"); status=1
+fi
+
+# The release (installer, portable archive, checksums) from the two
+# Windows trees just built and tested; CI keeps dist/.
+echo "=== release"
+if [ -f "$build_root/win32/stage/RelivoX/RelivoX.exe" ] && [ -f "$build_root/win64/stage/RelivoX/RelivoX.exe" ] &&
+   "$here/tools/make-release.sh" --no-build; then
+  summary+=("release: $(cd "$here/dist" && ls *.exe *.zip | paste -sd' ') in dist/, with SHA256SUMS")
+else
+  summary+=("release: not made"); status=1
 fi
 
 echo
