@@ -4,8 +4,8 @@
 # the release into dist/ (tools/make-release.sh).
 # On a machine that cannot execute 32-bit programs the 32-bit tree is still
 # built, but its tests are not run (the summary says so and why); the 64-bit
-# tree runs the same tests. RELIVO_NO_32BIT=1 plays such a machine. Last,
-# three minutes of the soak run (tools/soak.sh).
+# tree runs the same tests. RELIVO_NO_32BIT=1 plays such a machine. Before
+# the release, three minutes of the soak run (tools/soak.sh).
 # Usage: tools/test-all.sh [--no-install]
 set -uo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
