@@ -35,7 +35,7 @@ add_custom_command(OUTPUT ${_app_rc_object}
   DEPENDS ${_app_res}/RelivoX.rc ${_app_images} ${_app_rc_parts} ${_app_gen}/RelivoX.manifest
   COMMENT "Compiling the resources of RelivoX")
 
-set(_app_sounds start ende open save saveas erase connect klick key1 key2 key3 draw lklick rklick hint)
+set(_app_sounds start ende open save saveas erase connect lost klick key1 key2 key3 draw lklick rklick hint)
 list(TRANSFORM _app_sounds PREPEND ${RELIVO_OUT}/sound/)
 list(TRANSFORM _app_sounds APPEND .wav)
 add_custom_command(OUTPUT ${_app_sounds}

@@ -32,7 +32,8 @@ struct AppState {
   int boxSize = 10;               // [Def] Box_Size, pixels per pin
   char programName[kValueMax] = "Relivo X Win";
   char notConnected[kNotConnectedMax] = "";
-  HWND splash = nullptr;  // start-up picture until the first connect
+  char deviceSearching[kNotConnectedMax] = "";  // stands for a device that went away
+  HWND splash = nullptr;                        // start-up picture until the first connect
   bool cameraAvailable = false;
 };
 

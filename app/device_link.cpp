@@ -9,8 +9,10 @@
 #include "app/app_state.h"
 #include "app/braille_link.h"
 #include "app/main_window.h"
+#include "app/page_input.h"
 #include "base/log.h"
 #include "base/settings.h"
+#include "base/sound.h"
 #include "base/text.h"
 #include "device/device_session.h"
 #include "device/device_windows.h"
@@ -66,6 +68,22 @@ bool DeviceTakeKey(std::uint16_t& code) {
 
 int DeviceUpdateTextLine() { return UpdateTextLine(Session()); }
 bool DeviceConnected() { return Session().connected != 0; }
+bool DeviceLost() { return Session().lost != 0; }
+
+void DeviceWatchLink() {
+  const LinkEvent event = WatchLink(Session(), GetTickCount());
+  if (event == LinkEvent::kNone) return;
+  if (event == LinkEvent::kLost) {
+    ShowStatusText("device.lost");
+    PlayEventSound("lost", kSoundStart);
+  } else {
+    DeviceSendPage();
+    ShowStatusText("device.back");
+    PlayEventSound("connect", kSoundStart);
+  }
+  ShowInfoPanel();
+  DrawMainIconBar(g_app.mainWindow);
+}
 
 void DeviceToggleConnection() {
   DeviceSession& s = Session();

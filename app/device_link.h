@@ -10,6 +10,12 @@ bool DeviceTakeKey(std::uint16_t& code);
 // Brings the braille text line in step with editWnd.
 int DeviceUpdateTextLine();
 bool DeviceConnected();
+// The identified device went away and the program is trying to get it back.
+bool DeviceLost();
+// On every tick: notices a device that was pulled out or stopped answering
+// and says so (status line, info panel, sound), and when it is back sends
+// it the current page and braille line. Page and text are left alone.
+void DeviceWatchLink();
 // CMD_CONNECT: connect and send the page, or disconnect.
 void DeviceToggleConnection();
 // CMD_COM_SELECT + n.

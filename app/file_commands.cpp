@@ -44,14 +44,14 @@ bool RunDialog(HWND window, bool save) {
   return chosen;
 }
 
-// Tells the user that a file command failed, naming the chosen file without
-// its folder (the message dialog expands backslash escapes).
-void TellFileFailed(const char* key, const char* def) {
+// Tells the user that a file command failed, naming `file` without its
+// folder (the message dialog expands backslash escapes).
+void TellFileFailed(const char* key, const char* def, const FileSelection& file) {
   char format[kValueMax];
   // language key from the callers of TellFileFailed, argument 0
   GetText(key, format, def, sizeof format);
   char name[kFileTitleMax + kFileExtMax + 1];
-  std::snprintf(name, sizeof name, g_files.extension[0] ? "%s.%s" : "%s", g_files.title, g_files.extension);
+  std::snprintf(name, sizeof name, file.extension[0] ? "%s.%s" : "%s", file.title, file.extension);
   FormatArg arg = TextArg(name);
   char message[kMessageTextMax + 1];
   FormatUserText(message, sizeof message, format, &arg, 1);
@@ -86,7 +86,7 @@ void SaveCommand(HWND window, bool askForName, std::int32_t wasModified) {
   if (bytes <= 0) {
     // The page is not in the file: it must still count as unsaved.
     g_page.modified = wasModified;
-    TellFileFailed("File.SaveErr", "Die Datei %s\\nkonnte nicht gespeichert werden.");
+    TellFileFailed("File.SaveErr", "Die Datei %s\\nkonnte nicht gespeichert werden.", g_files);
   }
 }
 
@@ -119,11 +119,13 @@ void CommandOpen(HWND window) {
     LogWrite("Datei nicht gefunden:%s", name);
   }
   if (bytes <= 0) {
-    TellFileFailed("File.LoadErr", "Die Datei %s\\nkonnte nicht geladen werden.");
     // The page is the one it was, so is its file: CMD_SAVE must not write
-    // it over the file that was refused.
+    // it over the file that was refused, not even while the message below
+    // is shown (its loop still handles the window's commands).
+    const FileSelection refused = g_files;
     g_files = previous;
     ShowInfoPanel();
+    TellFileFailed("File.LoadErr", "Die Datei %s\\nkonnte nicht geladen werden.", refused);
   }
   RequestRefresh(1);
 }

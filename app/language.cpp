@@ -20,15 +20,22 @@ void RedrawCaption() {
   if (g_app.mainWindow) RedrawWindow(g_app.mainWindow, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }
 
+// A label of the info panel, its escapes expanded.
+void ReadLabel(const char* key, const char* def, char (&out)[kNotConnectedMax]) {
+  char label[kUnescapeWorkArea];
+  // language key from the callers of ReadLabel, argument 0
+  GetText(key, label, def, kNotConnectedMax);
+  UnescapeText(label, kNotConnectedMax);
+  label[kNotConnectedMax - 1] = '\0';
+  CopyText(out, sizeof out, label);
+}
+
 }  // namespace
 
 void RefreshLanguageTexts() {
   GetText("Name", g_app.programName, "Relivo X Win", sizeof g_app.programName);
-  char label[kUnescapeWorkArea];
-  GetText("not_connected", label, "nicht\\nverbunden", kNotConnectedMax);
-  UnescapeText(label, kNotConnectedMax);
-  label[kNotConnectedMax - 1] = '\0';
-  CopyText(g_app.notConnected, sizeof g_app.notConnected, label);
+  ReadLabel("not_connected", "nicht\\nverbunden", g_app.notConnected);
+  ReadLabel("device.searching", "Ger\xe4t getrennt\\nwird gesucht", g_app.deviceSearching);
   ReadSubstitutionTexts();
 }
 

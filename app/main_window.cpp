@@ -330,6 +330,7 @@ void OnTick(HWND window) {
     LogWrite("Erster Takt");
   }
   DeviceReadFrame();
+  DeviceWatchLink();
   std::uint16_t code = 0;
   if (DeviceTakeKey(code) && g_app.soundFlag) Beep(1800, 15);
   // The camera and screen views take the device's keys for themselves; the
@@ -483,9 +484,12 @@ void ShowStatusPos(const char* key, int x, int y) {
 void ShowInfoPanel() {
   if (!g_view.infoWnd) return;
   char text[kInfoTextMax];
-  // While no device is connected the label for a missing device stands in
-  // for its name, in the current language.
-  const char* name = DeviceConnected() && DeviceName()[0] ? DeviceName() : g_app.notConnected;
+  // While no device is connected the label for a missing device (or for
+  // one that went away and is being looked for) stands in for its name,
+  // in the current language.
+  const char* name = DeviceConnected() && DeviceName()[0] ? DeviceName()
+                     : DeviceLost()                       ? g_app.deviceSearching
+                                                          : g_app.notConnected;
   if (DeviceConnected()) {
     std::snprintf(text, sizeof text, "%s\r\n%s\r\n<COM%d>\r\n\r\n%s\r\n[%s]", name, DeviceVersion(), DevicePortNumber(),
                   g_files.title, g_files.extension);

@@ -71,6 +71,7 @@ int ReceiveMore(DeviceSession& s, int want) {
   if (got < 0) got = 0;
   if (got > room) got = room;
   s.receivedCount += got;
+  if (got > 0) s.heard = 1;  // whatever it is, the device is there
   return got;
 }
 
@@ -149,6 +150,131 @@ void HandleFrame(DeviceSession& s, const std::uint8_t* payload, int length, int 
   }
 }
 
+// ReadFrame on an open port, connected or not.
+void ReadFrameOnLine(DeviceSession& s) {
+  if (!ReceiveHeader(s)) return;
+
+  // Only the low byte of the length is used; 0 stands for 15.
+  const int length = s.received[kLengthLowByte] == 0 ? kZeroLengthPayload : s.received[kLengthLowByte];
+  s.frameLength = static_cast<std::int16_t>(length);
+  const int size = kFrameHeader + length;
+  ReceiveMore(s, size);
+  // The rest of a frame cut by the line: a try after nothing came, and one
+  // more after part of it came.
+  for (int retry = 0; retry < kPayloadRetries && s.receivedCount < size; ++retry) {
+    s.link->Sleep(kPayloadRetryMs);
+    ReceiveMore(s, size);
+  }
+  int end = s.receivedCount < size ? s.receivedCount : size;
+  const bool whole = end == size && ChecksumRight(s.received, size);
+  // A byte lost on the line (a flow-control byte the driver took) leaves
+  // the frame short, and the start of the next frame shows inside it: this
+  // one ends there.
+  if (!whole) end = FindFrameStart(s, 2, end);
+  HandleFrame(s, s.received + kFrameHeader, length, end - kFrameHeader, whole);
+  DropReceived(s, end);
+}
+
+// Asks the device on the open port who it is and, when a greeting is
+// given, shows it on the pins. True when the device identified itself;
+// otherwise the port is let go.
+bool Identify(DeviceSession& s, const std::uint8_t* greeting) {
+  s.connected = 1;
+  SendCommand(s, kCmdVersionRequest);
+  SendCommand(s, kCmdNameRequest);
+  SendCommand(s, kCmdInfoRequest);
+  LogWrite("   Name:[%s]", s.name);
+  LogWrite("Version:[%s]", s.version);
+  LogWrite("Cells/Cols/COM: %d/%d", s.cells, s.columns);
+
+  if (greeting != nullptr) SendFrame(s, kTargetGraphic, kGraphicSize, greeting);
+
+  s.ready = 1;
+  if (s.name[0] != kFamilyName[0]) {
+    // Not identified: the session gives up and lets the port go.
+    s.connected = 0;
+    s.link->Close();
+    return false;
+  }
+  s.lost = 0;
+  s.heard = 1;  // it has just answered
+  s.probes = 0;
+  return true;
+}
+
+// Asks for the device's name and finds the answer on a later look: the
+// request is written, nothing is awaited.
+void SendProbe(DeviceSession& s) {
+  std::uint8_t frame[kCommandFrameSize];
+  const std::size_t size = BuildCommandFrame(frame, sizeof frame, kCmdNameRequest);
+  s.link->Write(frame, static_cast<int>(size));
+}
+
+bool Due(std::uint32_t nowMs, std::uint32_t atMs) { return static_cast<std::int32_t>(nowMs - atMs) >= 0; }
+
+// The device went away: the port is let go, page and text stay as they are,
+// and the session tries again from retryMs on.
+void LoseDevice(DeviceSession& s, std::uint32_t nowMs, bool portGone) {
+  if (portGone)
+    LogWrite("Err: Ger\xe4t verloren, der Anschluss ist weg %s", s.linkText);
+  else
+    LogWrite("Err: Ger\xe4t antwortet nicht mehr %s", s.linkText);
+  s.link->Close();
+  s.receivedCount = 0;
+  s.connected = 0;
+  s.ready = 0;
+  s.lost = 1;
+  s.graphicUnsure = 1;
+  s.retryMs = nowMs + kRetryEveryMs;
+  SetNotConnectedName(s);
+}
+
+// Connected: is the device still there?
+LinkEvent WatchConnected(DeviceSession& s, std::uint32_t nowMs) {
+  if (s.heard) {
+    s.heard = 0;
+    s.lastHeardMs = nowMs;
+    s.probes = 0;
+  }
+  if (s.link->PortGone()) {
+    LoseDevice(s, nowMs, true);
+    return LinkEvent::kLost;
+  }
+  const std::uint32_t silent = nowMs - s.lastHeardMs;
+  if (silent >= kLostAfterMs && s.probes >= kProbesBeforeLost) {
+    LoseDevice(s, nowMs, false);
+    return LinkEvent::kLost;
+  }
+  if (silent >= kProbeAfterMs && (s.probes == 0 || nowMs - s.probeMs >= kProbeEveryMs)) {
+    SendProbe(s);
+    ++s.probes;
+    s.probeMs = nowMs;
+  }
+  return LinkEvent::kNone;
+}
+
+// Lost: has the device answered the last try, or is it time for the next?
+LinkEvent WatchLost(DeviceSession& s, std::uint32_t nowMs, int baud) {
+  if (!Due(nowMs, s.retryMs)) {
+    ReadFrameOnLine(s);
+    if (!s.heard || s.link->PortGone()) return LinkEvent::kNone;
+    // Something answered: who?
+    if (!Identify(s, nullptr)) return LinkEvent::kNone;
+    LogWrite("Ger\xe4t wieder verbunden %s", s.linkText);
+    s.lastHeardMs = nowMs;
+    s.heard = 0;
+    return LinkEvent::kBack;
+  }
+  s.retryMs = nowMs + kRetryEveryMs;
+  // A fresh open each time: the old handle may belong to an adapter that
+  // was pulled out, and a device that hung may answer a new line.
+  s.link->Close();
+  s.receivedCount = 0;
+  s.heard = 0;
+  if (s.link->Open(s.port, baud)) SendProbe(s);
+  return LinkEvent::kNone;
+}
+
 }  // namespace
 
 int SessionHost::GetInt(const char* key, int def, const char* section) {
@@ -223,22 +349,7 @@ bool Connect(DeviceSession& s) {
   if (!s.link->Open(port, baud)) return false;
 
   LogWrite("Com offen, nun wird die Zeile getestet. %s", s.linkText);
-  s.connected = 1;
-  SendCommand(s, kCmdVersionRequest);
-  SendCommand(s, kCmdNameRequest);
-  SendCommand(s, kCmdInfoRequest);
-  LogWrite("   Name:[%s]", s.name);
-  LogWrite("Version:[%s]", s.version);
-  LogWrite("Cells/Cols/COM: %d/%d", s.cells, s.columns);
-
-  SendFrame(s, kTargetGraphic, kGraphicSize, kStartImage);
-
-  s.ready = 1;
-  if (s.name[0] != kFamilyName[0]) {
-    // Not identified: the session gives up and lets the port go.
-    s.connected = 0;
-    s.link->Close();
-  }
+  Identify(s, kStartImage);
 
   s.host->ShowWaitCursor(false);
   s.host->PumpMessages(kConnectPump);
@@ -260,6 +371,13 @@ void Disconnect(DeviceSession& s) {
   s.receivedCount = 0;
   s.connected = 0;
   s.ready = 0;
+  s.lost = 0;
+}
+
+LinkEvent WatchLink(DeviceSession& s, std::uint32_t nowMs) {
+  if (s.connected) return WatchConnected(s, nowMs);
+  if (s.lost) return WatchLost(s, nowMs, s.host->GetInt("Baud", kDefaultBaud, kDeviceSection));
+  return LinkEvent::kNone;
 }
 
 void SendCommand(DeviceSession& s, std::uint16_t command) {
@@ -305,28 +423,7 @@ bool GraphicDiffers(const DeviceSession& s, const std::uint8_t* graphic) {
 }
 
 void ReadFrame(DeviceSession& s) {
-  if (!s.connected) return;
-  if (!ReceiveHeader(s)) return;
-
-  // Only the low byte of the length is used; 0 stands for 15.
-  const int length = s.received[kLengthLowByte] == 0 ? kZeroLengthPayload : s.received[kLengthLowByte];
-  s.frameLength = static_cast<std::int16_t>(length);
-  const int size = kFrameHeader + length;
-  ReceiveMore(s, size);
-  // The rest of a frame cut by the line: a try after nothing came, and one
-  // more after part of it came.
-  for (int retry = 0; retry < kPayloadRetries && s.receivedCount < size; ++retry) {
-    s.link->Sleep(kPayloadRetryMs);
-    ReceiveMore(s, size);
-  }
-  int end = s.receivedCount < size ? s.receivedCount : size;
-  const bool whole = end == size && ChecksumRight(s.received, size);
-  // A byte lost on the line (a flow-control byte the driver took) leaves
-  // the frame short, and the start of the next frame shows inside it: this
-  // one ends there.
-  if (!whole) end = FindFrameStart(s, 2, end);
-  HandleFrame(s, s.received + kFrameHeader, length, end - kFrameHeader, whole);
-  DropReceived(s, end);
+  if (s.connected) ReadFrameOnLine(s);
 }
 
 int UpdateTextLine(DeviceSession& s) {

@@ -36,6 +36,18 @@ constexpr int kPayloadRetryMs = 1;  // before the second try of a payload read
 // its reply: a device answers within 2 ms, but a USB serial adapter or a
 // busy machine may hold the reply back for a few timer periods.
 constexpr int kRequestReplyMs = 100;
+// Watching the line (WatchLink). A device answers every request at once and
+// every display data with a short reply, so a quiet second is unusual: the
+// session asks for the device's name then, and again every half second. A
+// device that has sent nothing for two seconds while two requests went
+// unanswered has stopped answering, and one whose port failed was pulled
+// out: either way the session lets the port go and tries to get the device
+// back every two seconds, without waiting for it.
+constexpr std::uint32_t kProbeAfterMs = 1000;
+constexpr std::uint32_t kProbeEveryMs = 500;
+constexpr std::uint32_t kLostAfterMs = 2000;
+constexpr int kProbesBeforeLost = 2;
+constexpr std::uint32_t kRetryEveryMs = 2000;
 
 // Key bits of the six device keys.
 constexpr std::uint16_t kKeyButton0 = 0x0004;
@@ -64,6 +76,17 @@ class DeviceTransport {
   // it gave up within its bound; true when every byte went out.
   virtual bool Write(const std::uint8_t* buffer, int n) = 0;
   virtual void Sleep(int ms) = 0;
+  // True once a transfer found the open port itself failed, as a USB serial
+  // adapter's does when it is pulled out: nothing will pass until the port
+  // is opened anew. A port that cannot fail so keeps the default.
+  virtual bool PortGone() { return false; }
+};
+
+// What WatchLink saw on one look at the line.
+enum class LinkEvent {
+  kNone,
+  kLost,  // the device went away or stopped answering; the session tries to get it back
+  kBack,  // the device that was lost is identified again
 };
 
 // Everything else the session needs from the program. The defaults are
@@ -125,8 +148,20 @@ struct DeviceSession {
   std::uint8_t received[kReceiveBufferSize];
   std::int32_t receivedCount;
   // The last graphic written may not have reached the device (its write
-  // failed): the next graphic is written even when it is the same.
+  // failed, or the device was away): the next graphic is written even when
+  // it is the same.
   std::int32_t graphicUnsure;
+  // Watching the line: bytes arrived since WatchLink last looked; when the
+  // device was last heard; requests sent since then, and when the last one.
+  std::int32_t heard;
+  std::uint32_t lastHeardMs;
+  std::int32_t probes;
+  std::uint32_t probeMs;
+  // The identified device went away: the session tries to get it back on
+  // the same port, next at retryMs. Cleared by a connect that identifies a
+  // device and by Disconnect.
+  std::int32_t lost;
+  std::uint32_t retryMs;
   // Not part of the record on the device's side: where it reaches out.
   DeviceTransport* link;
   SessionHost* host;
@@ -143,6 +178,16 @@ void InitDeviceSession(DeviceSession& s, DeviceTransport& link, SessionHost& hos
 // port cannot be opened twice) and closed again when the device does not
 // identify itself.
 bool Connect(DeviceSession& s);
+// One look at the line, on every tick, with a millisecond clock (any that
+// counts up and wraps at 2^32). While connected: a port that failed, or a
+// device silent for kLostAfterMs with kProbesBeforeLost name requests
+// unanswered, is lost: the port is closed and kLost returned. While lost:
+// every kRetryEveryMs the port is opened anew and asked for the device's
+// name, without waiting; when an answer has arrived by a later look, the
+// device is identified (without the start image) and kBack returned. The
+// caller then sends the current page and braille line, which go out even
+// when they equal the last ones sent.
+LinkEvent WatchLink(DeviceSession& s, std::uint32_t nowMs);
 void Disconnect(DeviceSession& s);
 void SendCommand(DeviceSession& s, std::uint16_t command);
 void SendFrame(DeviceSession& s, int target, int k, const std::uint8_t* data);

@@ -12,6 +12,7 @@ void SerialTransport::Close() { CloseConnection(); }
 int SerialTransport::Read(std::uint8_t* buffer, int n) { return ReadCommBlock(buffer, n); }
 bool SerialTransport::Write(const std::uint8_t* buffer, int n) { return WriteComBlock(buffer, n); }
 void SerialTransport::Sleep(int ms) { ::Sleep(static_cast<DWORD>(ms)); }
+bool SerialTransport::PortGone() { return g_serialPort.handle && g_serialPort.gone; }
 
 int WindowsSessionHost::GetInt(const char* key, int def, const char* section) {
   return ProfileGetInt(key, def, section);

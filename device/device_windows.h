@@ -17,6 +17,7 @@ class SerialTransport : public DeviceTransport {
   int Read(std::uint8_t* buffer, int n) override;
   bool Write(const std::uint8_t* buffer, int n) override;
   void Sleep(int ms) override;
+  bool PortGone() override;
 };
 
 // Settings from res\RelivoX.ini, the wait cursor and the message pump. The

@@ -19,10 +19,25 @@ constexpr DWORD kCancelBoundMs = 100;
 
 void ErrorText(char* out, DWORD code) { std::snprintf(out, kErrorTextSize, "<CE-%u>", static_cast<unsigned>(code)); }
 
-void ClearErrorState() {
+// Reads and so clears the port's error state. A port whose state cannot be
+// read has failed itself (a USB serial adapter pulled out): it is marked
+// gone, and logged once.
+bool ReadErrorState(COMSTAT& status) {
   DWORD errors = 0;
-  COMSTAT status = {};
-  ClearCommError(g_serialPort.handle.Get(), &errors, &status);
+  status = COMSTAT{};
+  if (ClearCommError(g_serialPort.handle.Get(), &errors, &status)) return true;
+  if (!g_serialPort.gone) {
+    char text[kErrorTextSize];
+    ErrorText(text, GetLastError());
+    LogWrite("Err: Anschluss ausgefallen %s", text);
+  }
+  g_serialPort.gone = true;
+  return false;
+}
+
+void ClearErrorState() {
+  COMSTAT status;
+  ReadErrorState(status);
 }
 
 // Aborts the transfer of `block` and waits, bounded, for it to end.
@@ -142,6 +157,7 @@ bool OpenConnection() {
   p.handle.Reset(CreateFileA(p.deviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
   if (!p.handle) return false;
+  p.gone = false;
   p.writeDone.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   p.readDone.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   HANDLE h = p.handle.Get();
@@ -200,9 +216,8 @@ int ReadCommBlock(std::uint8_t* buffer, int n) {
   SerialPort& p = g_serialPort;
   if (!p.handle) return 0;
   HANDLE h = p.handle.Get();
-  DWORD errors = 0;
-  COMSTAT status = {};
-  ClearCommError(h, &errors, &status);
+  COMSTAT status;
+  if (!ReadErrorState(status)) return 0;
   DWORD k = status.cbInQue < static_cast<DWORD>(n) ? status.cbInQue : static_cast<DWORD>(n);
   if (k == 0) return 0;
 
@@ -233,5 +248,7 @@ bool WriteComBlock(const std::uint8_t* buffer, int n) {
   SerialPort& p = g_serialPort;
   if (buffer == nullptr || n <= 0 || !p.handle) return false;
   ComPortWriter writer;
-  return WriteBounded(writer, buffer, n, WriteBoundMs(n, static_cast<int>(p.baudRate)));
+  if (WriteBounded(writer, buffer, n, WriteBoundMs(n, static_cast<int>(p.baudRate)))) return true;
+  ClearErrorState();  // tells a line error from a port that is gone
+  return false;
 }

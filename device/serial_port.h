@@ -23,6 +23,9 @@ constexpr int kFirstPrefixedPort = 10;  // from COM10 on the name needs \\.\ in 
 struct SerialPort {
   FileHandle handle;
   std::int32_t connected = 0;
+  // The open port failed itself (its error state could not be read, as
+  // when a USB serial adapter is pulled out); cleared by the next open.
+  bool gone = false;
   // Every transfer is awaited on its block's event, with a bound. The blocks
   // live as long as the port, so that a transfer cancelled late never
   // writes into a stack that has moved on.

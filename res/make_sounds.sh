@@ -17,6 +17,7 @@ s save      synth 0.08 sine 900 : synth 0.1 sine 600 vol 0.5
 s saveas    synth 0.06 sine 900 : synth 0.06 sine 700 : synth 0.1 sine 600 vol 0.5
 s erase     synth 0.3 pinknoise fade 0 0.3 0.25 vol 0.4
 s connect   synth 0.07 sine 440 : synth 0.07 sine 880 : synth 0.1 sine 1320 vol 0.5
+s lost      synth 0.1 sine 1320 : synth 0.1 sine 880 : synth 0.18 sine 440 fade 0 0.18 0.08 vol 0.5
 s klick     synth 0.02 square 1500 fade 0 0.02 0.015 vol 0.3
 s key1      synth 0.05 sine 700 fade 0 0.05 0.03 vol 0.5
 s key2      synth 0.05 sine 900 fade 0 0.05 0.03 vol 0.5

@@ -101,11 +101,19 @@ TEST(AppBraille, TypedTextArrivesAsTheTranslatorsCellsAndAGradeRetranslates) {
   EXPECT_NE(log.find("Tabelle:" + folder + "tbl\\de-g0.utb CodePage:0"), std::string::npos) << log;
   EXPECT_NE(log.find("die Zeile zeigt die ersten 20"), std::string::npos);
 
-  // Nothing changed: the tick sends no braille line.
-  const size_t frames = ReceivedFrames().size();
+  // Nothing changed: the tick sends no braille line. The ticks run on: a
+  // quiet second later the program asks the device for its name.
+  auto count = [](bool (*kind)(const Frame&)) {
+    const std::vector<Frame> frames = ReceivedFrames();
+    return std::count_if(frames.begin(), frames.end(), kind);
+  };
+  auto isNameRequest = [](const Frame& f) { return f == CommandFrame(0x01, 0x00); };
+  const auto lines = count(IsBrailleLine), requests = count(isNameRequest);
   ASSERT_TRUE(Sync(run));
-  Sleep(500);
-  EXPECT_EQ(ReceivedFrames().size(), frames);
+  for (const DWORD start = GetTickCount(); count(isNameRequest) == requests && GetTickCount() - start < kFrameWaitMs;)
+    Sleep(50);
+  EXPECT_GT(count(isNameRequest), requests) << "the ticks ran";
+  EXPECT_EQ(count(IsBrailleLine), lines);
 
   // Tab, Tab: the grade list; Down: contracted German, the same text
   // translated again.

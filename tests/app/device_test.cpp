@@ -3,6 +3,7 @@
 // simulator for each case and hands its frame log over in RELIVO_SIM_LOG.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -194,4 +195,111 @@ TEST(AppDevice, PagesSentDuringAndAfterAStallArrive) {
   PostCommand(run, CMD_INVERT);
   EXPECT_TRUE(WaitForFrame(GraphicFrame(kBlank), 2, 10000)) << "the blank page after the stall";
   ASSERT_TRUE(CloseWithoutSaving(run));
+}
+
+namespace {
+
+// The shipped settings (braille translator and sounds included), connecting
+// at start-up, logging.
+std::string ShippedRunFolder() {
+  std::string folder = MakeRunFolder();
+  const std::string ini = folder + "res\\RelivoX.ini";
+  WritePrivateProfileStringA("Def", "Debug", "1", ini.c_str());
+  WritePrivateProfileStringA("Device", "autostart", "1", ini.c_str());
+  return folder;
+}
+
+HWND ChildWithStyle(HWND main, LONG style) {
+  for (const ChildInfo& c : Children(main))
+    if (_stricmp(c.cls.c_str(), "Edit") == 0 && (c.style & style) == style) return c.window;
+  return nullptr;
+}
+
+bool WaitForWindowText(HWND window, const std::string& part, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  do {
+    if (WindowText(window).find(part) != std::string::npos) return true;
+    Sleep(50);
+  } while (GetTickCount() - start < timeoutMs);
+  return false;
+}
+
+bool IsLine(const Frame& f) { return f.size() == 30 && f[4] == 0x00 && f[5] == 0x02; }
+
+// The last braille line the device received (after the event, if given).
+Frame LastLine(const char* after = nullptr) {
+  std::vector<Frame> frames = ReceivedFrames(after);
+  for (size_t i = frames.size(); i-- > 0;)
+    if (IsLine(frames[i])) return frames[i];
+  return {};
+}
+
+// The device goes away (the simulator's control command `fault`) while the
+// user works: a page on the pins and a text on the braille line. The
+// program notices, says so in the status line, the info panel and with its
+// sound, and keeps answering; the user changes the page meanwhile. When the
+// device answers again after the `back` event of the simulator, the program
+// identifies it and sends it the page as it is now and the braille line.
+// At the end the device is blanked as usual.
+void LoseAndFindTheDevice(const char* fault, const char* logLine, const char* back) {
+  ASSERT_FALSE(SimLog().empty());
+  AppRun run;
+  ASSERT_TRUE(StartApp(run, ShippedRunFolder()));
+  ASSERT_TRUE(WaitForFrame(GraphicFrame(kBlank), 1, 20000)) << "the empty page after the logo";
+  HWND edit = ChildWithStyle(run.main, ES_AUTOVSCROLL);
+  HWND status = nullptr;  // the one single-line field besides the text field
+  for (const ChildInfo& c : Children(run.main))
+    if (_stricmp(c.cls.c_str(), "Edit") == 0 && !(c.style & (ES_MULTILINE | ES_AUTOVSCROLL))) status = c.window;
+  HWND info = ChildWithStyle(run.main, ES_MULTILINE | ES_READONLY | ES_CENTER);
+  ASSERT_TRUE(edit && status && info);
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Relivo"));
+  Frame line;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(50)) {
+    line = LastLine();
+    if (!line.empty() && line[9] != 0) break;
+  }
+  ASSERT_TRUE(!line.empty() && line[9] != 0) << "the text on the braille line";
+
+  ASSERT_TRUE(SimCommand(fault));
+  ASSERT_TRUE(WaitForText(run.LogPath(), logLine, 15000)) << ReadFileText(run.LogPath());
+  EXPECT_TRUE(WaitForWindowText(status, "alle 2 Sekunden", 5000)) << WindowText(status);
+  EXPECT_TRUE(WaitForWindowText(info, "wird gesucht", 5000)) << WindowText(info);
+  EXPECT_TRUE(WaitForText(run.LogPath(), "lost.wav\" notify", 5000)) << "the sound of a lost device";
+  // The window answers while the program looks for the device, and the
+  // user goes on working.
+  PostCommand(run, CMD_INVERT);
+  ASSERT_TRUE(Sync(run));
+  EXPECT_EQ(WindowText(edit), "Relivo");
+
+  ASSERT_TRUE(WaitForText(SimLog(), back, 20000));
+  ASSERT_TRUE(WaitForText(run.LogPath(), "wieder verbunden", 20000)) << ReadFileText(run.LogPath());
+  EXPECT_TRUE(WaitForFrame(RaisedGraphic(), 1, 10000)) << "the page as it is now";
+  for (DWORD start = GetTickCount(); LastLine(back) != line && GetTickCount() - start < 10000;) Sleep(50);
+  EXPECT_EQ(LastLine(back), line) << "the braille line";
+  std::vector<Frame> after = ReceivedFrames(back);
+  const Frame request[] = {CommandFrame(0x00, 0x00), CommandFrame(0x01, 0x00), CommandFrame(0x01, 0x10)};
+  EXPECT_NE(std::search(after.begin(), after.end(), request, request + 3), after.end()) << "identified again";
+  EXPECT_EQ(std::count_if(after.begin(), after.end(), IsGraphic), 1) << "no logo, only the page";
+  EXPECT_TRUE(WaitForWindowText(status, "wieder verbunden", 5000)) << WindowText(status);
+  EXPECT_TRUE(WaitForWindowText(info, "Relivo Sim", 5000)) << WindowText(info);
+  EXPECT_EQ(WindowText(edit), "Relivo");
+
+  ASSERT_TRUE(CloseWithoutSaving(run));
+  std::vector<Frame> frames = ReceivedFrames(back);
+  ASSERT_GE(frames.size(), 2u);
+  EXPECT_EQ(frames[frames.size() - 2], LineFrame(kBlank));
+  EXPECT_EQ(frames.back(), GraphicFrame(kBlank));
+}
+
+}  // namespace
+
+// Scenario "unplug": the device is pulled out for 3 s (its pty closes, the
+// COM port cannot be opened) and put back.
+TEST(AppDevice, APulledOutDeviceIsFoundAgainAndGetsThePageAndTheLine) {
+  LoseAndFindTheDevice("unplug 3000", "Err: Ger\xe4t verloren", "-- plugged in");
+}
+
+// Scenario "hang": the device stops answering for 4 s without going away.
+TEST(AppDevice, ADeviceThatStopsAnsweringIsFoundAgainAndGetsThePageAndTheLine) {
+  LoseAndFindTheDevice("hang 4000", "Err: Ger\xe4t antwortet nicht mehr", "-- answering again");
 }

@@ -167,17 +167,7 @@ std::string RunFolder() {
 }
 
 // Presses a device key through the simulator (1..6 as on its keyboard).
-void DeviceKey(char key) {
-  const char* path = std::getenv("RELIVO_SIM_CONTROL");
-  ASSERT_NE(path, nullptr);
-  HANDLE fifo =
-      CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(fifo, INVALID_HANDLE_VALUE);
-  char line[2] = {key, '\n'};
-  DWORD written = 0;
-  EXPECT_TRUE(WriteFile(fifo, line, sizeof line, &written, nullptr));
-  CloseHandle(fifo);
-}
+void DeviceKey(char key) { ASSERT_TRUE(SimCommand(std::string(1, key))); }
 
 Pins Rectangle(int x0, int y0, int x1, int y1) {
   Pins pins;

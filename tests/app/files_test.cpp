@@ -212,7 +212,8 @@ TEST(AppFiles, BadFilesChangeNeitherThePageNorItsFile) {
     std::string bytes;
   } bad[] = {
       {"odd.xml", std::string(xml).replace(xml.find("FF"), 2, "FFF")},
-      {"nul.xml", std::string(xml).replace(xml.find("T\r"), 1, std::string(1, '\0'))},
+      // (Not "nul.xml": NUL is a device name whatever the extension.)
+      {"nul_byte.xml", std::string(xml).replace(xml.find("T\r"), 1, std::string(1, '\0'))},
       {"no_tags.xml", "<dot>\r\n<image>\r\n" + std::string(100000, 'F') + "\r\n"},
       {"foreign.bmp", "XY" + std::string(412, '\0')},
       {"not_a_picture.png", "this is text, not a picture"},
@@ -230,16 +231,32 @@ TEST(AppFiles, BadFilesChangeNeitherThePageNorItsFile) {
     std::string text = DialogMessage(message);
     EXPECT_NE(text.find(b.name), std::string::npos) << text;
     EXPECT_NE(text.find("konnte nicht geladen werden"), std::string::npos) << text;
+    // A save while the message is shown goes to the page's own file.
+    PostCommand(run, CMD_SAVE);
+    ASSERT_TRUE(Sync(run));
     Dismiss(message, IDOK);
   }
+  for (const Bad& b : bad) {
+    std::vector<unsigned char> bytes = ReadFileBytes(data + b.name);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), b.bytes) << b.name << " was written over";
+  }
   std::string log = ReadFileText(run.LogPath());
-  for (const char* err : {"Err: XML", "Err: BMP", "Err: Bild", "Err: DTM::Load"})
+  for (const char* err : {"Err: XML", "NUL-Byte", "Err: BMP", "Err: Bild", "Err: DTM::Load"})
     EXPECT_NE(log.find(err), std::string::npos) << err;
 
   // CMD_SAVE writes the page to the file it came from, unchanged.
+  const std::string saveLine = "DTM::Save " + data + "page.dtm";
+  auto saves = [&] {
+    const std::string text = ReadFileText(run.LogPath());
+    size_t n = 0;
+    for (size_t at = text.find(saveLine); at != std::string::npos; at = text.find(saveLine, at + 1)) ++n;
+    return n;
+  };
+  const size_t savesBefore = saves();
   DeleteFileA((data + "page.dtm").c_str());
   PostCommand(run, CMD_SAVE);
-  ASSERT_TRUE(WaitForText(run.LogPath(), ("DTM::Save " + data + "page.dtm").c_str(), kWaitMs));
+  for (DWORD waited = 0; saves() == savesBefore && waited < kWaitMs; waited += kPollMs) Sleep(kPollMs);
+  ASSERT_GT(saves(), savesBefore);
   std::vector<unsigned char> saved = ReadFileBytes(data + "page.dtm");
   ASSERT_EQ(saved.size(), static_cast<size_t>(kDtmSize));
   EXPECT_EQ(std::memcmp(saved.data() + 10, page + 10, 320), 0);

@@ -12,6 +12,8 @@ scenario port-menu AppDevice.PortMenuListsTheSimulatorsPortAndChoosingItConnects
 scenario keys AppDevice.KeyReportsBecomeTheirButtonCommands --keys 800:0004,300:8000,300:4000,300:2000,300:1000,300:0002
 scenario xoff AppDevice.StrayXoffNeitherFreezesTheProgramNorKeepsThePinsUp --fault xoff
 scenario stall AppDevice.PagesSentDuringAndAfterAStallArrive --fault stall --stall-ms 6000
+scenario unplug AppDevice.APulledOutDeviceIsFoundAgainAndGetsThePageAndTheLine
+scenario hang AppDevice.ADeviceThatStopsAnsweringIsFoundAgainAndGetsThePageAndTheLine
 scenario braille AppBraille.TypedTextArrivesAsTheTranslatorsCellsAndAGradeRetranslates
 scenario no-translator AppBraille.WithoutTheTranslatorTheProgramSaysSoAndTheLineStaysEmpty
 scenario drawing AppDraw.StrokesUndoErasingAndTheStampedLineReachTheDevice

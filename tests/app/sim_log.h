@@ -17,15 +17,21 @@ inline std::string SimLog() {
   return path ? path : "";
 }
 
-// The frames the simulator received, in order.
-inline std::vector<Frame> ReceivedFrames() {
+// The frames the simulator received, in order; with `after`, only those
+// after its first event line ("hh:mm:ss.mmm -- ...") that holds that text.
+inline std::vector<Frame> ReceivedFrames(const char* after = nullptr) {
   std::vector<Frame> frames;
   std::istringstream log(ReadFileText(SimLog()));
   std::string line;
+  bool taking = after == nullptr;
   while (std::getline(log, line)) {
     std::istringstream fields(line);
-    std::string time, kind, hex;
-    fields >> time >> kind;
+    std::string stamp, kind, hex;
+    fields >> stamp >> kind;
+    if (!taking) {
+      taking = kind == "--" && line.find(after) != std::string::npos;
+      continue;
+    }
     if (kind != "RX") continue;
     Frame frame;
     while (fields >> hex) frame.push_back(static_cast<unsigned char>(std::strtoul(hex.c_str(), nullptr, 16)));
@@ -56,4 +62,20 @@ inline int NextGraphic(const std::vector<Frame>& frames, size_t from) {
   for (size_t i = from; i < frames.size(); ++i)
     if (IsGraphic(frames[i])) return static_cast<int>(i);
   return -1;
+}
+
+// Hands the simulator one line of its control FIFO: a device key (1..6),
+// "key HEX", "unplug MS", "hang MS".
+inline bool SimCommand(const std::string& command) {
+  const char* path = std::getenv("RELIVO_SIM_CONTROL");
+  if (path == nullptr) return false;
+  HANDLE fifo =
+      CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (fifo == INVALID_HANDLE_VALUE) return false;
+  const std::string line = command + "\n";
+  DWORD written = 0;
+  const bool ok =
+      WriteFile(fifo, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) && written == line.size();
+  CloseHandle(fifo);
+  return ok;
 }

@@ -8,12 +8,14 @@
 
 #include "tests/bench_clock.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "base/log.h"
 #include "base/settings.h"
+#include "device/device_frame.h"
 #include "device/device_session.h"
 #include "device/device_windows.h"
 #include "tests/device/null_transport.h"
@@ -101,10 +103,25 @@ int main(int argc, char** argv) {
   WindowsSessionHost host;
   static DeviceSession s;
   InitDeviceSession(s, timed, host);
-  if (!Connect(s) || !s.connected) {
-    std::printf("no device identified on COM%d (name \"%s\"): start relivo-sim and map the port\n", com, s.name);
-    return 1;
+  // The connect (three requests and their replies, the start image) beside
+  // one request and its reply, the unit it is made of.
+  const int kConnects = 5;
+  double connects[kConnects] = {}, requests[kConnects] = {};
+  for (int i = 0; i < kConnects; ++i) {
+    double t = Now();
+    if (!Connect(s) || !s.connected) {
+      std::printf("no device identified on COM%d (name \"%s\"): start relivo-sim and map the port\n", com, s.name);
+      return 1;
+    }
+    connects[i] = Now() - t;
+    t = Now();
+    SendCommand(s, kCmdNameRequest);
+    requests[i] = Now() - t;
   }
+  std::sort(connects, connects + kConnects);
+  std::sort(requests, requests + kConnects);
+  std::printf("connect:                        %8.1f ms median of %d (one request and its reply: %.1f ms)\n",
+              connects[kConnects / 2] * 1e3, kConnects, requests[kConnects / 2] * 1e3);
   const int baud = host.GetInt("Baud", kDefaultBaud, "Device");
   timed.Reset();
   double t0 = Now();

@@ -40,6 +40,7 @@ class FakePort : public DeviceTransport {
   std::vector<int> ports = {1, 3};
   bool openOk = true;
   int failingWrites = 0;  // the next writes that the line loses
+  bool gone = false;      // the open port failed, as when its adapter is pulled out
 
   // What happened.
   std::vector<Bytes> writes;
@@ -99,6 +100,7 @@ class FakePort : public DeviceTransport {
     if (command == kCmdInfoRequest) Send(DeviceFrame(kCmdInfoReply, {20, 0, 60}));
     return true;
   }
+  bool PortGone() override { return gone && isOpen; }
   void Sleep(int ms) override {
     sleeps.push_back(ms);
     if (!chunks.empty()) {

@@ -341,6 +341,81 @@ TEST_F(SessionTest, DisconnectWhileUnconnectedSendsNothingButCloses) {
   EXPECT_STREQ(s.name, "nicht\r\nverbunden");
 }
 
+// The device stops answering: after a quiet second the session asks for
+// its name twice, half a second apart, and with both requests unanswered
+// two seconds after it was last heard the device is lost. Then the port is
+// opened anew and asked every two seconds, without waiting for an answer;
+// the answer that arrives is found on the next look, the device identified
+// again (no start image) and the page it had goes out once more.
+TEST_F(SessionTest, ADeviceThatStopsAnsweringIsLostAndFoundAgain) {
+  ConnectQuietly();
+  std::uint8_t page[kGraphicSize] = {1, 2, 3};
+  SendFrame(s, kTargetGraphic, kGraphicSize, page);
+  const std::uint32_t t = 0xFFFFF000u;  // the clock wraps on the way
+  EXPECT_EQ(WatchLink(s, t), LinkEvent::kNone);
+  port.answer = false;
+  port.writes.clear();
+  port.sleeps.clear();
+  const Bytes nameRequest = {0xAA, 0x55, 0, 6, 0, 0x01, 0x00, 0, 0, 0xA4};
+  struct Look {
+    std::uint32_t at;
+    LinkEvent event;
+    std::size_t writes;
+  };
+  for (const Look& look :
+       {Look{999, LinkEvent::kNone, 0}, Look{1000, LinkEvent::kNone, 1}, Look{1499, LinkEvent::kNone, 1},
+        Look{1500, LinkEvent::kNone, 2}, Look{1999, LinkEvent::kNone, 2}, Look{2000, LinkEvent::kLost, 2}}) {
+    EXPECT_EQ(WatchLink(s, t + look.at), look.event) << look.at;
+    EXPECT_EQ(port.writes.size(), look.writes) << look.at;
+  }
+  EXPECT_EQ(port.writes.back(), nameRequest);
+  EXPECT_FALSE(port.isOpen);
+  EXPECT_EQ(s.connected, 0);
+  EXPECT_EQ(s.ready, 0);
+  EXPECT_EQ(s.lost, 1);
+  EXPECT_NE(ReadLog().find("Err: Ger\xe4t antwortet nicht mehr COM:3 Baud:115200"), std::string::npos);
+
+  SendFrame(s, kTargetGraphic, kGraphicSize, page);  // nothing goes out while lost
+  EXPECT_EQ(WatchLink(s, t + 3999), LinkEvent::kNone);
+  EXPECT_EQ(port.writes.size(), 2u);
+  EXPECT_EQ(WatchLink(s, t + 4000), LinkEvent::kNone);  // open anew, ask, do not wait
+  EXPECT_TRUE(port.isOpen);
+  EXPECT_EQ(port.writes.size(), 3u);
+  EXPECT_TRUE(port.sleeps.empty());
+  port.answer = true;
+  EXPECT_EQ(WatchLink(s, t + 6000), LinkEvent::kNone);
+  EXPECT_EQ(port.opened, 3);
+  EXPECT_EQ(WatchLink(s, t + 6050), LinkEvent::kBack);
+  EXPECT_EQ(s.connected, 1);
+  EXPECT_EQ(s.ready, 1);
+  EXPECT_EQ(s.lost, 0);
+  ASSERT_EQ(port.writes.size(), 7u);  // the request, then version, name, display info
+  EXPECT_EQ(port.writes[6], (Bytes{0xAA, 0x55, 0, 6, 0, 0x01, 0x10, 0, 0, 0xB4}));
+  SendFrame(s, kTargetGraphic, kGraphicSize, page);
+  ASSERT_EQ(port.writes.size(), 8u);
+  EXPECT_EQ(port.writes.back().size(), 310u) << "the page goes out again though it was sent before";
+  EXPECT_EQ(WatchLink(s, t + 6100), LinkEvent::kNone);
+}
+
+// A port that fails (its adapter pulled out) loses the device on the next
+// look; a failed open waits for the next try; Disconnect ends the tries.
+TEST_F(SessionTest, APortThatFailsLosesTheDeviceAtOnce) {
+  ConnectQuietly();
+  EXPECT_EQ(WatchLink(s, 100), LinkEvent::kNone);
+  port.gone = true;
+  EXPECT_EQ(WatchLink(s, 150), LinkEvent::kLost);
+  EXPECT_NE(ReadLog().find("Err: Ger\xe4t verloren, der Anschluss ist weg"), std::string::npos);
+  port.gone = false;
+  port.openOk = false;
+  EXPECT_EQ(WatchLink(s, 2150), LinkEvent::kNone);
+  EXPECT_TRUE(port.writes.empty());
+  Disconnect(s);
+  EXPECT_EQ(s.lost, 0);
+  port.openOk = true;
+  EXPECT_EQ(WatchLink(s, 4150), LinkEvent::kNone);
+  EXPECT_EQ(port.opened, 1) << "no more tries after Disconnect";
+}
+
 TEST_F(SessionTest, KeysAreQueuedAndTakenNewestFirst) {
   ConnectQuietly();
   port.Send(DeviceFrame(kCmdKeyReport0, {0x80, 0x00}));

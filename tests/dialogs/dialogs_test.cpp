@@ -20,10 +20,14 @@ namespace {
 
 using Step = std::function<bool(HWND dialog)>;  // true: go on with the next step
 
+// A dialog that has not closed this long after it opened did not react:
+// the watchdog ends it, and the test fails instead of waiting forever.
+constexpr DWORD kWatchdogMs = 30000;
+
 struct Driver {
   std::vector<Step> steps;
   std::size_t next = 0;
-  int ticks = 0;
+  DWORD start = GetTickCount();
   bool watchdog = false;
 };
 Driver* g_driver = nullptr;
@@ -51,7 +55,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   if (!d) return;
   HWND dialog = CurrentDialog();
   if (!dialog) return;
-  if (++d->ticks > 150) {  // about 9 s: the dialog did not react; end the test's wait
+  if (GetTickCount() - d->start > kWatchdogMs) {
     d->watchdog = true;
     EndDialog(dialog, 99);
     return;
@@ -101,10 +105,14 @@ void SendKey(WORD vk) {
   SendInput(2, in, sizeof in[0]);
 }
 
-// Steps that often come up.
-Step Wait(int ticks) {
-  auto left = std::make_shared<int>(ticks);
-  return [left](HWND) { return --*left <= 0; };
+// Steps that often come up. A step that returns false is tried again on
+// the next tick: waiting for a condition is such a step.
+// The dialog is up: shown, painted, the keyboard focus on one of its buttons.
+Step Ready() {
+  return [](HWND d) {
+    HWND focus = GetFocus();
+    return IsWindowVisible(d) && focus && IsChild(d, focus) && !GetUpdateRect(d, nullptr, FALSE);
+  };
 }
 Step Post(UINT message, WPARAM wParam, LPARAM lParam = 0) {
   return [=](HWND d) {
@@ -149,7 +157,7 @@ TEST_F(DialogsTest, UnsavedPageWithoutTitleShowsUnknownAndOkayConfirms) {
   std::string text, title;
   HWND focus = nullptr, target = nullptr;
   int result = -1;
-  Drive({Wait(3),
+  Drive({Ready(),
          [&](HWND d) {
            text = ItemText(d, IDC_MESSAGE);
            title = ItemText(d, IDC_HEAD);
@@ -173,7 +181,7 @@ TEST_F(DialogsTest, UnsavedPageWithoutTitleShowsUnknownAndOkayConfirms) {
   EXPECT_EQ(RawSetting("Sound", "Hint"), "-") << "the dialog asked for its sound";
   EXPECT_EQ(RawSetting("0049", "FileNotSaved"), "(%s)\\n");
   EXPECT_EQ(RawSetting("0049", "unknown"), "unbekannt");
-  RecordingWindow::Pump(50);
+  ASSERT_TRUE(main_.Settle());
   EXPECT_EQ(main_.Count(WM_COMMAND, IDM_REF), 1);
 }
 
@@ -181,7 +189,7 @@ TEST_F(DialogsTest, UnsavedPageNamesTheFileAndAbbruchCancels) {
   g_fileTitle = "Brief.dtm";
   std::string text;
   int result = -1;
-  Drive({Wait(3),
+  Drive({Ready(),
          [&](HWND d) {
            text = ItemText(d, IDC_MESSAGE);
            return true;
@@ -196,7 +204,7 @@ TEST_F(DialogsTest, UnsavedPageNamesTheFileAndAbbruchCancels) {
 TEST_F(DialogsTest, MissingLibrariesAreNamedAndTheCloseBoxConfirms) {
   std::string louis, capture;
   int r1 = -1, r2 = -1;
-  Drive({Wait(3),
+  Drive({Ready(),
          [&](HWND d) {
            louis = ItemText(d, IDC_MESSAGE);
            return true;
@@ -204,7 +212,7 @@ TEST_F(DialogsTest, MissingLibrariesAreNamedAndTheCloseBoxConfirms) {
          Post(WM_CLOSE, 0)},
         [&] { r1 = ShowMessageDialog(kModeLouisMissing); });
   WritePrivateProfileStringA("0049", "LCLoadErr", "Kamera: %s fehlt\\nweiter?", SettingsPath());
-  Drive({Wait(3),
+  Drive({Ready(),
          [&](HWND d) {
            capture = ItemText(d, IDC_MESSAGE);
            return true;
@@ -220,7 +228,7 @@ TEST_F(DialogsTest, MissingLibrariesAreNamedAndTheCloseBoxConfirms) {
 TEST_F(DialogsTest, MessageTextIsExpandedAndUnsafeFormatsStayText) {
   SetDialogMessage("Fehler\\tbeim Laden\\n%s %n");
   std::string text;
-  Drive({Wait(3),
+  Drive({Ready(),
          [&](HWND d) {
            text = ItemText(d, IDC_MESSAGE);
            return true;
@@ -231,7 +239,7 @@ TEST_F(DialogsTest, MessageTextIsExpandedAndUnsafeFormatsStayText) {
   // A hostile translation is shown as text, not used as a format.
   WritePrivateProfileStringA("0049", "FileNotSaved", "%s%s%s%n%p (%d)", SettingsPath());
   g_fileTitle = "a.dtm";
-  Drive({Wait(3),
+  Drive({Ready(),
          [&](HWND d) {
            text = ItemText(d, IDC_MESSAGE);
            return true;
@@ -245,7 +253,7 @@ TEST_F(DialogsTest, OverlongMessageIsCut) {
   std::string longText(3000, 'x');
   SetDialogMessage(longText.c_str());
   std::string text;
-  Drive({Wait(3),
+  Drive({Ready(),
          [&](HWND d) {
            text = ItemText(d, IDC_MESSAGE);
            return true;
@@ -259,60 +267,48 @@ TEST_F(DialogsTest, KeyDefinitionsWorkTheButtonsThroughFindKey) {
   DefineKey(0, 0, 0, VK_F2, CMD_OK, 0);
   DefineKey(0, 0, 0, VK_F3, CMD_CANCEL, 0);
   DefineKey(0, 0, 0, VK_F4, CMD_TAB, 0);
-  HWND afterOneTab = nullptr, afterTwoTabs = nullptr;
   int result = -1;
-  Drive({Wait(3), Post(kHookKeyMessage, VK_F4), Wait(2),
-         [&](HWND d) {
-           afterOneTab = GetFocus();
-           EXPECT_EQ(afterOneTab, GetDlgItem(d, IDCANCEL)) << "from Okay to Abbruch";
-           return true;
-         },
-         Post(kHookKeyMessage, VK_F4), Wait(2),
-         [&](HWND d) {
-           afterTwoTabs = GetFocus();
-           EXPECT_EQ(afterTwoTabs, GetDlgItem(d, IDOK)) << "and back to Okay";
-           return true;
-         },
+  // The focus moves with each key (a step waits until it has).
+  Drive({Ready(), Post(kHookKeyMessage, VK_F4),
+         [](HWND d) { return GetFocus() == GetDlgItem(d, IDCANCEL); },  // from Okay to Abbruch
+         Post(kHookKeyMessage, VK_F4), [](HWND d) { return GetFocus() == GetDlgItem(d, IDOK); },  // and back to Okay
          Post(kHookKeyMessage, 'Q'),  // not defined: nothing happens
-         Wait(2), Post(kHookKeyMessage, VK_F3)},
+         Post(kHookKeyMessage, VK_F3)},
         [&] { result = ShowMessageDialog(kModeLouisMissing); });
-  EXPECT_EQ(result, 0);
+  EXPECT_EQ(result, 0) << "Abbruch: 'Q' did nothing before it";
 }
 
 TEST_F(DialogsTest, RealKeysReachTheDialogThroughTheHook) {
   DefineKey(0, 0, 0, VK_F2, CMD_OK, 0);
   DefineKey(0, 0, 0, VK_TAB, CMD_TAB, 0);
   ASSERT_TRUE(InstallKeyboardHook(main_.hwnd()));
-  HWND focused = nullptr;
   int result = -1;
-  Drive({Wait(3),
+  Drive({Ready(),
          [&](HWND d) {
            SetForegroundWindow(d);
            SendKey(VK_TAB);
            return true;
          },
-         Wait(4),
-         [&](HWND d) {
-           focused = GetFocus();
-           EXPECT_EQ(focused, GetDlgItem(d, IDCANCEL)) << "Tab works only through CMD_TAB";
+         [](HWND d) {
+           if (GetFocus() != GetDlgItem(d, IDCANCEL)) return false;  // Tab works only through CMD_TAB
            SendKey(VK_F2);
            return true;
          }},
         [&] { result = ShowMessageDialog(kModeFileNotSaved); });
   EXPECT_EQ(result, 1);
-  RecordingWindow::Pump(50);
+  ASSERT_TRUE(main_.Settle());
   EXPECT_EQ(main_.Count(kHookKeyMessage, VK_F2), 0) << "keys went to the dialog, not the main window";
 }
 
 TEST_F(DialogsTest, DraggingOverOkayConfirms) {
   int result = -1;
-  Drive({Wait(3),
+  Drive({Ready(),
          [&](HWND d) {
            PostMessageA(d, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));           // no button held: nothing
            PostMessageA(d, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 5));  // held, not over Okay
            return true;
          },
-         Wait(2),
+         // Handled by now: a timer's tick comes after every posted message.
          [&](HWND d) {
            EXPECT_TRUE(IsWindow(d));
            PostMessageA(d, WM_MOUSEMOVE, MK_LBUTTON, CenterOf(d, IDOK));
@@ -325,13 +321,13 @@ TEST_F(DialogsTest, DraggingOverOkayConfirms) {
 
 TEST_F(DialogsTest, DoubleClickOverAbbruchCancelsAndOverOkayConfirms) {
   int r1 = -1, r2 = -1;
-  Drive({Wait(3),
+  Drive({Ready(),
          [&](HWND d) {
            PostMessageA(d, WM_LBUTTONDBLCLK, MK_LBUTTON, CenterOf(d, IDCANCEL));
            return true;
          }},
         [&] { r1 = ShowMessageDialog(kModeLouisMissing); });
-  Drive({Wait(3),
+  Drive({Ready(),
          [&](HWND d) {
            PostMessageA(d, WM_LBUTTONDBLCLK, MK_LBUTTON, CenterOf(d, IDOK));
            return true;
@@ -346,11 +342,11 @@ TEST_F(DialogsTest, NestedDialogKeepsTheOuterDialogsKeys) {
   int inner = -1, outer = -1;
   HWND outerDialog = nullptr, targetInside = nullptr, targetAfter = nullptr;
   std::string innerText;
-  Drive({Wait(3),
+  Drive({Ready(),
          [&](HWND d) {
            outerDialog = d;
            SetDialogMessage("innen");
-           Drive({Wait(3),
+           Drive({Ready(),
                   [&](HWND in) {
                     innerText = ItemText(in, IDC_MESSAGE);
                     targetInside = KeyTarget();
@@ -386,7 +382,7 @@ TEST_F(DialogsTest, ButtonsAndTitleStripArePaintedInTheProgramsColours) {
   WritePrivateProfileStringA("Color", "Edit.Rand.Brush", "0000FF", SettingsPath());
   WritePrivateProfileStringA("Color", "title.Brush", "FF0000", SettingsPath());
   COLORREF face = 0, border = 0, strip = 0;
-  Drive({Wait(4),
+  Drive({Ready(),
          [&](HWND d) {
            HWND okay = GetDlgItem(d, IDCANCEL);  // without the focus mark
            RECT r;
@@ -418,7 +414,7 @@ TEST_F(DialogsTest, AboutShowsVersionAndAboutText) {
   RECT rect{};
   HICON icon = nullptr;
   HWND target = nullptr;
-  Drive({Wait(3),
+  Drive({Ready(),
          [&](HWND d) {
            version = ItemText(d, IDC_VERSION);
            text = ItemText(d, IDC_ABOUT_TEXT);
@@ -447,14 +443,14 @@ TEST_F(DialogsTest, AboutShowsVersionAndAboutText) {
   EXPECT_EQ(Count("ConfigProc\n"), 1);
   EXPECT_EQ(Count("ConfigProc WM_CLOSE"), 1);
   EXPECT_EQ(KeyTarget(), main_.hwnd());
-  RecordingWindow::Pump(50);
+  ASSERT_TRUE(main_.Settle());
   EXPECT_EQ(main_.Count(WM_COMMAND, IDM_REF), 1);
 }
 
 TEST_F(DialogsTest, InfoFormatsTheConnectedDevice) {
   WritePrivateProfileStringA("0049", "Info.msg", "%s\\nVersion %s\\nCOM%d", SettingsPath());
   std::string text;
-  Drive({Wait(3),
+  Drive({Ready(),
          [&](HWND d) {
            text = ItemText(d, IDC_ABOUT_TEXT);
            return true;
@@ -466,8 +462,8 @@ TEST_F(DialogsTest, InfoFormatsTheConnectedDevice) {
 }
 
 TEST_F(DialogsTest, AboutClosesWithTheCloseBoxAndEscape) {
-  Drive({Wait(3), Post(WM_CLOSE, 0)}, [&] { ShowAboutDialog(kAboutProgram); });
-  Drive({Wait(3), Post(WM_COMMAND, IDCANCEL)}, [&] { ShowAboutDialog(kAboutProgram); });
+  Drive({Ready(), Post(WM_CLOSE, 0)}, [&] { ShowAboutDialog(kAboutProgram); });
+  Drive({Ready(), Post(WM_COMMAND, IDCANCEL)}, [&] { ShowAboutDialog(kAboutProgram); });
   EXPECT_EQ(Count("ConfigProc WM_CLOSE"), 2);
   EXPECT_EQ(RawSetting("0049", "About.msg"), "");
 }

@@ -52,7 +52,7 @@ class HotKeysTest : public ::testing::Test {
   static void Focus(HWND hwnd) {
     SetForegroundWindow(hwnd);
     SetFocus(hwnd);
-    RecordingWindow::Pump(100);
+    EXPECT_TRUE(RecordingWindow::PumpUntil([&] { return GetFocus() == hwnd && GetForegroundWindow() == hwnd; }));
   }
   RecordingWindow window_;
 };
@@ -128,7 +128,7 @@ TEST_F(HotKeysTest, FindKeyPostsTheCommandForTheModifierState) {
   PressModifiers(false, false, false);
   EXPECT_FALSE(FindKey(window_.hwnd(), VK_F5));
   EXPECT_TRUE(FindKey(window_.hwnd(), 'R'));
-  RecordingWindow::Pump(50);
+  ASSERT_TRUE(window_.Settle());
   ASSERT_EQ(window_.seen().size(), 3u);
   EXPECT_EQ(window_.seen()[0].wParam, static_cast<WPARAM>(CMD_SAVE));
   EXPECT_EQ(window_.seen()[0].lParam, 0);
@@ -163,7 +163,8 @@ TEST_F(HotKeysTest, HotKeyArrivesWhileTheWindowIsHidden) {
   SendKey(VK_F11, true);
   SendKey(VK_MENU, true);
   SendKey(VK_CONTROL, true);
-  RecordingWindow::Pump(300);
+  EXPECT_TRUE(RecordingWindow::PumpUntil([&] { return window_.Count(WM_HOTKEY, CMD_FLY) > 0; }));
+  ASSERT_TRUE(window_.Settle());
   EXPECT_EQ(window_.Count(WM_HOTKEY, CMD_FLY), 1);
 }
 
@@ -174,7 +175,7 @@ TEST_F(HotKeysTest, FailedRegistrationPostsTheHotKeyErrorMessage) {
   Line(0, "VK_F12,1,0,0,CMD_FLY,1000");
   ReadKeyDefinitions(window_.hwnd());
   UnregisterHotKey(nullptr, 78);
-  RecordingWindow::Pump(50);
+  ASSERT_TRUE(window_.Settle());
   ASSERT_EQ(window_.Count(WM_COMMAND, CMD_MESSAGE), 1);
   const char* text = reinterpret_cast<const char*>(window_.seen().back().lParam);
   ASSERT_NE(text, nullptr);
@@ -225,7 +226,7 @@ TEST_F(HotKeysTest, HookProcedureForwardsPressesAndConsumesTabUpDown) {
   SetKeyTarget(nullptr);
   EXPECT_EQ(KeyboardHookProc(HC_ACTION, 'A', 0x001E0001), 0) << "no target: nothing posted";
   SetKeyTarget(window_.hwnd());
-  RecordingWindow::Pump(50);
+  ASSERT_TRUE(window_.Settle());
   EXPECT_EQ(window_.Count(kHookKeyMessage, 'A'), 1);
   EXPECT_EQ(window_.Count(kHookKeyMessage, VK_TAB), 2);
   EXPECT_EQ(window_.Count(kHookKeyMessage, VK_UP), 1);
@@ -242,7 +243,7 @@ TEST_F(HotKeysTest, RealKeyPressesReachTheTargetThroughTheHook) {
   SendKey('B', true);
   SendKey(VK_TAB, false);
   SendKey(VK_TAB, true);
-  RecordingWindow::Pump(300);
+  ASSERT_TRUE(window_.SettleInput());
   EXPECT_EQ(window_.Count(kHookKeyMessage, 'B'), 1) << "one press, its release is not forwarded";
   EXPECT_EQ(window_.Count(WM_KEYDOWN, 'B'), 1) << "other keys reach the window too";
   EXPECT_EQ(window_.Count(kHookKeyMessage, VK_TAB), 1);
@@ -252,7 +253,7 @@ TEST_F(HotKeysTest, RealKeyPressesReachTheTargetThroughTheHook) {
   window_.seen().clear();
   SendKey('B', false);
   SendKey('B', true);
-  RecordingWindow::Pump(200);
+  ASSERT_TRUE(window_.SettleInput());
   EXPECT_EQ(window_.Count(kHookKeyMessage, 'B'), 0);
   EXPECT_EQ(window_.Count(WM_KEYDOWN, 'B'), 1);
 }
@@ -266,10 +267,10 @@ TEST_F(HotKeysTest, KeyFromTheHookRunsItsDefinition) {
   window_.seen().clear();
   SendKey(VK_F5, false);
   SendKey(VK_F5, true);
-  RecordingWindow::Pump(200);
+  ASSERT_TRUE(window_.SettleInput());
   ASSERT_EQ(window_.Count(kHookKeyMessage, VK_F5), 1);
   EXPECT_TRUE(FindKey(window_.hwnd(), VK_F5));
-  RecordingWindow::Pump(50);
+  ASSERT_TRUE(window_.Settle());
   EXPECT_EQ(window_.Count(WM_COMMAND, CMD_SAVE), 1);
 }
 
@@ -303,7 +304,8 @@ TEST_F(HotKeysTest, DefinedF10RunsItsCommandEveryTimeWithAMenuBar) {
     SendKey(VK_F10, false);
     SendKey(VK_F10, true);
   }
-  RecordingWindow::Pump(400);
+  // A menu entered by mistake keeps the keys until its timer closes it.
+  ASSERT_TRUE(window_.SettleInput());
   EXPECT_EQ(window_.Count(WM_COMMAND, BUTTON5), 2);
   EXPECT_FALSE(g_menuOpen);
   KillTimer(window_.hwnd(), 1);
@@ -319,7 +321,7 @@ TEST_F(HotKeysTest, ADefinitionsParameterIsNeverPassedAsAText) {
   window_.seen().clear();
   EXPECT_TRUE(FindKey(window_.hwnd(), VK_F6));
   EXPECT_TRUE(FindKey(window_.hwnd(), VK_F7));
-  RecordingWindow::Pump(50);
+  ASSERT_TRUE(window_.Settle());
   ASSERT_EQ(window_.seen().size(), 2u);
   EXPECT_EQ(window_.seen()[0].wParam, static_cast<WPARAM>(CMD_MESSAGE));
   EXPECT_EQ(window_.seen()[0].lParam, 0) << "CMD_MESSAGE takes the address of a text";

@@ -79,17 +79,44 @@ class RecordingWindow {
   // Called with every message before the default handling.
   std::function<void(HWND, UINT, WPARAM, LPARAM)> onMessage;
 
-  // Dispatches what is queued, for at most `ms` milliseconds.
-  static void Pump(DWORD ms = 200) {
-    DWORD end = GetTickCount() + ms;
+  // Dispatches the thread's messages until `done` holds (checked after
+  // every message and at least every 10 ms) or the time is up; true when
+  // it held. A busy machine only makes it take longer.
+  template <typename Done>
+  static bool PumpUntil(Done done, DWORD timeoutMs = kSettleTimeoutMs) {
+    const DWORD start = GetTickCount();
     MSG msg;
-    while (static_cast<LONG>(end - GetTickCount()) > 0) {
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (!done()) {
+      if (GetTickCount() - start >= timeoutMs) return false;
+      if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
+      } else {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
       }
-      Sleep(5);
     }
+    return true;
+  }
+  // Dispatches every message posted to the thread before the call: a
+  // marker posted behind them comes back last.
+  bool Settle() {
+    const LPARAM marker = ++markers_;
+    PostMessageA(hwnd_, kMarkerMessage, 0, marker);
+    return PumpUntil([&] { return settled_ == marker; });
+  }
+  // The same for real input: a key that nothing defines (F24) is pressed
+  // and released behind the keys sent before, and its release comes back
+  // after they were all handled, with what their handling posted.
+  bool SettleInput() {
+    INPUT in[2] = {};
+    for (int i = 0; i < 2; ++i) {
+      in[i].type = INPUT_KEYBOARD;
+      in[i].ki.wVk = VK_F24;
+      in[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
+    }
+    const int before = Count(WM_KEYUP, VK_F24);
+    SendInput(2, in, sizeof in[0]);
+    return PumpUntil([&] { return Count(WM_KEYUP, VK_F24) > before; }) && Settle();
   }
   int Count(UINT message, WPARAM wParam) const {
     int n = 0;
@@ -99,8 +126,14 @@ class RecordingWindow {
   }
 
  private:
+  static constexpr UINT kMarkerMessage = WM_APP + 0x3F0;
+  static constexpr DWORD kSettleTimeoutMs = 10000;
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self && msg == kMarkerMessage) {
+      self->settled_ = lp;
+      return 0;
+    }
     if (self &&
         (msg == WM_COMMAND || msg == WM_HOTKEY || msg == kHookKeyMessage || msg == WM_KEYDOWN || msg == WM_KEYUP))
       self->seen_.push_back(Posted{msg, wp, lp});
@@ -109,4 +142,6 @@ class RecordingWindow {
   }
   HWND hwnd_ = nullptr;
   std::vector<Posted> seen_;
+  LPARAM markers_ = 0;
+  LPARAM settled_ = 0;
 };

@@ -58,9 +58,13 @@ struct Options {
   bool plain = false;
   bool silent = false, garbage = false, garbageAll = false, split = false, longName = false, storm = false;
   bool xoff = false, stall = false, flowBytes = false;
+  bool unplug = false, hang = false;
   int splitDelayUs = 300;
   int stallMs = 2500;
-  int exitAfter = 0;  // seconds, 0 = run until stopped
+  int unplugAfterMs = 1000, unplugMs = 3000;  // --fault unplug: when, and for how long
+  int hangAfterMs = 1000, hangMs = 3000;      // --fault hang
+  int exitAfter = 0;                          // seconds, 0 = run until stopped
+  long logMaxKb = 0;                          // the log starts afresh when it grows past this (0: never)
   bool acks = true;
 };
 
@@ -114,6 +118,16 @@ struct Device {
   bool stormSent = false;
   bool stalled = false;  // reads nothing until stallEnd
   Clock::time_point stallEnd;
+  // Pulled out: the pty is closed and the link gone until plugBackAt.
+  bool unplugged = false;
+  Clock::time_point plugBackAt;
+  // Hanging: reads and drops every frame, sends nothing, until hangEnd.
+  bool hung = false;
+  Clock::time_point hangEnd;
+  // The faults of --fault unplug and --fault hang, armed by the first
+  // display data.
+  bool unplugArmed = false, hangArmed = false;
+  Clock::time_point unplugAt, hangAt;
 };
 
 void Usage() {
@@ -127,13 +141,16 @@ void Usage() {
       "  --com N              map COMn of the prefix to the link (or the pty) and\n"
       "                       restart its wineserver so that the mapping takes effect\n"
       "  --log FILE           hex log of every frame received (and sent), time-stamped\n"
+      "  --log-max-kb N       start the log afresh when it grows past N KB (long runs)\n"
       "  --name TEXT          device name (default \"Relivo Sim\")\n"
       "  --version TEXT       device version (default \"RelivoSim 1.0\")\n"
       "  --cells N --columns N  display info (default 20 and 60)\n"
       "  --keys LIST          scripted key reports after the connect: ms:code,...\n"
       "                       (code in hex key bits, e.g. 300:8000,0:0004)\n"
       "  --control FIFO       make FIFO and take commands from it, one a line:\n"
-      "                       1..6 (a device key), key HEX (key bits), quit\n"
+      "                       1..6 (a device key), key HEX (key bits), storm N (N key\n"
+      "                       reports at once), garbage N (N junk bytes with flow-control\n"
+      "                       bytes and broken frames), unplug MS, hang MS, quit\n"
       "  --fault LIST         comma-separated fault modes:\n"
       "                       silent      answers nothing\n"
       "                       garbage     8 junk bytes before every frame it sends once\n"
@@ -147,8 +164,14 @@ void Usage() {
       "                                   for --stall-ms, then XON\n"
       "                       flow-bytes  a lone XON (0x11) before every frame, and a version\n"
       "                                   reply whose length byte is 0x13\n"
+      "                       unplug      pulled out --unplug-after-ms after the first display\n"
+      "                                   data (pty closed, link removed), back after --unplug-ms\n"
+      "                       hang        stops answering --hang-after-ms after the first display\n"
+      "                                   data (reads and drops every frame), for --hang-ms\n"
       "  --split-delay-us N   pause between the pieces of a split frame (default 300)\n"
       "  --stall-ms N         length of a stall (default 2500)\n"
+      "  --unplug-after-ms N --unplug-ms N   (defaults 1000 and 3000)\n"
+      "  --hang-after-ms N --hang-ms N       (defaults 1000 and 3000)\n"
       "  --no-acks            do not answer display data\n"
       "  --view | --no-view   live view in the terminal (default: when stdout is one)\n"
       "  --plain              one line per frame on stdout instead of the live view\n"
@@ -180,6 +203,10 @@ bool ParseFaults(Options& o, const std::string& list) {
       o.stall = true;
     else if (f == "flow-bytes")
       o.flowBytes = true;
+    else if (f == "unplug")
+      o.unplug = true;
+    else if (f == "hang")
+      o.hang = true;
     else if (!f.empty()) {
       std::fprintf(stderr, "relivo-sim: unknown fault mode \"%s\"\n", f.c_str());
       return false;
@@ -230,6 +257,8 @@ bool ParseArgs(int argc, char** argv, Options& o) {
       o.com = std::atoi(next("--com"));
     else if (a == "--log")
       o.log = next("--log");
+    else if (a == "--log-max-kb")
+      o.logMaxKb = std::atol(next("--log-max-kb"));
     else if (a == "--name")
       o.name = next("--name");
     else if (a == "--version")
@@ -248,6 +277,14 @@ bool ParseArgs(int argc, char** argv, Options& o) {
       o.splitDelayUs = std::atoi(next("--split-delay-us"));
     else if (a == "--stall-ms")
       o.stallMs = std::atoi(next("--stall-ms"));
+    else if (a == "--unplug-after-ms")
+      o.unplugAfterMs = std::atoi(next("--unplug-after-ms"));
+    else if (a == "--unplug-ms")
+      o.unplugMs = std::atoi(next("--unplug-ms"));
+    else if (a == "--hang-after-ms")
+      o.hangAfterMs = std::atoi(next("--hang-after-ms"));
+    else if (a == "--hang-ms")
+      o.hangMs = std::atoi(next("--hang-ms"));
     else if (a == "--no-acks")
       o.acks = false;
     else if (a == "--view")
@@ -266,6 +303,10 @@ bool ParseArgs(int argc, char** argv, Options& o) {
       return false;
     }
   }
+  if (o.unplugAfterMs < 0 || o.unplugMs < 0 || o.hangAfterMs < 0 || o.hangMs < 0) {
+    std::fprintf(stderr, "relivo-sim: the times of unplug and hang are milliseconds from 0 on\n");
+    return false;
+  }
   if (o.com < 0 || o.com > 254 || (o.com > 0 && (o.wineprefix.empty() || o.wineRun.empty()))) {
     std::fprintf(stderr, "relivo-sim: --com needs a port 1..254, --wineprefix and --wine-run\n");
     return false;
@@ -275,7 +316,20 @@ bool ParseArgs(int argc, char** argv, Options& o) {
 
 // ---- log -------------------------------------------------------------
 
+// A log that has grown past --log-max-kb starts afresh, so that a run of
+// hours keeps its end.
+void KeepLogSmall(Device& d) {
+  if (d.opt.logMaxKb <= 0 || std::ftell(d.log) < d.opt.logMaxKb * 1024) return;
+  if (std::freopen(d.opt.log.c_str(), "w", d.log) == nullptr) {
+    d.log = nullptr;
+    return;
+  }
+  std::fputs("-- log started afresh\n", d.log);
+}
+
 void LogBytes(Device& d, const char* tag, const std::uint8_t* bytes, std::size_t n) {
+  if (d.log == nullptr) return;
+  KeepLogSmall(d);
   if (d.log == nullptr) return;
   timeval tv{};
   gettimeofday(&tv, nullptr);
@@ -285,6 +339,20 @@ void LogBytes(Device& d, const char* tag, const std::uint8_t* bytes, std::size_t
                static_cast<long>(tv.tv_usec / 1000), tag);
   for (std::size_t i = 0; i < n; ++i) std::fprintf(d.log, " %02X", bytes[i]);
   std::fputc('\n', d.log);
+  std::fflush(d.log);
+}
+
+// A line about the device itself: "hh:mm:ss.mmm -- text".
+void LogEvent(Device& d, const std::string& text) {
+  if (d.log == nullptr) return;
+  KeepLogSmall(d);
+  if (d.log == nullptr) return;
+  timeval tv{};
+  gettimeofday(&tv, nullptr);
+  tm local{};
+  localtime_r(&tv.tv_sec, &local);
+  std::fprintf(d.log, "%02d:%02d:%02d.%03ld -- %s\n", local.tm_hour, local.tm_min, local.tm_sec,
+               static_cast<long>(tv.tv_usec / 1000), text.c_str());
   std::fflush(d.log);
 }
 
@@ -313,6 +381,21 @@ bool OpenPty(Device& d) {
   tcsetattr(d.slave, TCSANOW, &t);
   fcntl(d.master, F_SETFL, fcntl(d.master, F_GETFL) | O_NONBLOCK);
   return true;
+}
+
+// Points the link at the pty (the program's COM port follows the link).
+bool PointLink(Device& d) {
+  if (d.opt.link.empty()) return true;
+  unlink(d.opt.link.c_str());
+  if (symlink(d.ptyPath.c_str(), d.opt.link.c_str()) == 0) return true;
+  std::perror(d.opt.link.c_str());
+  return false;
+}
+
+void ClosePty(Device& d) {
+  if (d.slave >= 0) close(d.slave);
+  if (d.master >= 0) close(d.master);
+  d.slave = d.master = -1;
 }
 
 int RunCommand(const std::vector<std::string>& args, const std::string& wineprefix) {
@@ -372,13 +455,18 @@ void WriteAll(Device& d, const std::uint8_t* bytes, std::size_t n) {
   }
 }
 
+// Neither a device pulled out nor a hanging one sends anything.
+bool Mute(const Device& d) { return d.unplugged || d.hung; }
+
 // A flow-control byte on its own, outside any frame.
 void SendFlowByte(Device& d, std::uint8_t byte) {
+  if (Mute(d)) return;
   WriteAll(d, &byte, 1);
   LogBytes(d, "TX-flow", &byte, 1);
 }
 
 void SendFrame(Device& d, std::uint16_t command, const std::vector<std::uint8_t>& data, bool dodgeLength = true) {
+  if (Mute(d)) return;
   std::vector<std::uint8_t> frame = BuildDeviceFrame(command, data, dodgeLength);
   if (d.opt.flowBytes) SendFlowByte(d, kXon);
   if (d.opt.garbageAll || (d.opt.garbage && d.scriptStarted)) {
@@ -402,6 +490,11 @@ void SendFrame(Device& d, std::uint16_t command, const std::vector<std::uint8_t>
 }
 
 void SendKey(Device& d, std::uint16_t bits) {
+  if (Mute(d)) {
+    d.lastEvent = d.unplugged ? "key pressed while pulled out" : "key pressed while hanging";
+    d.dirty = true;
+    return;
+  }
   static const std::uint16_t kReports[] = {0x0302, 0x0312, 0x0322, 0x0332};
   std::uint16_t command = kReports[d.keysSent % 4];
   SendFrame(d, command, {static_cast<std::uint8_t>(bits >> 8), static_cast<std::uint8_t>(bits & 0xFF)});
@@ -412,7 +505,70 @@ void SendKey(Device& d, std::uint16_t bits) {
   d.dirty = true;
 }
 
+// Junk as a noisy line brings it: flow-control bytes, frame starts that
+// lead nowhere, a frame cut short, a length that lies.
+void SendGarbage(Device& d, int n) {
+  if (Mute(d)) return;
+  static const std::uint8_t kJunk[] = {kXoff, 0xAA, 0x55, 0x00, kXon, 0xAA, 0xAA, 0x55,  0xFF, 0x03, kXon,
+                                       0x02,  0xAA, 0x55, 0x00, 0x07, 0x00, 0x03, kXoff, 0x12, 0x55, kXon};
+  std::vector<std::uint8_t> bytes;
+  for (int i = 0; i < n; ++i) bytes.push_back(kJunk[i % sizeof kJunk]);
+  bytes.push_back(kXon);  // the PC's output runs again
+  WriteAll(d, bytes.data(), bytes.size());
+  LogBytes(d, "TX-garbage", bytes.data(), bytes.size());
+}
+
 std::vector<std::uint8_t> TextData(const std::string& s) { return std::vector<std::uint8_t>(s.begin(), s.end()); }
+
+// ---- pulled out, put back, hanging -------------------------------------------
+
+// Pulled out, as a USB serial adapter is: the pty closes (the program's
+// handle to it fails), the link goes away (the COM port cannot be opened)
+// and what was on its way is lost.
+void Unplug(Device& d, int ms) {
+  if (d.unplugged) return;
+  ClosePty(d);
+  if (!d.opt.link.empty()) unlink(d.opt.link.c_str());
+  d.inbox.clear();
+  d.stalled = false;
+  d.unplugged = true;
+  d.plugBackAt = Clock::now() + std::chrono::milliseconds(ms);
+  LogEvent(d, "unplugged for " + std::to_string(ms) + " ms");
+  d.lastEvent = "pulled out";
+  d.dirty = true;
+}
+
+// Put back: a new pty behind the same link, and a device that starts
+// afresh with its pins down.
+bool PlugBack(Device& d) {
+  if (!OpenPty(d) || !PointLink(d)) return false;
+  std::memset(d.graphic, 0, sizeof d.graphic);
+  std::memset(d.cells, 0, sizeof d.cells);
+  d.unplugged = false;
+  d.hung = false;
+  LogEvent(d, "plugged in on " + d.ptyPath);
+  d.lastEvent = "put back";
+  d.dirty = true;
+  return true;
+}
+
+// Stops answering without going away: the line stays, every frame is read
+// and dropped, nothing is sent.
+void Hang(Device& d, int ms) {
+  if (d.unplugged) return;
+  d.hung = true;
+  d.hangEnd = Clock::now() + std::chrono::milliseconds(ms);
+  LogEvent(d, "hanging for " + std::to_string(ms) + " ms");
+  d.lastEvent = "hanging";
+  d.dirty = true;
+}
+
+void EndHang(Device& d) {
+  d.hung = false;
+  LogEvent(d, "answering again");
+  d.lastEvent = "answering again";
+  d.dirty = true;
+}
 
 // ---- receiving -------------------------------------------------------------
 
@@ -426,6 +582,14 @@ void StartScript(Device& d) {
     d.stalled = true;
     d.stallEnd = Clock::now() + std::chrono::milliseconds(d.opt.stallMs);
     d.lastEvent = "stalled";
+  }
+  if (d.opt.unplug) {
+    d.unplugArmed = true;
+    d.unplugAt = Clock::now() + std::chrono::milliseconds(d.opt.unplugAfterMs);
+  }
+  if (d.opt.hang) {
+    d.hangArmed = true;
+    d.hangAt = Clock::now() + std::chrono::milliseconds(d.opt.hangAfterMs);
   }
   if (d.opt.storm && !d.stormSent) {
     d.stormSent = true;
@@ -443,6 +607,11 @@ void PlainLine(Device& d, const char* what) {
 
 void HandleFrame(Device& d, const std::uint8_t* f, std::size_t size) {
   ++d.frames;
+  if (d.hung) {
+    LogBytes(d, "RX-dropped", f, size);
+    PlainLine(d, "dropped (hanging)");
+    return;
+  }
   bool good = FrameChecksumOk(f, size);
   LogBytes(d, good ? "RX" : "RX-badsum", f, size);
   d.dirty = true;
@@ -587,6 +756,26 @@ bool ControlCommand(Device& d, const std::string& line) {
   if (cmd == "quit") return false;
   if (cmd.size() == 1 && KeyForDigit(cmd[0]) != 0) {
     SendKey(d, KeyForDigit(cmd[0]));
+  } else if (cmd.rfind("storm ", 0) == 0 || cmd.rfind("garbage ", 0) == 0) {
+    const bool storm = cmd[0] == 's';
+    long n = std::strtol(cmd.c_str() + (storm ? 6 : 8), nullptr, 10);
+    if (n < 0 || n > 4096) n = 0;
+    static const std::uint16_t kKeys[6] = {0x0004, 0x8000, 0x4000, 0x2000, 0x1000, 0x0002};
+    for (long i = 0; storm && i < n; ++i) SendKey(d, kKeys[i % 6]);
+    if (!storm) SendGarbage(d, static_cast<int>(n));
+  } else if (cmd.rfind("unplug ", 0) == 0 || cmd.rfind("hang ", 0) == 0) {
+    const bool unplug = cmd[0] == 'u';
+    char* end = nullptr;
+    const char* ms = cmd.c_str() + (unplug ? 7 : 5);
+    long value = std::strtol(ms, &end, 10);
+    if (end == ms || *end != '\0' || value < 0 || value > 3600000) {
+      d.lastEvent = "bad control command: " + cmd;
+      d.dirty = true;
+    } else if (unplug) {
+      Unplug(d, static_cast<int>(value));
+    } else {
+      Hang(d, static_cast<int>(value));
+    }
   } else if (cmd.rfind("key ", 0) == 0) {
     char* end = nullptr;
     unsigned long bits = std::strtoul(cmd.c_str() + 4, &end, 16);
@@ -641,15 +830,8 @@ int main(int argc, char** argv) {
     }
   }
   if (!OpenPty(d)) return 1;
-  std::string reachable = d.ptyPath;
-  if (!d.opt.link.empty()) {
-    unlink(d.opt.link.c_str());
-    if (symlink(d.ptyPath.c_str(), d.opt.link.c_str()) != 0) {
-      std::perror(d.opt.link.c_str());
-      return 1;
-    }
-    reachable = d.opt.link;
-  }
+  if (!PointLink(d)) return 1;
+  const std::string reachable = d.opt.link.empty() ? d.ptyPath : d.opt.link;
   std::printf("relivo-sim: pty %s%s%s\n", d.ptyPath.c_str(), d.opt.link.empty() ? "" : " link ", d.opt.link.c_str());
   std::fflush(stdout);
   if (!d.opt.pathFile.empty()) {
@@ -690,6 +872,23 @@ int main(int argc, char** argv) {
       auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(d.nextKeyAt - now).count();
       if (wait < timeout) timeout = wait < 0 ? 0 : static_cast<int>(wait);
     }
+    // The faults in time: each shortens the wait to its moment.
+    auto due = [&](Clock::time_point at) {
+      if (now >= at) return true;
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(at - now).count() + 1;
+      if (left < timeout) timeout = static_cast<int>(left);
+      return false;
+    };
+    if (d.unplugArmed && due(d.unplugAt)) {
+      d.unplugArmed = false;
+      Unplug(d, d.opt.unplugMs);
+    }
+    if (d.hangArmed && due(d.hangAt)) {
+      d.hangArmed = false;
+      Hang(d, d.opt.hangMs);
+    }
+    if (d.unplugged && due(d.plugBackAt) && !PlugBack(d)) break;
+    if (d.hung && due(d.hangEnd)) EndHang(d);
     if (d.stalled) {
       if (now >= d.stallEnd) {
         d.stalled = false;
@@ -701,7 +900,8 @@ int main(int argc, char** argv) {
       }
     }
     // A stalled device leaves the bytes for it where they are.
-    pollfd fds[3] = {{d.stalled ? -1 : d.master, POLLIN, 0}, {control, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+    pollfd fds[3] = {
+        {d.stalled || d.unplugged ? -1 : d.master, POLLIN, 0}, {control, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
     int nfds = term.active ? 3 : 2;  // a negative fd is skipped by poll
     int r = poll(fds, static_cast<nfds_t>(nfds), timeout);
     if (r < 0 && errno != EINTR) break;
@@ -735,7 +935,6 @@ int main(int argc, char** argv) {
     unlink(d.opt.control.c_str());
   }
   if (d.log != nullptr) std::fclose(d.log);
-  close(d.slave);
-  close(d.master);
+  ClosePty(d);
   return 0;
 }

@@ -10,6 +10,7 @@
 #       exit $scenario_status
 # A case finds the simulator's frame log in RELIVO_SIM_LOG and the FIFO
 # that presses its keys in RELIVO_SIM_CONTROL (Wine paths).
+# RELIVO_SCENARIOS="name ..." runs only the cases named.
 
 scenarios_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export RELIVO_WINEPREFIX="${RELIVO_WINEPREFIX:-$prefix}"
@@ -71,6 +72,7 @@ scenarios_begin() {
 
 scenario() { # name, gtest filter, simulator options...
   local name=$1 filter=$2; shift 2
+  if [ -n "${RELIVO_SCENARIOS:-}" ] && [[ " $RELIVO_SCENARIOS " != *" $name "* ]]; then return; fi
   echo "--- case $name: $filter (simulator $*)"
   start_sim "$name" --control "$work/sim-$name.keys" "$@" || { scenario_status=1; return; }
   RELIVO_COM=$com RELIVO_SIM_LOG="Z:$work/sim-$name.log" RELIVO_SIM_CONTROL="Z:$work/sim-$name.keys" \
