@@ -54,6 +54,16 @@ typedef struct LumenoDevice LumenoDevice;
 /* No still picture arrived in time: HRESULT_FROM_WIN32(ERROR_TIMEOUT) */
 #define LUMENO_E_TIMEOUT ((HRESULT)0x800705B4L)
 
+/* The open device went away (unplugged): the calls on it answer this at
+ * once, a wait for a still ends with it; close the device and open it
+ * again once it is listed again. HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED) */
+#define LUMENO_E_DEVICE_LOST ((HRESULT)0x8007048FL)
+
+/* LumenoGetBitmapFromClipboard: the clipboard's bitmap is compressed in a
+ * way a clipboard bitmap is not (only RGB, bit fields and RLE are taken);
+ * nothing behind its header was read. HRESULT_FROM_WIN32(ERROR_UNSUPPORTED_TYPE) */
+#define LUMENO_E_UNSUPPORTED_PICTURE ((HRESULT)0x8007065EL)
+
 #pragma pack(push, 4)
 /* In/out record of LumenoOpenDevice. 48 bytes in the 32-bit build, 52 in
  * the 64-bit build (the window handle is 8 bytes there). */

@@ -1,6 +1,7 @@
 #include "capture/still_capture.h"
 
 #include "capture/results.h"
+#include "capture/waits.h"
 #include "res/lumcap_resources.h"
 
 #include <dvdmedia.h>
@@ -79,15 +80,17 @@ void CStillCapture::Arm() {
   TriggerArm(trigger_);
 }
 
-HRESULT CStillCapture::Wait(DWORD timeoutMs) {
+HRESULT CStillCapture::Wait(DWORD timeoutMs, HANDLE interrupt) {
   if (!IsArmed()) return E_FAIL;
   if (!event_) return E_POINTER;
-  switch (WaitForSingleObject(event_.Get(), timeoutMs)) {
+  const HANDLE handles[] = {event_.Get(), interrupt};
+  switch (WaitKeepingWindowsAlive(interrupt ? 2 : 1, handles, timeoutMs)) {
     case WAIT_OBJECT_0: {
       TriggerCycleDone(trigger_);
       HRESULT result = lastResult_.load();
       return FAILED(result) ? result : S_OK;
     }
+    case WAIT_OBJECT_0 + 1: return S_FALSE;
     case WAIT_TIMEOUT: return kResultTimeout;  // still armed: the next frame completes the cycle
     default: return LastErrorResult();
   }
@@ -96,6 +99,11 @@ HRESULT CStillCapture::Wait(DWORD timeoutMs) {
 void CStillCapture::Take(CDIBSection& picture) {
   CriticalSectionLock lock(lock_.Get());
   picture.TakePicture(held_);
+}
+
+void CStillCapture::PutBack(CDIBSection& picture) {
+  CriticalSectionLock lock(lock_.Get());
+  if (held_.IsEmpty()) held_.TakePicture(picture);
 }
 
 HRESULT CStillCapture::OnSample(IMediaSample* sample) {
@@ -110,11 +118,18 @@ HRESULT CStillCapture::OnSample(IMediaSample* sample) {
     if (FAILED(hr)) return hr;
   }
   if (!TriggerTakeFrame(trigger_, stillPin_)) return S_OK;
+  // The trigger is consumed: whatever happens now completes the cycle.
   BYTE* data = nullptr;
   hr = sample->GetPointer(&data);
-  if (FAILED(hr)) return hr;
+  if (FAILED(hr) || !data) {
+    Complete(FAILED(hr) ? hr : E_POINTER);
+    return hr;
+  }
+  // A sample never holds more than its buffer.
   const long length = sample->GetActualDataLength();
-  OnConvert(data, length > 0 ? static_cast<std::size_t>(length) : 0);
+  const long size = sample->GetSize();
+  const long bytes = length < size ? length : size;
+  OnConvert(data, bytes > 0 ? static_cast<std::size_t>(bytes) : 0);
   return S_OK;
 }
 
@@ -129,6 +144,10 @@ void CStillCapture::OnConvert(const BYTE* data, std::size_t length) {
     CriticalSectionLock lock(lock_.Get());
     result = ConvertFrame(connected_, data, length, held_);
   }
+  Complete(result);
+}
+
+void CStillCapture::Complete(HRESULT result) {
   lastResult_.store(result);
   if (event_) {
     SetEvent(event_.Get());

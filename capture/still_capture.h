@@ -39,11 +39,16 @@ class CStillCapture {
   bool IsArmed() const { return TriggerIsArmed(trigger_, stillPin_); }
   // The wait of the caller: E_FAIL when nothing is armed, E_POINTER in
   // message mode, the time-out code, else the conversion's failure or
-  // S_OK.
-  HRESULT Wait(DWORD timeoutMs);
+  // S_OK. The messages sent to the caller's windows are handled meanwhile.
+  // A signal of `interrupt` (may be null) ends the wait early with S_FALSE,
+  // the trigger still armed.
+  HRESULT Wait(DWORD timeoutMs, HANDLE interrupt = nullptr);
   // Moves the held picture out (the decompressor stays here); an empty
   // holder when there was none.
   void Take(CDIBSection& picture);
+  // Puts a taken picture back after a failed save or copy, unless a newer
+  // one arrived meanwhile (the taken one is then dropped).
+  void PutBack(CDIBSection& picture);
 
   // The sample callback's work on the streaming thread.
   HRESULT OnSample(IMediaSample* sample);
@@ -53,6 +58,8 @@ class CStillCapture {
 
  private:
   void OnConvert(const BYTE* data, std::size_t length);
+  // Stores the result of a cycle and signals it.
+  void Complete(HRESULT result);
 
   TriggerFlags trigger_;
   std::atomic<bool> stillPin_{false};
