@@ -355,6 +355,29 @@ void CloseCam(CameraView& view, const CameraHost& host) {
   view.open = false;
 }
 
+bool CameraLost(const CameraView& view, const CameraHost& host) {
+  if (!view.available || !view.device) return false;
+  UINT32 caps = 0;
+  return CAPTURE_PROC(*host.capture, LumenoGetCaptureCaps)(view.device, &caps) == LUMENO_E_DEVICE_LOST;
+}
+
+bool CameraDevicesChanged(CameraView& view, const CameraHost& host, WPARAM event, LPARAM header) {
+  if (!view.available) return false;
+  const HRESULT hr = CAPTURE_PROC(*host.capture, LumenoDeviceChange)(view.library, event, header);
+  if (hr == S_FALSE) return false;
+  LogWrite("DeviceChange 0x%04x: 0x%08x", static_cast<unsigned>(event), static_cast<unsigned>(hr));
+  // A failed enumeration (E_FAIL: no camera is left) leaves the list as
+  // far as it got: the menu shows that.
+  ListCameras(view, host, view.cameraMenu);
+  return true;
+}
+
+int ListedCamera(const CameraView& view, const char* name) {
+  for (int i = 0; i < view.count; ++i)
+    if (std::strcmp(view.names[i], name) == 0) return i;
+  return -1;
+}
+
 bool TrackCamera(CameraView& view, const CameraHost& host, POINT pointer, int& wheelStep, HWND lastWindow) {
   const SHORT left = GetAsyncKeyState(VK_LBUTTON), middle = GetAsyncKeyState(VK_MBUTTON),
               right = GetAsyncKeyState(VK_RBUTTON);

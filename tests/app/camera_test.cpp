@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/commands.h"
@@ -295,5 +296,35 @@ TEST(AppCamera, TheCameraUnderTheFlyWindowReachesThePinsBesideTheBrailleLineAndI
   EXPECT_EQ(seen.propertyClass, 1);
   EXPECT_EQ(seen.propertyValue, 40);
   EXPECT_NE(ReadFileText(run.LogPath()).find("Autofocus successfully enabled."), std::string::npos);
+  EXPECT_TRUE(CloseAnsweringNo(run));
+}
+
+// The camera pulled out while its view is open: the view closes and says
+// so at once; put back (the system's arrival notice), it opens again.
+TEST(AppCamera, ACameraPulledOutClosesItsViewAndItOpensAgainWhenBack) {
+  VirtualCameras cameras;
+  ASSERT_EQ(cameras.AddConfigured(kCamera, kConfig), S_OK);
+  const std::string folder = MakeRunFolder();
+  const std::string ini = folder + "res\\RelivoX.ini";
+  for (const auto& s : {std::pair<const char*, const char*>{"Sound", "0"}, {"Debug", "1"}, {"Lng", "0044"}})
+    WritePrivateProfileStringA("Def", s.first, s.second, ini.c_str());
+  AppRun run;
+  ASSERT_TRUE(StartApp(run, folder));
+  PostCommand(run, CMD_CAM_ONOFF);
+  ASSERT_TRUE(Sync(run));
+  ASSERT_EQ(ChildrenOf(run.main, "Static", WS_CLIPCHILDREN).size(), 1u) << ReadFileText(run.LogPath());
+
+  ASSERT_EQ(cameras.Unplug(kCamera), S_OK);
+  EXPECT_TRUE(Shows(run.main, "Camera disconnected, camera view closed")) << ReadFileText(run.LogPath());
+  EXPECT_TRUE(ChildrenOf(run.main, "Static", WS_CLIPCHILDREN).empty());
+  InterfaceNotice notice(kCaptureCategory);
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(run.main, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, notice.Param(), SMTO_BLOCK, 10000, &answer);
+
+  ASSERT_EQ(cameras.Plug(kCamera), S_OK);
+  SendMessageTimeoutW(run.main, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, notice.Param(), SMTO_BLOCK, 10000, &answer);
+  EXPECT_TRUE(Shows(run.main, "Camera connected again, camera view opened")) << ReadFileText(run.LogPath());
+  ASSERT_TRUE(Sync(run));
+  EXPECT_EQ(ChildrenOf(run.main, "Static", WS_CLIPCHILDREN).size(), 1u) << ReadFileText(run.LogPath());
   EXPECT_TRUE(CloseAnsweringNo(run));
 }
