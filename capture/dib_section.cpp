@@ -240,6 +240,43 @@ void CDIBSection::CloseDecompressor() {
   decompressFrom_ = decompressTo_ = BITMAPINFOHEADER{};
 }
 
+HRESULT CDIBSection::CopyRgb24(BITMAPINFOHEADER* header, void* pixels, std::size_t size) const {
+  if (!bitmap_) return E_HANDLE;
+  const std::uint64_t stride = DibStride(width_, 24);
+  const std::uint64_t bytes = stride * static_cast<std::uint64_t>(height_);
+  if (bytes > kDibMaxImageBytes) return E_OUTOFMEMORY;
+  BITMAPINFOHEADER made = {};
+  made.biSize = sizeof made;
+  made.biWidth = width_;
+  made.biHeight = height_;  // rows from the bottom
+  made.biPlanes = 1;
+  made.biBitCount = 24;
+  made.biCompression = BI_RGB;
+  made.biSizeImage = static_cast<DWORD>(bytes);
+  *header = made;
+  if (!pixels) return S_OK;
+  if (size < bytes) return kResultTextTooLong;
+  auto* out = static_cast<BYTE*>(pixels);
+  if (bitCount_ == 24) {
+    // Row by row from the bottom, whichever way the section runs.
+    for (int y = 0; y < height_; ++y) {
+      std::memcpy(out + stride * static_cast<std::uint64_t>(y), top_ + stride_ * (height_ - 1 - y),
+                  static_cast<std::size_t>(stride));
+    }
+    return S_OK;
+  }
+  // Any other depth (colour tables, bit fields) through GDI.
+  MemoryDc dc(nullptr);
+  BITMAPINFO info = {};
+  info.bmiHeader = made;
+  SetLastError(0);
+  if (!dc.Get() ||
+      GetDIBits(dc.Get(), bitmap_, 0, static_cast<UINT>(height_), pixels, &info, DIB_RGB_COLORS) != height_) {
+    return LastErrorResult();
+  }
+  return S_OK;
+}
+
 HRESULT CDIBSection::CopyBitmap(HBITMAP* copy) const {
   if (!bitmap_) return E_HANDLE;
   SectionHeader header;

@@ -377,6 +377,16 @@ HRESULT LUMENO_CALL LumenoGetSampleAsDIB(LumenoDevice* handle, HGLOBAL* dib) {
   });
 }
 
+HRESULT LUMENO_CALL LumenoCopyNewestFrame(LumenoDevice* handle, BITMAPINFOHEADER* header, void* pixels, UINT32 size) {
+  if (!header) return E_INVALIDARG;
+  return Guarded([&]() -> HRESULT {
+    LumenoDevice* device = nullptr;
+    HRESULT hr = CheckDevice(handle, &device);
+    if (FAILED(hr)) return hr;
+    return device->graph->Stills().CopyNewest(header, pixels, size);
+  });
+}
+
 HRESULT LUMENO_CALL LumenoSaveSampleToFileW(LumenoDevice* handle, const WCHAR* path, INT32 quality) {
   return Guarded([&]() -> HRESULT {
     if (!path) return E_INVALIDARG;

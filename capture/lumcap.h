@@ -169,6 +169,17 @@ HRESULT LUMENO_CALL LumenoTrigger(LumenoDevice* device);
 HRESULT LUMENO_CALL LumenoWaitForTrigger(LumenoDevice* device);
 HRESULT LUMENO_CALL LumenoGetSample(LumenoDevice* device, HBITMAP* bitmap);
 HRESULT LUMENO_CALL LumenoGetSampleAsDIB(LumenoDevice* device, HGLOBAL* dib);
+
+/* The newest frame the device delivered, copied at once without a trigger
+ * or a wait: the frames the stills are taken from (in still-pin mode only
+ * the still pin's), converted to 24-bit RGB, rows from the bottom, each
+ * padded to 4 bytes. `header` (required) receives its header, biSizeImage
+ * the bytes of its pixels. With pixels null: the header only, S_OK. With a
+ * buffer of fewer bytes than biSizeImage: the header only, 0x8007007A
+ * (insufficient buffer). S_FALSE (header zeroed, nothing written) until
+ * the first frame arrives. A frame shorter than its format is refused as
+ * for a still. The device keeps one copy of each frame for this. */
+HRESULT LUMENO_CALL LumenoCopyNewestFrame(LumenoDevice* device, BITMAPINFOHEADER* header, void* pixels, UINT32 size);
 /* quality: 0 to 100, negative for the encoder's default */
 HRESULT LUMENO_CALL LumenoSaveSampleToFileA(LumenoDevice* device, const char* path, INT32 quality);
 HRESULT LUMENO_CALL LumenoSaveSampleToFileW(LumenoDevice* device, const WCHAR* path, INT32 quality);

@@ -5,7 +5,9 @@
 #include "res/lumcap_resources.h"
 
 #include <dvdmedia.h>
+
 #include <mmsystem.h>
+#include <new>
 #include <uuids.h>
 #include <vfwmsgs.h>
 
@@ -117,20 +119,59 @@ HRESULT CStillCapture::OnSample(IMediaSample* sample) {
     CoTaskMemFree(changed);
     if (FAILED(hr)) return hr;
   }
-  if (!TriggerTakeFrame(trigger_, stillPin_)) return S_OK;
-  // The trigger is consumed: whatever happens now completes the cycle.
   BYTE* data = nullptr;
   hr = sample->GetPointer(&data);
-  if (FAILED(hr) || !data) {
-    Complete(FAILED(hr) ? hr : E_POINTER);
+  if (SUCCEEDED(hr) && !data) hr = E_POINTER;
+  // A sample never holds more than its buffer.
+  const long length = SUCCEEDED(hr) ? sample->GetActualDataLength() : 0;
+  const long size = SUCCEEDED(hr) ? sample->GetSize() : 0;
+  const long bytes = length < size ? length : size;
+  const std::size_t usable = bytes > 0 ? static_cast<std::size_t>(bytes) : 0;
+  if (SUCCEEDED(hr)) HoldNewest(data, usable);
+  if (!TriggerTakeFrame(trigger_, stillPin_)) return S_OK;
+  // The trigger is consumed: whatever happens now completes the cycle.
+  if (FAILED(hr)) {
+    Complete(hr);
     return hr;
   }
-  // A sample never holds more than its buffer.
-  const long length = sample->GetActualDataLength();
-  const long size = sample->GetSize();
-  const long bytes = length < size ? length : size;
-  OnConvert(data, bytes > 0 ? static_cast<std::size_t>(bytes) : 0);
+  OnConvert(data, usable);
   return S_OK;
+}
+
+void CStillCapture::HoldNewest(const BYTE* data, std::size_t length) {
+  CriticalSectionLock lock(newestLock_.Get());
+  // The buffer keeps its capacity: no allocation once the size is known.
+  try {
+    newest_.assign(data, data + length);
+    newestFresh_ = true;
+  } catch (const std::bad_alloc&) {
+    newest_.clear();
+    newestFresh_ = false;
+  }
+}
+
+HRESULT CStillCapture::CopyNewest(BITMAPINFOHEADER* header, void* pixels, std::size_t size) {
+  *header = BITMAPINFOHEADER{};
+  CriticalSectionLock reading(readingLock_.Get());
+  {
+    CriticalSectionLock lock(newestLock_.Get());
+    if (newestFresh_) {
+      reading_.swap(newest_);
+      newestFresh_ = false;
+      readingHeld_ = true;
+    }
+  }
+  if (!readingHeld_) return S_FALSE;
+  AM_MEDIA_TYPE type = {};
+  {
+    CriticalSectionLock lock(lock_.Get());
+    const HRESULT hr = CopyMediaType(connected_, type);
+    if (FAILED(hr)) return hr;
+  }
+  HRESULT hr = ConvertFrame(type, reading_.data(), reading_.size(), newestPicture_);
+  FreeMediaTypeContent(type);
+  if (FAILED(hr)) return hr;
+  return newestPicture_.CopyRgb24(header, pixels, size);
 }
 
 void CStillCapture::OnFrame(const BYTE* data, std::size_t length) {

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <vector>
 
 class CStillCapture {
  public:
@@ -50,6 +51,11 @@ class CStillCapture {
   // one arrived meanwhile (the taken one is then dropped).
   void PutBack(CDIBSection& picture);
 
+  // The newest frame, held apart from the stills, as 24-bit RGB rows from
+  // the bottom (LumenoCopyNewestFrame): S_FALSE while no frame has arrived;
+  // the lock on the frame is held only to swap it out.
+  HRESULT CopyNewest(BITMAPINFOHEADER* header, void* pixels, std::size_t size);
+
   // The sample callback's work on the streaming thread.
   HRESULT OnSample(IMediaSample* sample);
   // One frame of `length` bytes in the connected type: dropped unless a
@@ -58,6 +64,8 @@ class CStillCapture {
 
  private:
   void OnConvert(const BYTE* data, std::size_t length);
+  // One copy of every frame for NewestFrame.
+  void HoldNewest(const BYTE* data, std::size_t length);
   // Stores the result of a cycle and signals it.
   void Complete(HRESULT result);
 
@@ -70,6 +78,15 @@ class CStillCapture {
   CriticalSection lock_;  // guards held_ and connected_
   AM_MEDIA_TYPE connected_ = {};
   CDIBSection held_;
+  // The newest frame: written by the streaming thread under newestLock_,
+  // swapped into reading_ by the caller when it is fresh.
+  CriticalSection newestLock_;
+  std::vector<BYTE> newest_;
+  bool newestFresh_ = false;
+  std::vector<BYTE> reading_;  // the caller's, under readingLock_
+  bool readingHeld_ = false;
+  CDIBSection newestPicture_;  // keeps its decompressor between calls
+  CriticalSection readingLock_;
 };
 
 // A frame in a media type into a picture: the type must be video with a

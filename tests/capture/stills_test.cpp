@@ -320,6 +320,38 @@ TEST_F(Stills, FramesNoDecompressorTakesAreGrabbedAsRgb) {
   DeleteObject(bitmap);
 }
 
+// The newest frame at once, without a trigger: the header first, a short
+// buffer refused, then the test picture as 24-bit rows from the bottom;
+// frames the library decompresses itself come the same way; a camera that
+// sends nothing has no frame.
+TEST_F(Stills, TheNewestFrameIsCopiedAtOnce) {
+  BITMAPINFOHEADER header = {};
+  EXPECT_EQ(api.LumenoCopyNewestFrame(device_, nullptr, nullptr, 0), E_INVALIDARG);
+  EXPECT_EQ(api.LumenoCopyNewestFrame(nullptr, &header, nullptr, 0), E_HANDLE);
+  for (const wchar_t* camera : {kPlain, kYuy2}) {
+    ASSERT_EQ(Open(camera), S_OK);
+    HRESULT hr = S_FALSE;
+    for (int i = 0; i < 200 && hr == S_FALSE; ++i, Sleep(10)) {
+      hr = api.LumenoCopyNewestFrame(device_, &header, nullptr, 0);
+    }
+    ASSERT_EQ(hr, S_OK);
+    EXPECT_EQ(header.biWidth, kWidth);
+    EXPECT_EQ(header.biHeight, kHeight);
+    EXPECT_EQ(header.biBitCount, 24);
+    ASSERT_EQ(header.biSizeImage, static_cast<DWORD>(kWidth * 3 * kHeight));
+    std::vector<BYTE> rows(header.biSizeImage);
+    EXPECT_EQ(api.LumenoCopyNewestFrame(device_, &header, rows.data(), header.biSizeImage - 1),
+              HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
+    ASSERT_EQ(api.LumenoCopyNewestFrame(device_, &header, rows.data(), header.biSizeImage), S_OK);
+    ExpectTestPicture(rows, 2, camera == kPlain ? 0 : 4);  // rows from the bottom
+    api.LumenoCloseDevice(device_);
+    device_ = nullptr;
+  }
+  ASSERT_EQ(Open(kMute), S_OK);
+  EXPECT_EQ(api.LumenoCopyNewestFrame(device_, &header, nullptr, 0), S_FALSE);
+  EXPECT_EQ(header.biWidth, 0);
+}
+
 TEST_F(Stills, MessageModePostsOneMessagePerStill) {
   OwnerWindow owner;
   ASSERT_EQ(Open(kPlain, 0, owner.Get(), kStillMessage), S_OK);
