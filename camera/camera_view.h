@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "camera/capture_module.h"
 #include "camera/fly_window.h"
@@ -92,6 +93,12 @@ struct CameraView {
   LumenoPropertyInfo properties[kPictureProperties] = {};
   CameraControls controls;
   PictureSurface picture;
+  // The camera's newest frame (LumenoCopyNewestFrame); read from the screen
+  // instead while the library delivers none, or with [Cam] "Frames" 0.
+  BITMAPINFOHEADER frame = {};
+  std::vector<std::uint8_t> frameBits;
+  bool fromFrames = true;
+  int pixelSource = 0;  // logged when it changes: 1 the frames, 2 the screen
   PinTracker pins;
   HMENU cameraMenu = nullptr, resolutionMenu = nullptr;  // owned by the menus
 };
