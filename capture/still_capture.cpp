@@ -6,6 +6,7 @@
 
 #include <dvdmedia.h>
 
+#include <cstring>
 #include <mmsystem.h>
 #include <new>
 #include <uuids.h>
@@ -40,20 +41,68 @@ HRESULT CopyMediaType(const AM_MEDIA_TYPE& from, AM_MEDIA_TYPE& to) {
 
 }  // namespace
 
-HRESULT ConvertFrame(const AM_MEDIA_TYPE& type, const BYTE* data, std::size_t length, CDIBSection& picture) {
-  if (type.majortype != MEDIATYPE_Video || !type.pbFormat) return VFW_E_INVALIDMEDIATYPE;
+namespace {
+
+// The bitmap header of a video type and the bytes of the block from it on;
+// null when the type is not video in a video-info or video-info-2 format,
+// or its header does not lie inside the block.
+const BITMAPINFOHEADER* FrameHeader(const AM_MEDIA_TYPE& type, std::size_t* headerPart) {
+  if (type.majortype != MEDIATYPE_Video || !type.pbFormat) return nullptr;
   std::size_t offset = 0;
   if (type.formattype == FORMAT_VideoInfo && type.cbFormat >= kVideoInfoHeaderBytes) {
     offset = kVideoInfoBitmapOffset;
   } else if (type.formattype == FORMAT_VideoInfo2 && type.cbFormat >= kVideoInfo2HeaderBytes) {
     offset = kVideoInfo2BitmapOffset;
   } else {
-    return VFW_E_INVALIDMEDIATYPE;
+    return nullptr;
   }
   // The header with its colour table or masks must lie inside the block.
   const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(type.pbFormat + offset);
-  if (header->biSize > type.cbFormat - offset) return VFW_E_INVALIDMEDIATYPE;
-  return picture.Create(header, type.cbFormat - offset, data, length);
+  if (header->biSize > type.cbFormat - offset) return nullptr;
+  *headerPart = type.cbFormat - offset;
+  return header;
+}
+
+}  // namespace
+
+HRESULT ConvertFrame(const AM_MEDIA_TYPE& type, const BYTE* data, std::size_t length, CDIBSection& picture) {
+  std::size_t headerPart = 0;
+  const BITMAPINFOHEADER* header = FrameHeader(type, &headerPart);
+  if (!header) return VFW_E_INVALIDMEDIATYPE;
+  return picture.Create(header, headerPart, data, length);
+}
+
+HRESULT CopyRgb24Frame(const AM_MEDIA_TYPE& type, const BYTE* data, std::size_t length, BITMAPINFOHEADER* header,
+                       void* pixels, std::size_t size) {
+  std::size_t headerPart = 0;
+  const BITMAPINFOHEADER* format = FrameHeader(type, &headerPart);
+  if (!format || headerPart < sizeof(BITMAPINFOHEADER)) return VFW_E_INVALIDMEDIATYPE;
+  const DibFields fields = DibFieldsOf(*format);
+  DibLayout layout;
+  if (!DibLayoutOf(fields, &layout) || fields.compression != kDibCompressionRgb || fields.bitCount != 24) {
+    return S_FALSE;
+  }
+  if (!data || !DibFrameIsComplete(fields, layout, length)) return E_FAIL;
+  const std::uint64_t stride = DibStride(fields.width, 24);
+  const std::uint32_t rows = DibRows(fields.height);
+  BITMAPINFOHEADER made = {};
+  made.biSize = sizeof made;
+  made.biWidth = fields.width;
+  made.biHeight = static_cast<LONG>(rows);
+  made.biPlanes = 1;
+  made.biBitCount = 24;
+  made.biCompression = BI_RGB;
+  made.biSizeImage = static_cast<DWORD>(stride * rows);
+  *header = made;
+  if (!pixels) return S_OK;
+  if (size < made.biSizeImage) return kResultTextTooLong;
+  if (fields.height > 0) {
+    std::memcpy(pixels, data, made.biSizeImage);  // rows from the bottom already
+    return S_OK;
+  }
+  auto* out = static_cast<BYTE*>(pixels);
+  for (std::uint32_t y = 0; y < rows; ++y) std::memcpy(out + stride * y, data + stride * (rows - 1 - y), stride);
+  return S_OK;
 }
 
 CStillCapture::~CStillCapture() { FreeMediaTypeContent(connected_); }
@@ -168,7 +217,13 @@ HRESULT CStillCapture::CopyNewest(BITMAPINFOHEADER* header, void* pixels, std::s
     const HRESULT hr = CopyMediaType(connected_, type);
     if (FAILED(hr)) return hr;
   }
-  HRESULT hr = ConvertFrame(type, reading_.data(), reading_.size(), newestPicture_);
+  // A 24-bit RGB frame is copied as it stands; any other through a picture.
+  HRESULT hr = CopyRgb24Frame(type, reading_.data(), reading_.size(), header, pixels, size);
+  if (hr != S_FALSE) {
+    FreeMediaTypeContent(type);
+    return hr;
+  }
+  hr = ConvertFrame(type, reading_.data(), reading_.size(), newestPicture_);
   FreeMediaTypeContent(type);
   if (FAILED(hr)) return hr;
   return newestPicture_.CopyRgb24(header, pixels, size);

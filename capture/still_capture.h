@@ -94,6 +94,11 @@ class CStillCapture {
 // format block (else VFW_E_INVALIDMEDIATYPE); the frame must hold every
 // byte its header asks for (else E_FAIL).
 HRESULT ConvertFrame(const AM_MEDIA_TYPE& type, const BYTE* data, std::size_t length, CDIBSection& picture);
+// A frame in 24-bit RGB copied as 24-bit rows from the bottom (the checks
+// of ConvertFrame; the header always, the pixels when `size` holds them,
+// else 0x8007007A); S_FALSE, nothing written, for any other pixel format.
+HRESULT CopyRgb24Frame(const AM_MEDIA_TYPE& type, const BYTE* data, std::size_t length, BITMAPINFOHEADER* header,
+                       void* pixels, std::size_t size);
 
 // The library's module, kept from DllMain.
 void SetLibraryModule(HINSTANCE module);
