@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs (on a fresh Debian machine), builds the
-# native, fuzz, 32-bit and 64-bit Windows trees and runs every test.
+# native, fuzz, 32-bit and 64-bit Windows trees, runs every test and makes
+# the release into dist/ (tools/make-release.sh).
 # On a machine that cannot execute 32-bit programs the 32-bit tree is still
 # built, but its tests are not run (the summary says so and why); the 64-bit
 # tree runs the same tests. RELIVO_NO_32BIT=1 plays such a machine.
@@ -88,6 +89,16 @@ for b in native fuzz win32 win64; do
     echo "build $b failed"; summary+=("$b: build failed"); status=1
   fi
 done
+
+# The release (installer, portable archive, checksums) from the two
+# Windows trees just built and tested; CI keeps dist/.
+echo "=== release"
+if [ -f "$build_root/win32/stage/RelivoX/RelivoX.exe" ] && [ -f "$build_root/win64/stage/RelivoX/RelivoX.exe" ] &&
+   "$here/tools/make-release.sh" --no-build; then
+  summary+=("release: $(cd "$here/dist" && ls *.exe *.zip | paste -sd' ') in dist/, with SHA256SUMS")
+else
+  summary+=("release: not made"); status=1
+fi
 
 echo
 echo "=== summary"
