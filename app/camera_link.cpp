@@ -16,6 +16,8 @@
 #include "ui/hover_areas.h"
 #include "ui/menus.h"
 
+#include <cstdio>
+
 namespace {
 
 CaptureModule g_capture;
@@ -103,8 +105,24 @@ void TrackScreenTick() {
   SendWhereDiffers();
 }
 
+// The open camera went away: its view closes and says so, and opens again
+// when the camera comes back (CameraDeviceChange).
+void CloseLostCamera() {
+  LogWrite("Cam: %s lost", g_camera.chosenName);
+  std::snprintf(g_camera.lostName, sizeof g_camera.lostName, "%s", g_camera.chosenName);
+  CloseCam(g_camera, Host());
+  g_main.cameraWish = false;
+  SyncFlags();
+  RequestRefresh(1);
+  ShowStatusText("CamLost");
+}
+
 void TrackCameraTick() {
   if (g_main.popupOpen) return;
+  if (CameraLost(g_camera, Host())) {
+    CloseLostCamera();
+    return;
+  }
   TrackCamera(g_camera, Host(), PointerNow(), g_main.wheelDirection, g_main.lastMessageWindow);
   SendWhereDiffers();
 }
@@ -166,6 +184,25 @@ void CaptureShutdown() {
   if (!g_camera.available) return;
   StopCapture(g_capture, g_camera.library, g_camera.device);
   g_camera.device = nullptr;
+}
+
+void CameraDeviceChange(WPARAM event, LPARAM header) {
+  if (!CameraDevicesChanged(g_camera, Host(), event, header)) return;
+  EnableCameraMenu(CameraUsable(g_camera));
+  if (g_camera.open) {
+    if (CameraLost(g_camera, Host())) CloseLostCamera();
+  } else if (g_camera.lostName[0] != '\0') {
+    const int index = ListedCamera(g_camera, g_camera.lostName);
+    if (index < 0) return;
+    LogWrite("Cam: %s back", g_camera.lostName);
+    g_camera.lostName[0] = '\0';
+    ChooseCamera(g_camera, Host(), index);
+    g_main.cameraWish = true;
+    CreateCam(g_camera, Host());
+    RequestRefresh(1);
+    ShowStatusText("CamBack");
+  }
+  SyncFlags();
 }
 
 void FillCameraMenu(HMENU menu) { ListCameras(g_camera, Host(), menu); }

@@ -12,6 +12,10 @@
 void CaptureStart();
 // When the main window is destroyed.
 void CaptureShutdown();
+// WM_DEVICECHANGE: a camera plugged in or pulled out. The camera list and
+// menu are made anew; a camera view whose camera went away closes and says
+// so, and opens again when that camera comes back.
+void CameraDeviceChange(WPARAM event, LPARAM header);
 // The tick while the camera or screen view runs; false when neither runs.
 bool CameraTick(HWND window, std::uint16_t code);
 // The screen-view hot key: starts or stops the screen view.

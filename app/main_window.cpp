@@ -615,6 +615,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (FindKey(window, static_cast<int>(wParam))) return 0;
       break;
     case WM_STILL_CAPTURED: LogWrite("UWM_STILL_CAPTURED"); break;
+    case WM_DEVICECHANGE: CameraDeviceChange(wParam, lParam); return TRUE;
     case WM_COMMAND: OnCommand(window, wParam, lParam); return 0;
     case WM_CLOSE: CloseMainWindow(window); return 0;
     case WM_DESTROY:

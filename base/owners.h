@@ -429,19 +429,40 @@ class GlobalLockGuard {
 };
 
 // The clipboard, opened for `owner` (or no window) and closed when the
-// session goes.
+// session goes. Only a session with an owner window can place data: with
+// none, emptying leaves the clipboard without owner and placing fails.
 class ClipboardSession {
  public:
-  explicit ClipboardSession(HWND owner = nullptr) : open_(OpenClipboard(owner) != FALSE) {}
+  explicit ClipboardSession(HWND owner = nullptr)
+      : open_(OpenClipboard(owner) != FALSE), error_(open_ ? 0 : GetLastError()) {}
   ~ClipboardSession() {
     if (open_) CloseClipboard();
   }
   ClipboardSession(const ClipboardSession&) = delete;
   ClipboardSession& operator=(const ClipboardSession&) = delete;
   bool IsOpen() const { return open_; }
+  // The system's error code when the clipboard could not be opened.
+  DWORD Error() const { return error_; }
 
  private:
   bool open_;
+  DWORD error_;
+};
+
+// A window destroyed when the owner goes (made and destroyed on the same
+// thread).
+class WindowHandle {
+ public:
+  explicit WindowHandle(HWND window = nullptr) : window_(window) {}
+  ~WindowHandle() {
+    if (window_) DestroyWindow(window_);
+  }
+  WindowHandle(const WindowHandle&) = delete;
+  WindowHandle& operator=(const WindowHandle&) = delete;
+  HWND Get() const { return window_; }
+
+ private:
+  HWND window_;
 };
 
 // A critical section, initialised and deleted with its owner.

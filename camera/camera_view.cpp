@@ -92,6 +92,35 @@ void ShowConverted(const CameraView& view, const CameraHost& host) {
   if (dc) BitBlt(dc.Get(), 0, 0, kPageColumns, kPageRows, view.picture.dc->Get(), 0, 0, SRCCOPY);
 }
 
+// The newest frame into view.frame and view.frameBits: false while the
+// library has none (or fails).
+bool CopyNewestFrame(CameraView& view, const CameraHost& host) {
+  if (!view.device) return false;
+  auto copy = CAPTURE_PROC(*host.capture, LumenoCopyNewestFrame);
+  // The buffer grows to the frame once (an empty one asks for the header).
+  HRESULT hr = copy(view.device, &view.frame, view.frameBits.data(), static_cast<UINT32>(view.frameBits.size()));
+  if (hr == HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER) || (hr == S_OK && view.frameBits.empty())) {
+    view.frameBits.resize(view.frame.biSizeImage);
+    hr = copy(view.device, &view.frame, view.frameBits.data(), static_cast<UINT32>(view.frameBits.size()));
+  }
+  return hr == S_OK && !view.frameBits.empty();
+}
+
+// The fly rectangle maps onto the frame as the preview shows it: the
+// preview is stretched over the camera window's client area.
+bool GrabFromFrame(CameraView& view, const CameraHost& host, const RECT& camera, PagePicture& picture) {
+  if (!CopyNewestFrame(view, host)) return false;
+  POINT origin = {0, 0};
+  ClientToScreen(view.window, &origin);
+  RECT client;
+  GetClientRect(view.window, &client);
+  const FrameArea area = PreviewAreaInFrame(
+      camera.left + view.flyRect.x - origin.x, camera.top + view.flyRect.y - origin.y, view.flyRect.width,
+      view.flyRect.height, client.right, client.bottom, view.frame.biWidth, view.frame.biHeight);
+  return GrabFramePicture(view.picture, view.frame, view.frameBits.data(), area.x, area.y, area.width, area.height,
+                          picture);
+}
+
 void ConvertCameraPicture(CameraView& view, const CameraHost& host, bool& changed) {
   const float fixed = ThresholdFromPercent(view.threshold);
   PagePicture picture;
@@ -99,13 +128,21 @@ void ConvertCameraPicture(CameraView& view, const CameraHost& host, bool& change
     WindowDc main(host.main);
     CreatePictureSurface(view.picture, main.Get());
   }
-  // The preview is drawn by the video renderer straight onto the screen:
-  // the pixels are read from there, where the camera window shows them.
+  // The camera's own frame where the library delivers one: whatever draws
+  // the preview (and whether it can be read back from the screen), the
+  // pins follow the camera. Else the preview is read from the screen,
+  // where the camera window shows it.
   RECT camera;
   GetWindowRect(view.window, &camera);
-  WindowDc screen(nullptr);
-  GrabPicture(view.picture, screen.Get(), camera.left + view.flyRect.x, camera.top + view.flyRect.y, view.flyRect.width,
-              view.flyRect.height, picture);
+  const bool fromFrame = view.fromFrames && GrabFromFrame(view, host, camera, picture);
+  if (!fromFrame) {
+    WindowDc screen(nullptr);
+    GrabPicture(view.picture, screen.Get(), camera.left + view.flyRect.x, camera.top + view.flyRect.y,
+                view.flyRect.width, view.flyRect.height, picture);
+  }
+  const int source = fromFrame ? 1 : 2;
+  if (source != view.pixelSource) LogWrite(fromFrame ? "Cam: pixels from the frames" : "Cam: pixels from the screen");
+  view.pixelSource = source;
   ShowConverted(view, host);
   const DotsRule rule{view.dynamic ? DotsMode::kDynamicCamera : DotsMode::kFixed, fixed};
   changed = ConvertPicture(picture, view.outline ? PictureMode::kOutline : PictureMode::kThreshold, rule, view.pins);
@@ -258,6 +295,8 @@ void OpenCamera(CameraView& view, const CameraHost& host) {
     return;
   }
   view.device = device;
+  view.fromFrames = ProfileGetInt("Frames", 1, kCam) != 0;
+  view.pixelSource = 0;
   const HRESULT caps = CAPTURE_PROC(capture, LumenoGetCaptureCaps)(device, &view.captureCaps);
   if (FAILED(caps))
     LogWrite("Err: LumenoGetCaptureCaps hr=0x%08x", static_cast<unsigned>(caps));
@@ -353,6 +392,29 @@ void CloseCam(CameraView& view, const CameraHost& host) {
   const RECT& r = view.savedMain;
   SetWindowPos(host.main, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER);
   view.open = false;
+}
+
+bool CameraLost(const CameraView& view, const CameraHost& host) {
+  if (!view.available || !view.device) return false;
+  UINT32 caps = 0;
+  return CAPTURE_PROC(*host.capture, LumenoGetCaptureCaps)(view.device, &caps) == LUMENO_E_DEVICE_LOST;
+}
+
+bool CameraDevicesChanged(CameraView& view, const CameraHost& host, WPARAM event, LPARAM header) {
+  if (!view.available) return false;
+  const HRESULT hr = CAPTURE_PROC(*host.capture, LumenoDeviceChange)(view.library, event, header);
+  if (hr == S_FALSE) return false;
+  LogWrite("DeviceChange 0x%04x: 0x%08x", static_cast<unsigned>(event), static_cast<unsigned>(hr));
+  // A failed enumeration (E_FAIL: no camera is left) leaves the list as
+  // far as it got: the menu shows that.
+  ListCameras(view, host, view.cameraMenu);
+  return true;
+}
+
+int ListedCamera(const CameraView& view, const char* name) {
+  for (int i = 0; i < view.count; ++i)
+    if (std::strcmp(view.names[i], name) == 0) return i;
+  return -1;
 }
 
 bool TrackCamera(CameraView& view, const CameraHost& host, POINT pointer, int& wheelStep, HWND lastWindow) {

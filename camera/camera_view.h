@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "camera/capture_module.h"
 #include "camera/fly_window.h"
@@ -67,6 +68,9 @@ struct CameraView {
   int chosen = 1;
   int count = 0;
   char chosenName[kCameraNameSize] = "";
+  // The camera that went away while its view was open: the view opens
+  // again when a camera of this name is listed again.
+  char lostName[kCameraNameSize] = "";
   char names[kCamerasMax][kCameraNameSize] = {};
   char input[kInputNameSize] = "";
   RECT savedMain = {0, 0, 0, 0};
@@ -88,6 +92,12 @@ struct CameraView {
   LumenoPropertyInfo properties[kPictureProperties] = {};
   CameraControls controls;
   PictureSurface picture;
+  // The camera's newest frame (LumenoCopyNewestFrame); read from the screen
+  // instead while the library delivers none, or with [Cam] "Frames" 0.
+  BITMAPINFOHEADER frame = {};
+  std::vector<std::uint8_t> frameBits;
+  bool fromFrames = true;
+  int pixelSource = 0;  // logged when it changes: 1 the frames, 2 the screen
   PinTracker pins;
   HMENU cameraMenu = nullptr, resolutionMenu = nullptr;  // owned by the menus
 };
@@ -124,6 +134,15 @@ void CreateCamFly(CameraView& view, const CameraHost& host);
 // Switches the view off: the device closed, the settings stored, the
 // windows destroyed, the main window back at its first size.
 void CloseCam(CameraView& view, const CameraHost& host);
+
+// The open camera went away (pulled out): the library says so on every call
+// on the device. False while no camera is open.
+bool CameraLost(const CameraView& view, const CameraHost& host);
+// A device-change notice (WM_DEVICECHANGE): when it concerns cameras, the
+// library's list and the camera menu are made anew; true then.
+bool CameraDevicesChanged(CameraView& view, const CameraHost& host, WPARAM event, LPARAM header);
+// The index of the listed camera of that name; -1 when none is listed.
+int ListedCamera(const CameraView& view, const char* name);
 
 // One tick while the view is open: the fly window follows the pointer over
 // the camera window and its pixels become pins. True when they changed.

@@ -41,6 +41,24 @@ void ReleasePictureSurface(PictureSurface& surface) {
   surface.bits = nullptr;
 }
 
+bool GrabFramePicture(PictureSurface& surface, const BITMAPINFOHEADER& frame, const void* bits, int x, int y, int width,
+                      int height, PagePicture& out) {
+  BITMAPINFO info = {};
+  info.bmiHeader = frame;
+  // A bottom-up picture is addressed from its lower left corner.
+  const int fromBottom = frame.biHeight - (y + height);
+  if (!surface.bits || !surface.dc || !bits || frame.biHeight <= 0 ||
+      StretchDIBits(surface.dc->Get(), 0, 0, kPageColumns, kPageRows, x, fromBottom, width, height, bits, &info,
+                    DIB_RGB_COLORS, SRCCOPY) == 0) {
+    WhitePicture(out);
+    return false;
+  }
+  GdiFlush();
+  return FitToPage(PixelRows{static_cast<const std::uint8_t*>(surface.bits), kPageColumns, kPageRows,
+                             kPageColumns * kBytesPerPixel, PixelLayout::kBgrx},
+                   out);
+}
+
 bool GrabPicture(PictureSurface& surface, HDC source, int x, int y, int width, int height, PagePicture& out) {
   if (!surface.bits || !surface.dc || !source ||
       !StretchBlt(surface.dc->Get(), 0, 0, kPageColumns, kPageRows, source, x, y, width, height, SRCCOPY)) {

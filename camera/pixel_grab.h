@@ -25,3 +25,10 @@ void ReleasePictureSurface(PictureSurface& surface);
 // page picture. False when the surface is missing or the transfer failed
 // (the picture is then white).
 bool GrabPicture(PictureSurface& surface, HDC source, int x, int y, int width, int height, PagePicture& out);
+
+// The same from a frame (a 24-bit picture, rows from the bottom, as the
+// capture library copies it): (x, y, width, height) counted from its top
+// left, stretched into the surface the way GrabPicture stretches the
+// screen.
+bool GrabFramePicture(PictureSurface& surface, const BITMAPINFOHEADER& frame, const void* bits, int x, int y, int width,
+                      int height, PagePicture& out);

@@ -77,3 +77,15 @@ bool ConvertPicture(const PagePicture& picture, PictureMode mode, const DotsRule
   tracker.any = true;
   return changed;
 }
+
+FrameArea PreviewAreaInFrame(int x, int y, int width, int height, int clientWidth, int clientHeight, int frameWidth,
+                             int frameHeight) {
+  if (clientWidth <= 0 || clientHeight <= 0) return FrameArea{};
+  // In 64 bits, rounded to the nearest frame pixel.
+  auto scale = [](int v, int frame, int client) {
+    const std::int64_t n = static_cast<std::int64_t>(v) * frame;
+    return static_cast<int>((n >= 0 ? n + client / 2 : n - client / 2) / client);
+  };
+  return FrameArea{scale(x, frameWidth, clientWidth), scale(y, frameHeight, clientHeight),
+                   scale(width, frameWidth, clientWidth), scale(height, frameHeight, clientHeight)};
+}

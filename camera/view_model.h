@@ -43,6 +43,16 @@ float AspectPercent(int width, int height);
 // The camera window's height for its width and the picture's aspect.
 int HeightForAspect(int width, float aspectPercent);
 
+// The part of a camera frame (frameWidth x frameHeight, rows from the top)
+// under an area of the preview window's client area (clientWidth x
+// clientHeight), as the preview shows the frame: stretched over the whole
+// client area. The area may reach beyond the client area (and the frame).
+struct FrameArea {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+FrameArea PreviewAreaInFrame(int x, int y, int width, int height, int clientWidth, int clientHeight, int frameWidth,
+                             int frameHeight);
+
 // A slider move: a line or page step, or a thumb position, kept in bounds.
 enum class SliderMove { kLineLeft, kLineRight, kPageLeft, kPageRight, kThumb, kNone };
 struct SliderSteps {

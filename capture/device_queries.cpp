@@ -151,6 +151,11 @@ HRESULT OpenDeviceGraph(IMoniker* moniker, LumenoOpenParams* params, std::unique
   if (params->ownerWindow) {
     hr = graph->Build(true);
     if (SUCCEEDED(hr)) hr = graph->AttachOwner(params->ownerWindow);
+    // The preview fills the owner's client area until it is placed, and it
+    // is placed before the graph runs: a renderer that presents through
+    // Direct3D may not be resized safely while it presents.
+    RECT client = {};
+    if (SUCCEEDED(hr) && GetClientRect(params->ownerWindow, &client)) graph->PlacePreview(client);
     if (SUCCEEDED(hr)) hr = graph->ShowPreview(true);
     if (SUCCEEDED(hr)) hr = graph->PrepareStillDelivery(params->ownerWindow, params->notifyMessage);
   } else {

@@ -239,6 +239,43 @@ void CDIBSection::CloseDecompressor() {
   decompressFrom_ = decompressTo_ = BITMAPINFOHEADER{};
 }
 
+HRESULT CDIBSection::CopyRgb24(BITMAPINFOHEADER* header, void* pixels, std::size_t size) const {
+  if (!bitmap_) return E_HANDLE;
+  const std::uint64_t stride = DibStride(width_, 24);
+  const std::uint64_t bytes = stride * static_cast<std::uint64_t>(height_);
+  if (bytes > kDibMaxImageBytes) return E_OUTOFMEMORY;
+  BITMAPINFOHEADER made = {};
+  made.biSize = sizeof made;
+  made.biWidth = width_;
+  made.biHeight = height_;  // rows from the bottom
+  made.biPlanes = 1;
+  made.biBitCount = 24;
+  made.biCompression = BI_RGB;
+  made.biSizeImage = static_cast<DWORD>(bytes);
+  *header = made;
+  if (!pixels) return S_OK;
+  if (size < bytes) return kResultTextTooLong;
+  auto* out = static_cast<BYTE*>(pixels);
+  if (bitCount_ == 24) {
+    // Row by row from the bottom, whichever way the section runs.
+    for (int y = 0; y < height_; ++y) {
+      std::memcpy(out + stride * static_cast<std::uint64_t>(y), top_ + stride_ * (height_ - 1 - y),
+                  static_cast<std::size_t>(stride));
+    }
+    return S_OK;
+  }
+  // Any other depth (colour tables, bit fields) through GDI.
+  MemoryDc dc(nullptr);
+  BITMAPINFO info = {};
+  info.bmiHeader = made;
+  SetLastError(0);
+  if (!dc.Get() ||
+      GetDIBits(dc.Get(), bitmap_, 0, static_cast<UINT>(height_), pixels, &info, DIB_RGB_COLORS) != height_) {
+    return LastErrorResult();
+  }
+  return S_OK;
+}
+
 HRESULT CDIBSection::CopyBitmap(HBITMAP* copy) const {
   if (!bitmap_) return E_HANDLE;
   SectionHeader header;
@@ -287,26 +324,40 @@ HRESULT CopyPictureToClipboard(const CDIBSection& picture) {
   HRESULT hr = picture.PackedDib(&made);
   if (FAILED(hr)) return hr;
   GlobalBlock block(made);
-  ClipboardSession clipboard;
+  // A message-only window owns the data: opened without a window, the
+  // emptied clipboard would take nothing (the user's content lost for
+  // nothing). The data stays when the window goes.
   SetLastError(0);
-  if (!clipboard.IsOpen() || !EmptyClipboard() || !SetClipboardData(CF_DIB, block.Get())) return LastErrorResult();
+  WindowHandle owner(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+  if (!owner.Get()) return LastErrorResult();
+  ClipboardSession clipboard(owner.Get());
+  if (!clipboard.IsOpen()) return clipboard.Error() != 0 ? HRESULT_FROM_WIN32(clipboard.Error()) : E_FAIL;
+  SetLastError(0);
+  if (!EmptyClipboard() || !SetClipboardData(CF_DIB, block.Get())) return LastErrorResult();
   block.Detach();  // the clipboard owns it now
   return S_OK;
 }
 
 HRESULT PictureFromClipboard(HBITMAP* bitmap) {
   if (!IsClipboardFormatAvailable(CF_DIB)) return E_FAIL;
-  SetLastError(0);
   ClipboardSession clipboard;
-  if (!clipboard.IsOpen()) return LastErrorResult();
+  if (!clipboard.IsOpen()) return clipboard.Error() != 0 ? HRESULT_FROM_WIN32(clipboard.Error()) : E_FAIL;
+  SetLastError(0);
   HANDLE data = GetClipboardData(CF_DIB);
   if (!data) return LastErrorResult();
   const std::size_t size = GlobalSize(data);
   GlobalLockGuard lock(data);
   if (!lock.Bytes()) return LastErrorResult();
+  // Only what a clipboard bitmap can be: RGB or bit fields, or RLE whose
+  // runs stay inside the block and the picture. A codec handed anything
+  // else may size its input from width and height and read past the block.
   DibFields fields;
   DibLayout layout;
-  if (!DibCheckPacked(lock.Bytes(), size, &fields, &layout)) return E_FAIL;
+  switch (DibCheckClipboard(lock.Bytes(), size, &fields, &layout)) {
+    case ClipboardDib::kAccepted: break;
+    case ClipboardDib::kUnsupportedCompression: return kResultUnsupportedPicture;
+    case ClipboardDib::kMalformed: return E_FAIL;
+  }
   CDIBSection picture;
   const auto headerPart = static_cast<std::size_t>(layout.headerPart);
   HRESULT hr = picture.Create(reinterpret_cast<const BITMAPINFOHEADER*>(lock.Bytes()), headerPart,

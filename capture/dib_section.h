@@ -45,6 +45,11 @@ class CDIBSection {
   // it was in both cases.
   HRESULT Create(const BITMAPINFOHEADER* info, std::size_t headerPart, const BYTE* pixels, std::size_t length);
 
+  // The picture as 24-bit RGB rows from the bottom, each padded to 4 bytes:
+  // its header into `header` (biSizeImage the pixel bytes); the pixels into
+  // `pixels` when it holds that many bytes (else 0x8007007A; null: the
+  // header only, S_OK).
+  HRESULT CopyRgb24(BITMAPINFOHEADER* header, void* pixels, std::size_t size) const;
   // A new section bitmap with a copy of the picture, owned by the caller.
   HRESULT CopyBitmap(HBITMAP* copy) const;
   // A movable global memory block with the packed picture: header, colour

@@ -3,6 +3,7 @@
 #include "capture/device_properties.h"
 #include "capture/device_queries.h"
 #include "capture/dib_section.h"
+#include "capture/image_encoders.h"
 #include "capture/library.h"
 #include "capture/lumcap.h"
 #include "capture/model.h"
@@ -22,12 +23,24 @@ constexpr int kSoundNotStarted = 1;
 
 bool IndexInRange(const LumenoLibrary& library, UINT32 index) { return index < library.devices.Count(); }
 
-// Handle test and graph test of the exports on an open device.
-HRESULT CheckDevice(LumenoDevice* handle, LumenoDevice** device) {
+static_assert(kResultDeviceLost == LUMENO_E_DEVICE_LOST, "one code for a lost device");
+static_assert(kResultUnsupportedPicture == LUMENO_E_UNSUPPORTED_PICTURE, "one code for a refused clipboard bitmap");
+
+// Handle test and graph test of the exports that take the held picture:
+// a picture taken before the device went away can still be saved.
+HRESULT CheckDeviceRecord(LumenoDevice* handle, LumenoDevice** device) {
   *device = DeviceFromHandle(handle);
   if (!*device) return E_HANDLE;
   if (!(*device)->graph) return E_POINTER;
   return S_OK;
+}
+
+// The same for the exports that work on the device itself: a device that
+// went away answers LUMENO_E_DEVICE_LOST at once.
+HRESULT CheckDevice(LumenoDevice* handle, LumenoDevice** device) {
+  HRESULT hr = CheckDeviceRecord(handle, device);
+  if (FAILED(hr)) return hr;
+  return (*device)->graph->CheckEvents();
 }
 
 HRESULT DeviceName(LumenoLibrary* handle, UINT32 index, Bstr& name) {
@@ -39,12 +52,21 @@ HRESULT DeviceName(LumenoLibrary* handle, UINT32 index, Bstr& name) {
 
 // Takes the device's held picture without arming: E_HANDLE when there
 // is none.
-HRESULT HeldPicture(LumenoDevice* handle, CDIBSection& picture) {
-  LumenoDevice* device = nullptr;
-  HRESULT hr = CheckDevice(handle, &device);
-  if (FAILED(hr)) return hr;
+HRESULT HeldPicture(LumenoDevice* device, CDIBSection& picture) {
   device->graph->Stills().Take(picture);
   return picture.IsEmpty() ? E_HANDLE : S_OK;
+}
+
+// Takes the held picture and hands it to `use`; when that fails, the
+// picture goes back, so a failed save or copy can be tried again.
+template <class Use>
+HRESULT UseHeldPicture(LumenoDevice* device, Use use) {
+  CDIBSection picture;
+  HRESULT hr = HeldPicture(device, picture);
+  if (FAILED(hr)) return hr;
+  hr = use(picture);
+  if (FAILED(hr)) device->graph->Stills().PutBack(picture);
+  return hr;
 }
 
 // Arms, waits and takes (event mode only: E_POINTER without an event, before
@@ -56,9 +78,9 @@ HRESULT TriggeredPicture(LumenoDevice* handle, CDIBSection& picture) {
   CStillCapture& stills = device->graph->Stills();
   if (!stills.HasEvent()) return E_POINTER;
   hr = device->graph->ArmTrigger();
-  if (SUCCEEDED(hr)) hr = stills.Wait(device->timeout);
+  if (SUCCEEDED(hr)) hr = device->graph->WaitForStill(device->timeout);
   if (FAILED(hr)) return hr;
-  return HeldPicture(handle, picture);
+  return HeldPicture(device, picture);
 }
 
 }  // namespace
@@ -101,7 +123,9 @@ HRESULT LUMENO_CALL LumenoDeviceChange(LumenoLibrary* handle, WPARAM event, LPAR
     if (!library) return E_HANDLE;
     if (!library->notification.Concerns(event, header)) return S_FALSE;
     library->devices.Clear();
-    return EnumerateVideoInputDevices(library->devices);
+    const HRESULT hr = EnumerateVideoInputDevices(library->devices);
+    MarkUnlistedDevicesLost(*library);
+    return hr;
   });
 }
 
@@ -180,10 +204,10 @@ HRESULT LUMENO_CALL LumenoOpenDevice(LumenoLibrary* handle, UINT32 index, Lumeno
     IMoniker* moniker = library->devices.At(index);
     HRESULT hr = OpenDeviceGraph(moniker, params, &record->graph);
     if (FAILED(hr)) return hr;
-    record->library = library;
     record->moniker = ComPtr<IMoniker>::Share(moniker);
     record->notifyMessage = params->notifyMessage;
     record->timeout = params->timeout;
+    AttachDevice(*library, record.get());
     *device = record.release();
     return S_OK;
   });
@@ -208,6 +232,7 @@ HRESULT LUMENO_CALL LumenoGetDeviceIndex(LumenoDevice* handle, UINT32* index) {
 HRESULT LUMENO_CALL LumenoCloseDevice(LumenoDevice* handle) {
   LumenoDevice* device = DeviceFromHandle(handle);
   if (!device) return E_HANDLE;
+  DetachDevice(device);
   delete device;
   return S_OK;
 }
@@ -318,7 +343,7 @@ HRESULT LUMENO_CALL LumenoTrigger(LumenoDevice* handle) {
     HRESULT hr = CheckDevice(handle, &device);
     if (FAILED(hr)) return hr;
     hr = device->graph->ArmTrigger();
-    if (SUCCEEDED(hr) && device->notifyMessage == 0) hr = device->graph->Stills().Wait(device->timeout);
+    if (SUCCEEDED(hr) && device->notifyMessage == 0) hr = device->graph->WaitForStill(device->timeout);
     return FAILED(hr) ? hr : S_OK;
   });
 }
@@ -328,7 +353,7 @@ HRESULT LUMENO_CALL LumenoWaitForTrigger(LumenoDevice* handle) {
     LumenoDevice* device = nullptr;
     HRESULT hr = CheckDevice(handle, &device);
     if (FAILED(hr)) return hr;
-    return device->graph->Stills().Wait(device->timeout);
+    return device->graph->WaitForStill(device->timeout);
   });
 }
 
@@ -352,18 +377,28 @@ HRESULT LUMENO_CALL LumenoGetSampleAsDIB(LumenoDevice* handle, HGLOBAL* dib) {
   });
 }
 
+HRESULT LUMENO_CALL LumenoCopyNewestFrame(LumenoDevice* handle, BITMAPINFOHEADER* header, void* pixels, UINT32 size) {
+  if (!header) return E_INVALIDARG;
+  return Guarded([&]() -> HRESULT {
+    LumenoDevice* device = nullptr;
+    HRESULT hr = CheckDevice(handle, &device);
+    if (FAILED(hr)) return hr;
+    return device->graph->Stills().CopyNewest(header, pixels, size);
+  });
+}
+
 HRESULT LUMENO_CALL LumenoSaveSampleToFileW(LumenoDevice* handle, const WCHAR* path, INT32 quality) {
   return Guarded([&]() -> HRESULT {
     if (!path) return E_INVALIDARG;
     LumenoDevice* device = nullptr;
-    HRESULT hr = CheckDevice(handle, &device);
+    HRESULT hr = CheckDeviceRecord(handle, &device);
     if (FAILED(hr)) return hr;
-    // A bad quality must not cost the held picture.
+    // What can be checked before the picture is taken is checked first; a
+    // save that fails later puts it back.
     if (quality > kQualityMax) return E_INVALIDARG;
-    CDIBSection picture;
-    hr = HeldPicture(handle, picture);
+    hr = CheckEncoderFor(path);
     if (FAILED(hr)) return hr;
-    return picture.Save(path, quality);
+    return UseHeldPicture(device, [&](CDIBSection& picture) { return picture.Save(path, quality); });
   });
 }
 
@@ -383,7 +418,9 @@ HRESULT LUMENO_CALL LumenoSaveBitmapToFileW(HBITMAP bitmap, const WCHAR* path, I
     HRESULT hr = picture.Adopt(bitmap);
     if (FAILED(hr)) return hr;
     hr = picture.Save(path, quality);
-    if (!deleteBitmap) picture.Release();  // the caller's again, untouched
+    // Deleted only when asked and saved: a failed save leaves the caller
+    // the only copy, untouched.
+    if (!deleteBitmap || FAILED(hr)) picture.Release();
     return hr;
   });
 }
@@ -398,10 +435,10 @@ HRESULT LUMENO_CALL LumenoSaveBitmapToFileA(HBITMAP bitmap, const char* path, IN
 
 HRESULT LUMENO_CALL LumenoCopySampleToClipboard(LumenoDevice* handle) {
   return Guarded([&]() -> HRESULT {
-    CDIBSection picture;
-    HRESULT hr = HeldPicture(handle, picture);
+    LumenoDevice* device = nullptr;
+    HRESULT hr = CheckDeviceRecord(handle, &device);
     if (FAILED(hr)) return hr;
-    return CopyPictureToClipboard(picture);
+    return UseHeldPicture(device, [](CDIBSection& picture) { return CopyPictureToClipboard(picture); });
   });
 }
 

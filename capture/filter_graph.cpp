@@ -4,8 +4,11 @@
 #include "capture/library.h"
 #include "capture/results.h"
 #include "capture/stream_format.h"
+#include "capture/trace.h"
+#include "capture/waits.h"
 
 #include <d3d9.h>
+#include <evcode.h>
 #include <uuids.h>
 #include <vfw.h>
 #include <vmr9.h>
@@ -31,8 +34,75 @@ constexpr DWORD kStatePauseMs = 100;
 constexpr DWORD kStateBoundMs = 5000;
 // External device port of an IEEE 1394 device.
 constexpr long kPort1394 = 9;
+// Second event parameter of EC_DEVICE_LOST: the device was removed (1:
+// it is there again, which does not bring this graph back).
+constexpr LONG_PTR kDeviceRemoved = 0;
+// The still wait was ended by the graph's events, not by the still.
+constexpr HRESULT kWaitInterrupted = S_FALSE;
+
+// The renderers a preview tries, in this order; the last lets the builder
+// choose its own.
+enum class LetterBox { kNone, kVmr9, kVmr7 };
+struct RendererChoice {
+  const CLSID* clsid;
+  const WCHAR* name;
+  LetterBox letterBox;
+};
+const RendererChoice kPreviewRenderers[] = {
+    {&CLSID_VideoMixingRenderer9, L"VMR9", LetterBox::kVmr9},
+    {&CLSID_VideoMixingRenderer, L"VMR7", LetterBox::kVmr7},
+    {&CLSID_VideoRenderer, L"Video Renderer", LetterBox::kNone},
+    {nullptr, L"default video renderer", LetterBox::kNone},
+};
+
+// Candidate filters the graph may try for one connection: enough for a
+// converter and a decompressor in front of a renderer, a few times over.
+constexpr int kCandidatesPerConnection = 8;
+
+// The search budget of one connection attempt, unbounded again after it.
+class SearchBound {
+ public:
+  SearchBound(CSearchBudget& budget, int candidates) : budget_(budget) { budget_.Allow(candidates); }
+  ~SearchBound() { budget_.Unbound(); }
+  SearchBound(const SearchBound&) = delete;
+  SearchBound& operator=(const SearchBound&) = delete;
+
+ private:
+  CSearchBudget& budget_;
+};
+
+// A Video for Windows decompressor takes frames of this header to 24-bit RGB.
+bool DecompressorTakes(const BITMAPINFOHEADER& input) {
+  BITMAPINFOHEADER copy = input;
+  BITMAPINFOHEADER output = input;
+  output.biCompression = BI_RGB;
+  output.biBitCount = 24;
+  output.biSizeImage = 0;
+  HIC codec = ICLocate(ICTYPE_VIDEO, 0, &copy, &output, ICMODE_DECOMPRESS);
+  if (!codec) return false;
+  ICClose(codec);
+  return true;
+}
 
 }  // namespace
+
+STDMETHODIMP CSearchBudget::QueryInterface(REFIID riid, void** object) {
+  if (!object) return E_POINTER;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IAMGraphBuilderCallback)) {
+    *object = static_cast<IAMGraphBuilderCallback*>(this);
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+STDMETHODIMP CSearchBudget::SelectedFilter(IMoniker* /*moniker*/) {
+  if (left_ <= 0) return E_FAIL;
+  if (left_ != kUnbounded) --left_;
+  return S_OK;
+}
+
+STDMETHODIMP CSearchBudget::CreatedFilter(IBaseFilter* /*filter*/) { return S_OK; }
 
 CFilterGraph::CFilterGraph(int kind) : kind_(kind) {}
 
@@ -58,6 +128,13 @@ HRESULT CFilterGraph::CreateManagers() {
   hr = CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_SERVER, IID_ICaptureGraphBuilder2,
                         builder_.PutVoid());
   if (FAILED(hr)) return hr;
+  hr = graph_->QueryInterface(IID_IMediaEventEx, events_.PutVoid());
+  if (FAILED(hr)) return hr;
+  // Without a site the graph searches without bound: still usable. The
+  // site stays until the graph goes (it is released with the graph, in the
+  // teardown; some systems cannot be given an empty site).
+  ComPtr<IObjectWithSite> site;
+  if (SUCCEEDED(graph_->QueryInterface(IID_IObjectWithSite, site.PutVoid()))) site->SetSite(&search_);
   return builder_->SetFiltergraph(graph_.Get());
 }
 
@@ -95,65 +172,163 @@ HRESULT CFilterGraph::AddAudioSourceFilter(IMoniker* moniker) {
   return S_OK;
 }
 
-HRESULT CFilterGraph::CreateSampleGrabber() {
-  HRESULT hr = AddFilter(kClsidSampleGrabber, L"Sample Grabber", sampleGrabber_);
+HRESULT CFilterGraph::CreateSampleGrabber(const GUID& subtype, ComPtr<IBaseFilter>& filter) {
+  ComPtr<IBaseFilter> made;
+  HRESULT hr = AddFilter(kClsidSampleGrabber, L"Sample Grabber", made);
   if (FAILED(hr)) return hr;
   ComPtr<ISampleGrabber> grabber;
-  hr = sampleGrabber_->QueryInterface(IID_ISampleGrabber, grabber.PutVoid());
+  hr = made->QueryInterface(IID_ISampleGrabber, grabber.PutVoid());
   if (FAILED(hr)) return hr;
   AM_MEDIA_TYPE wanted = {};
   wanted.majortype = MEDIATYPE_Video;
-  wanted.subtype = CanDecompressItself() ? GUID_NULL : MEDIASUBTYPE_RGB24;
+  wanted.subtype = subtype;
   wanted.formattype = GUID_NULL;
   wanted.bFixedSizeSamples = TRUE;
   wanted.lSampleSize = 1;
   hr = grabber->SetMediaType(&wanted);
   if (SUCCEEDED(hr)) hr = grabber->SetOneShot(FALSE);
   if (SUCCEEDED(hr)) hr = grabber->SetBufferSamples(FALSE);
-  return hr;
+  if (FAILED(hr)) return hr;
+  filter = std::move(made);
+  return S_OK;
 }
 
 namespace {
 
 // Letter-boxing is a nicety: a renderer without the control still shows.
-void SetLetterBox(IBaseFilter* renderer, bool vmr9) {
-  if (vmr9) {
+void SetLetterBox(IBaseFilter* renderer, LetterBox kind) {
+  if (kind == LetterBox::kVmr9) {
     ComPtr<IVMRAspectRatioControl9> control;
     if (SUCCEEDED(renderer->QueryInterface(IID_IVMRAspectRatioControl9, control.PutVoid()))) {
       control->SetAspectRatioMode(VMR9ARMode_LetterBox);
     }
-    return;
+  } else if (kind == LetterBox::kVmr7) {
+    ComPtr<IVMRAspectRatioControl> control;
+    if (SUCCEEDED(renderer->QueryInterface(IID_IVMRAspectRatioControl, control.PutVoid()))) {
+      control->SetAspectRatioMode(VMR_ARMODE_LETTER_BOX);
+    }
   }
-  ComPtr<IVMRAspectRatioControl> control;
-  if (SUCCEEDED(renderer->QueryInterface(IID_IVMRAspectRatioControl, control.PutVoid()))) {
-    control->SetAspectRatioMode(VMR_ARMODE_LETTER_BOX);
+}
+
+// The frames the grabber receives can become pictures: uncompressed, or
+// compressed in a format a Video for Windows decompressor takes.
+bool GrabberTypeConvertible(IBaseFilter* filter) {
+  ComPtr<ISampleGrabber> grabber;
+  AM_MEDIA_TYPE connected = {};
+  if (FAILED(filter->QueryInterface(IID_ISampleGrabber, grabber.PutVoid())) ||
+      FAILED(grabber->GetConnectedMediaType(&connected))) {
+    return false;
   }
+  const BITMAPINFOHEADER* header = VideoBitmapHeader(connected);
+  const bool convertible = header && (header->biCompression == BI_RGB || header->biCompression == BI_BITFIELDS ||
+                                      DecompressorTakes(*header));
+  FreeMediaTypeContent(connected);
+  return convertible;
 }
 
 }  // namespace
 
+namespace {
+
+// The renderer refused the type it was offered (a converter may help),
+// rather than failing in itself.
+bool TypeRefused(HRESULT hr) {
+  return hr == VFW_E_TYPE_NOT_ACCEPTED || hr == VFW_E_NO_ACCEPTABLE_TYPES || hr == VFW_E_INVALIDMEDIATYPE;
+}
+
+}  // namespace
+
+HRESULT CFilterGraph::StreamOutput(IBaseFilter* source, const GUID* category, IBaseFilter* grabber,
+                                   ComPtr<IPin>& output) {
+  // The source's pin is connected to the grabber as it is: a pin offers its
+  // formats in turn, and a decompressor goes in between where the grabber
+  // takes RGB24 only.
+  ComPtr<IPin> pin;
+  if (category) {
+    builder_->FindPin(source, PINDIR_OUTPUT, category, &MEDIATYPE_Video, TRUE, 0, pin.Put());
+  } else {
+    pin = FindFilterPin(source, PINDIR_OUTPUT, nullptr);
+  }
+  if (!pin) return VFW_E_CANNOT_CONNECT;
+  if (!grabber) {
+    output = std::move(pin);
+    return S_OK;
+  }
+  ComPtr<IPin> input = FindFilterPin(grabber, PINDIR_INPUT, nullptr);
+  if (!input) return VFW_E_CANNOT_CONNECT;
+  SearchBound bound(search_, kCandidatesPerConnection);
+  const HRESULT hr = graph_->Connect(pin.Get(), input.Get());
+  if (FAILED(hr)) return hr;
+  output = FindFilterPin(grabber, PINDIR_OUTPUT, nullptr);
+  return output ? S_OK : VFW_E_CANNOT_CONNECT;
+}
+
+HRESULT CFilterGraph::ConnectPreview(IPin* output) {
+  HRESULT hr = E_FAIL;
+  for (const RendererChoice& choice : kPreviewRenderers) {
+    const GraphMark mark = MarkGraph(graph_.Get());
+    SearchBound bound(search_, kCandidatesPerConnection);
+    if (!choice.clsid) {
+      hr = graph_->Render(output);
+    } else {
+      ComPtr<IBaseFilter> renderer;
+      hr = AddFilter(*choice.clsid, choice.name, renderer);
+      if (FAILED(hr)) {
+        TraceStep(L"renderer cannot be created:", choice.name, hr);
+        continue;
+      }
+      SetLetterBox(renderer.Get(), choice.letterBox);
+      ComPtr<IPin> input = FindFilterPin(renderer.Get(), PINDIR_INPUT, nullptr);
+      // Only a renderer that refuses the type itself is worth a converter
+      // in between; one that fails in itself (no device for it) is not
+      // offered every chain of filters there is.
+      hr = input ? graph_->ConnectDirect(output, input.Get(), nullptr) : E_NOINTERFACE;
+      if (TypeRefused(hr)) hr = graph_->Connect(output, input.Get());
+    }
+    if (SUCCEEDED(hr)) {
+      TraceStep(L"preview through", choice.name, hr);
+      return S_OK;
+    }
+    TraceStep(L"renderer cannot connect, removed again:", choice.name, hr);
+    RollBackGraph(graph_.Get(), mark);
+  }
+  return hr;
+}
+
 HRESULT CFilterGraph::RenderVideoOutput(IBaseFilter* source, const GUID* category, bool capture) {
   if (!graph_ || !builder_) return E_POINTER;
-  HRESULT hr = S_OK;
-  if (capture) {
-    hr = CreateSampleGrabber();
+  // The grabber takes the frames as they come when the library can
+  // decompress them itself, else RGB24. What decides is the type the
+  // connection settles on: one that no decompressor takes is connected
+  // again with RGB24.
+  bool anyType = capture && CanDecompressItself();
+  for (;;) {
+    const GraphMark mark = MarkGraph(graph_.Get());
+    ComPtr<IBaseFilter> grabber;
+    HRESULT hr = S_OK;
+    if (capture) hr = CreateSampleGrabber(anyType ? GUID_NULL : MEDIASUBTYPE_RGB24, grabber);
+    ComPtr<IPin> output;
+    if (SUCCEEDED(hr)) hr = StreamOutput(source, category, grabber.Get(), output);
+    if (SUCCEEDED(hr) && previewWanted_) {
+      hr = ConnectPreview(output.Get());
+    } else if (SUCCEEDED(hr)) {
+      ComPtr<IBaseFilter> renderer;
+      hr = AddFilter(kClsidNullRenderer, L"Null Renderer", renderer);
+      ComPtr<IPin> input = renderer ? FindFilterPin(renderer.Get(), PINDIR_INPUT, nullptr) : ComPtr<IPin>();
+      if (SUCCEEDED(hr)) hr = input ? graph_->ConnectDirect(output.Get(), input.Get(), nullptr) : E_NOINTERFACE;
+    }
+    if (anyType && (FAILED(hr) || !GrabberTypeConvertible(grabber.Get()))) {
+      TraceStep(L"the frames at the grabber cannot be decompressed here: grabbing", L"RGB24", hr);
+      RollBackGraph(graph_.Get(), mark);
+      anyType = false;
+      continue;
+    }
     if (FAILED(hr)) return hr;
+    sampleGrabber_ = std::move(grabber);
+    break;
   }
-  ComPtr<IBaseFilter> renderer;
-  if (!previewWanted_) {
-    hr = AddFilter(kClsidNullRenderer, L"Null Renderer", renderer);
-    if (FAILED(hr)) return hr;
-  } else if (SUCCEEDED(AddFilter(CLSID_VideoMixingRenderer9, L"VMR9", renderer))) {
-    SetLetterBox(renderer.Get(), true);
-  } else if (SUCCEEDED(AddFilter(CLSID_VideoMixingRenderer, L"VMR7", renderer))) {
-    SetLetterBox(renderer.Get(), false);
-  }
-  // Without a renderer the builder connects its default video renderer.
-  hr = builder_->RenderStream(category, &MEDIATYPE_Video, source, capture ? sampleGrabber_.Get() : nullptr,
-                              renderer.Get());
-  if (FAILED(hr)) return hr;
   if (!previewWanted_) return S_OK;
-  hr = graph_->QueryInterface(IID_IVideoWindow, videoWindow_.PutVoid());
+  HRESULT hr = graph_->QueryInterface(IID_IVideoWindow, videoWindow_.PutVoid());
   if (FAILED(hr)) return hr;
   videoWindow_->put_WindowStyle(kPreviewStyle);
   videoWindow_->put_FullScreenMode(OAFALSE);  // not every renderer knows full screen
@@ -232,7 +407,7 @@ HRESULT CFilterGraph::PauseOrRun(bool pause) {
   const ULONGLONG deadline = GetTickCount64() + kStateBoundMs;
   OAFilterState state = State_Stopped;
   while ((hr = control->GetState(kStateQueryMs, &state)) == VFW_S_STATE_INTERMEDIATE && GetTickCount64() < deadline) {
-    Sleep(kStatePauseMs);
+    WaitKeepingWindowsAlive(0, nullptr, kStatePauseMs);
   }
   if (FAILED(hr)) return hr;
   state_ = pause ? RunState::kPaused : RunState::kRunning;
@@ -246,6 +421,12 @@ HRESULT CFilterGraph::ShowPreview(bool show) {
 
 HRESULT CFilterGraph::PlacePreview(const RECT& rect) {
   if (!videoWindow_) return E_POINTER;
+  // Where it stands already, the window is left alone.
+  long left = 0, top = 0, width = 0, height = 0;
+  if (SUCCEEDED(videoWindow_->GetWindowPosition(&left, &top, &width, &height)) && left == rect.left &&
+      top == rect.top && width == rect.right - rect.left && height == rect.bottom - rect.top) {
+    return S_OK;
+  }
   return videoWindow_->SetWindowPosition(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
 }
 
@@ -256,6 +437,39 @@ HRESULT CFilterGraph::Stop() {
   }
   state_ = RunState::kStopped;
   return S_OK;
+}
+
+void CFilterGraph::MarkLost() {
+  if (lost_) return;
+  lost_ = true;
+  TraceStep(L"the device is lost; the graph stops", nullptr, S_OK);
+  Stop();
+}
+
+HRESULT CFilterGraph::CheckEvents() {
+  if (events_ && !lost_) {
+    long code = 0;
+    LONG_PTR first = 0, second = 0;
+    while (events_->GetEvent(&code, &first, &second, 0) == S_OK) {
+      const bool removed = code == EC_DEVICE_LOST && second == kDeviceRemoved;
+      events_->FreeEventParams(code, first, second);
+      if (removed) MarkLost();
+    }
+  }
+  return lost_ ? kResultDeviceLost : S_OK;
+}
+
+HRESULT CFilterGraph::WaitForStill(DWORD timeoutMs) {
+  OAEVENT events = 0;
+  if (!events_ || FAILED(events_->GetEventHandle(&events))) events = 0;
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    if (FAILED(CheckEvents())) return kResultDeviceLost;
+    const ULONGLONG passed = GetTickCount64() - start;
+    const DWORD left = passed >= timeoutMs ? 0 : static_cast<DWORD>(timeoutMs - passed);
+    const HRESULT hr = stills_.Wait(left, reinterpret_cast<HANDLE>(events));
+    if (hr != kWaitInterrupted) return hr;
+  }
 }
 
 void CFilterGraph::TearDown() {
@@ -293,8 +507,15 @@ CDefaultFilterGraph::~CDefaultFilterGraph() { TearDown(); }
 HRESULT CDefaultFilterGraph::AddSourceFilter(IMoniker* moniker, IBaseFilter* source) {
   HRESULT hr = CFilterGraph::AddSourceFilter(moniker, source);
   if (FAILED(hr)) return hr;
-  hr = builder_->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, source, IID_IAMStreamConfig,
+  // A DV camcorder's capture pin is interleaved: asked first, then video.
+  captureType_ = &MEDIATYPE_Interleaved;
+  hr = builder_->FindInterface(&PIN_CATEGORY_CAPTURE, captureType_, source, IID_IAMStreamConfig,
                                captureConfig_.PutVoid());
+  if (FAILED(hr)) {
+    captureType_ = &MEDIATYPE_Video;
+    hr = builder_->FindInterface(&PIN_CATEGORY_CAPTURE, captureType_, source, IID_IAMStreamConfig,
+                                 captureConfig_.PutVoid());
+  }
   if (FAILED(hr)) return hr;
   builder_->FindInterface(&PIN_CATEGORY_STILL, &MEDIATYPE_Video, source, IID_IAMStreamConfig, stillConfig_.PutVoid());
   DiscoverInputs();
@@ -321,7 +542,7 @@ HRESULT CDefaultFilterGraph::BuildGraph() {
     if (FAILED(hr)) return hr;
     ComPtr<IBaseFilter> nullRenderer;
     hr = AddFilter(kClsidNullRenderer, L"Null Renderer", nullRenderer);
-    if (SUCCEEDED(hr)) hr = CreateSampleGrabber();
+    if (SUCCEEDED(hr)) hr = CreateSampleGrabber(CanDecompressItself() ? GUID_NULL : MEDIASUBTYPE_RGB24, sampleGrabber_);
     if (SUCCEEDED(hr)) {
       hr = builder_->RenderStream(&PIN_CATEGORY_STILL, &MEDIATYPE_Video, videoSource_.Get(), sampleGrabber_.Get(),
                                   nullRenderer.Get());
@@ -369,16 +590,8 @@ bool CDefaultFilterGraph::CanDecompressItself() {
   if (!config) return false;
   MediaTypePtr type;
   if (FAILED(config->GetFormat(type.Put())) || !type.Get()) return false;
-  BITMAPINFOHEADER* input = VideoBitmapHeader(*type.Get());
-  if (!input) return false;
-  BITMAPINFOHEADER output = *input;
-  output.biCompression = BI_RGB;
-  output.biBitCount = 24;
-  output.biSizeImage = 0;
-  HIC codec = ICLocate(ICTYPE_VIDEO, 0, input, &output, ICMODE_DECOMPRESS);
-  if (!codec) return false;
-  ICClose(codec);
-  return true;
+  const BITMAPINFOHEADER* input = VideoBitmapHeader(*type.Get());
+  return input && DecompressorTakes(*input);
 }
 
 HRESULT CDefaultFilterGraph::ArmTrigger() {
@@ -425,7 +638,8 @@ HRESULT CDefaultFilterGraph::ReadFormat(PinFormat* format) {
 ComPtr<IPin> CDefaultFilterGraph::SourcePin(const GUID& category) const {
   ComPtr<IPin> pin;
   if (builder_ && videoSource_) {
-    builder_->FindPin(videoSource_.Get(), PINDIR_OUTPUT, &category, &MEDIATYPE_Video, FALSE, 0, pin.Put());
+    const GUID* type = IsEqualGUID(category, PIN_CATEGORY_CAPTURE) ? captureType_ : &MEDIATYPE_Video;
+    builder_->FindPin(videoSource_.Get(), PINDIR_OUTPUT, &category, type, FALSE, 0, pin.Put());
   }
   return pin;
 }
@@ -525,6 +739,9 @@ void CDVFilterGraph::ReleaseDerivedFilters() { dvDecoder_.Reset(); }
 
 HRESULT CDVFilterGraph::BuildGraph() {
   if (!builder_ || !videoSource_) return E_POINTER;
+  // An interleaved stream (a camcorder's) reaches the decoder through the
+  // DV splitter; a video stream goes to it directly.
+  bool interleaved = IsEqualGUID(CaptureType(), MEDIATYPE_Interleaved) != FALSE;
   ComPtr<IAMExtDevice> device;
   long port = 0;
   if (SUCCEEDED(videoSource_->QueryInterface(IID_IAMExtDevice, device.PutVoid())) &&
@@ -538,14 +755,17 @@ HRESULT CDVFilterGraph::BuildGraph() {
         MediaTypePtr type;
         if (captureConfig_->GetStreamCaps(i, type.Put(), record.data()) != S_OK || !type.Get()) continue;
         if (!IsEqualGUID(type->majortype, wanted)) continue;
-        captureConfig_->SetFormat(type.Get());
+        if (SUCCEEDED(captureConfig_->SetFormat(type.Get()))) interleaved = IsEqualGUID(wanted, MEDIATYPE_Interleaved);
         break;
       }
     }
   }
   HRESULT hr = AddFilter(kClsidDvDecoder, L"DV Video Decoder", dvDecoder_);
-  if (FAILED(hr)) return hr;
-  if (audioPresent_ && audioFromVideo_) {
+  if (FAILED(hr)) {
+    TraceStep(interleaved ? L"interleaved DV stream: no decoder" : L"DV video stream: no decoder", nullptr, hr);
+    return hr;
+  }
+  if (interleaved || (audioPresent_ && audioFromVideo_)) {
     ComPtr<IBaseFilter> splitter;
     hr = AddFilter(kClsidDvSplitter, L"DV Splitter", splitter);
     if (SUCCEEDED(hr)) {
@@ -553,7 +773,9 @@ HRESULT CDVFilterGraph::BuildGraph() {
                                   dvDecoder_.Get());
     }
     if (SUCCEEDED(hr)) hr = RenderVideoOutput(dvDecoder_.Get(), nullptr, captureWanted_);
-    if (SUCCEEDED(hr)) hr = builder_->RenderStream(nullptr, &MEDIATYPE_Audio, splitter.Get(), nullptr, nullptr);
+    if (SUCCEEDED(hr) && audioPresent_ && audioFromVideo_) {
+      hr = builder_->RenderStream(nullptr, &MEDIATYPE_Audio, splitter.Get(), nullptr, nullptr);
+    }
     return SUCCEEDED(hr) ? S_OK : hr;
   }
   hr = builder_->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, videoSource_.Get(), nullptr, dvDecoder_.Get());

@@ -7,6 +7,7 @@
 
 #include <dshow.h>
 #include <qedit.h>
+#include <uuids.h>
 
 #include <atomic>
 #include <memory>
@@ -48,6 +49,31 @@ struct PinFormat {
   WORD bitCount;
 };
 
+// Bounds the filter graph's search for filters between two pins it is
+// asked to connect (the graph asks this object before it creates each
+// candidate): a renderer that cannot work is not offered every chain of
+// filters there is. Lives as long as its graph; not reference counted.
+class CSearchBudget : public IAMGraphBuilderCallback {
+ public:
+  CSearchBudget() = default;
+  CSearchBudget(const CSearchBudget&) = delete;
+  CSearchBudget& operator=(const CSearchBudget&) = delete;
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP SelectedFilter(IMoniker* moniker) override;
+  STDMETHODIMP CreatedFilter(IBaseFilter* filter) override;
+
+  // The candidates the connections from now on may try, all together.
+  void Allow(int candidates) { left_ = candidates; }
+  void Unbound() { left_ = kUnbounded; }
+
+ private:
+  static constexpr int kUnbounded = 0x7FFFFFFF;
+  int left_ = kUnbounded;
+};
+
 class CFilterGraph : public ISampleGrabberCB {
  public:
   CFilterGraph(const CFilterGraph&) = delete;
@@ -67,7 +93,9 @@ class CFilterGraph : public ISampleGrabberCB {
   virtual HRESULT AddSourceFilter(IMoniker* moniker, IBaseFilter* source);
   virtual HRESULT AddAudioSourceFilter(IMoniker* moniker);
   // Sample grabber (when capture is wanted) and renderer behind an output
-  // of `source` of the given pin category (nullptr: any).
+  // of `source` of the given pin category (nullptr: any). A preview tries
+  // the renderers in turn; one that is created but cannot connect is
+  // removed again with whatever the builder inserted for it.
   virtual HRESULT RenderVideoOutput(IBaseFilter* source, const GUID* category, bool capture);
   virtual HRESULT BuildGraph() = 0;
   virtual void ReleaseDerivedFilters() {}
@@ -85,11 +113,23 @@ class CFilterGraph : public ISampleGrabberCB {
   // Message mode (a window and a message) or, with message 0, event mode.
   HRESULT PrepareStillDelivery(HWND window, UINT message);
   HRESULT Run();
-  // Pauses or runs and waits (bounded) until the graph reports the state.
+  // Pauses or runs and waits (bounded, handling the messages sent to the
+  // caller's windows) until the graph reports the state.
   HRESULT PauseOrRun(bool pause);
   HRESULT ShowPreview(bool show);
   HRESULT PlacePreview(const RECT& rect);
   HRESULT Stop();
+  // The device went away: from the graph's events (EC_DEVICE_LOST), or
+  // when a device-change notice no longer lists it. The graph is stopped
+  // and stays lost; it must be built anew for the device.
+  void MarkLost();
+  // Reads the graph's events: kResultDeviceLost once the device is lost,
+  // else S_OK.
+  HRESULT CheckEvents();
+  // Waits for the armed still up to the time-out (handling the messages
+  // sent to the caller's windows); a device lost meanwhile ends the wait
+  // with kResultDeviceLost.
+  HRESULT WaitForStill(DWORD timeoutMs);
   bool Paused() const { return state_ == RunState::kPaused; }
   bool HasPreviewWindow() const { return static_cast<bool>(videoWindow_); }
   int Kind() const { return kind_; }
@@ -103,8 +143,14 @@ class CFilterGraph : public ISampleGrabberCB {
 
  protected:
   explicit CFilterGraph(int kind);
-  HRESULT CreateSampleGrabber();
+  // A sample grabber taking the subtype (GUID_NULL: any) into the graph.
+  HRESULT CreateSampleGrabber(const GUID& subtype, ComPtr<IBaseFilter>& grabber);
   HRESULT AddFilter(REFCLSID clsid, const WCHAR* name, ComPtr<IBaseFilter>& filter);
+  // The output pin of `source` of the category (nullptr: its first output),
+  // or, with a grabber, the grabber's output once the two are connected.
+  HRESULT StreamOutput(IBaseFilter* source, const GUID* category, IBaseFilter* grabber, ComPtr<IPin>& output);
+  // The output into the preview's renderer: each in turn until one connects.
+  HRESULT ConnectPreview(IPin* output);
   // Everything the destructors release, in order; safe to call twice.
   void TearDown();
 
@@ -114,7 +160,10 @@ class CFilterGraph : public ISampleGrabberCB {
   ComPtr<ICaptureGraphBuilder2> builder_;
   ComPtr<IGraphBuilder> graph_;
   ComPtr<IVideoWindow> videoWindow_;
+  ComPtr<IMediaEventEx> events_;
+  CSearchBudget search_;
   RunState state_ = RunState::kStopped;
+  bool lost_ = false;
   bool built_ = false;
   bool audioPresent_ = false;
   bool audioFromVideo_ = false;
@@ -138,6 +187,8 @@ class CDefaultFilterGraph : public CFilterGraph {
   HRESULT ArmTrigger() override;
   bool TriggerArmed() override;
 
+  // The major type of the capture pin: interleaved (a DV camcorder) or video.
+  const GUID& CaptureType() const { return *captureType_; }
   // E_FAIL once built; S_FALSE (nothing changes) without a still pin.
   HRESULT UseStillPin();
   bool StillPinMode() const { return stillPinMode_; }
@@ -163,6 +214,7 @@ class CDefaultFilterGraph : public CFilterGraph {
 
   bool stillPinMode_ = false;
   bool videoPortManagerAdded_ = false;
+  const GUID* captureType_ = &MEDIATYPE_Video;
   ComPtr<IAMStreamConfig> captureConfig_;
   ComPtr<IAMStreamConfig> stillConfig_;
   ComPtr<IAMStreamConfig> audioConfig_;

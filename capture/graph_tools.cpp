@@ -34,6 +34,43 @@ bool ForEachPin(IBaseFilter* filter, Visit visit) {
   }
 }
 
+// Calls visit(filter) for every filter of the graph until it returns true.
+template <class Visit>
+bool ForEachFilter(IFilterGraph* graph, Visit visit) {
+  ComPtr<IEnumFilters> filters;
+  if (FAILED(graph->EnumFilters(filters.Put())) || !filters) return false;
+  for (;;) {
+    ComPtr<IBaseFilter> filter;
+    if (filters->Next(1, filter.Put(), nullptr) != S_OK || !filter) return false;
+    if (visit(filter.Get())) return true;
+  }
+}
+
+// COM identity: the same object answers IUnknown with the same pointer.
+template <class T>
+bool Holds(const std::vector<ComPtr<T>>& list, T* item) {
+  ComPtr<IUnknown> wanted;
+  if (FAILED(item->QueryInterface(IID_IUnknown, wanted.PutVoid()))) return false;
+  for (const ComPtr<T>& entry : list) {
+    ComPtr<IUnknown> own;
+    if (SUCCEEDED(entry->QueryInterface(IID_IUnknown, own.PutVoid())) && own.Get() == wanted.Get()) return true;
+  }
+  return false;
+}
+
+ComPtr<IPin> PeerOf(IPin* pin) {
+  ComPtr<IPin> peer;
+  if (FAILED(pin->ConnectedTo(peer.Put()))) peer.Reset();
+  return peer;
+}
+
+void DisconnectBothEnds(IFilterGraph* graph, IPin* pin) {
+  ComPtr<IPin> peer = PeerOf(pin);
+  if (!peer) return;
+  graph->Disconnect(peer.Get());
+  graph->Disconnect(pin);
+}
+
 }  // namespace
 
 bool PinCategory(IPin* pin, GUID* category) {
@@ -100,4 +137,38 @@ void RemoveDownstream(IFilterGraph* graph, IBaseFilter* filter) {
     if (next) graph->RemoveFilter(next.Get());
     return false;
   });
+}
+
+GraphMark MarkGraph(IFilterGraph* graph) {
+  GraphMark mark;
+  ForEachFilter(graph, [&](IBaseFilter* filter) {
+    mark.filters.push_back(ComPtr<IBaseFilter>::Share(filter));
+    ForEachPin(filter, [&](IPin* pin) {
+      if (PeerOf(pin)) mark.connected.push_back(ComPtr<IPin>::Share(pin));
+      return false;
+    });
+    return false;
+  });
+  return mark;
+}
+
+void RollBackGraph(IFilterGraph* graph, const GraphMark& mark) {
+  std::vector<ComPtr<IBaseFilter>> added;
+  ForEachFilter(graph, [&](IBaseFilter* filter) {
+    if (!Holds(mark.filters, filter)) added.push_back(ComPtr<IBaseFilter>::Share(filter));
+    return false;
+  });
+  for (const ComPtr<IBaseFilter>& filter : added) {
+    ForEachPin(filter.Get(), [&](IPin* pin) {
+      DisconnectBothEnds(graph, pin);
+      return false;
+    });
+    graph->RemoveFilter(filter.Get());
+  }
+  for (const ComPtr<IBaseFilter>& filter : mark.filters) {
+    ForEachPin(filter.Get(), [&](IPin* pin) {
+      if (!Holds(mark.connected, pin)) DisconnectBothEnds(graph, pin);
+      return false;
+    });
+  }
 }

@@ -6,6 +6,8 @@
 
 #include <dshow.h>
 
+#include <vector>
+
 // The pin's category read through its property set; false when it has none.
 bool PinCategory(IPin* pin, GUID* category);
 
@@ -25,3 +27,15 @@ void RemoveDownstream(IFilterGraph* graph, IBaseFilter* filter);
 
 // The filter that a pin belongs to.
 ComPtr<IBaseFilter> PinFilter(IPin* pin);
+
+// The filters of a graph and the pins connected at one moment, so that an
+// attempt to connect can be undone.
+struct GraphMark {
+  std::vector<ComPtr<IBaseFilter>> filters;
+  std::vector<ComPtr<IPin>> connected;
+};
+GraphMark MarkGraph(IFilterGraph* graph);
+// Removes every filter added since the mark (a renderer and whatever the
+// builder inserted for it) and breaks every connection made since between
+// the filters that were there.
+void RollBackGraph(IFilterGraph* graph, const GraphMark& mark);

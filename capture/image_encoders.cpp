@@ -64,6 +64,16 @@ HRESULT Encoders(EncoderList* list) {
   return S_OK;
 }
 
+// The first encoder whose extension list holds the path's extension.
+const gp::ImageCodecInfo* EncoderFor(const EncoderList& list, const WCHAR* path) {
+  const WCHAR* extension = PathExtension(path);
+  if (!extension) return nullptr;
+  for (UINT i = 0; i < list.count; ++i) {
+    if (ExtensionInPatterns(extension, list.codecs[i].FilenameExtension)) return &list.codecs[i];
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 bool StartGdiplus(ULONG_PTR* token) {
@@ -77,16 +87,18 @@ bool StartGdiplus(ULONG_PTR* token) {
 
 void EndGdiplus(ULONG_PTR token) { gp::GdiplusShutdown(token); }
 
+HRESULT CheckEncoderFor(const WCHAR* path) {
+  EncoderList list;
+  HRESULT hr = Encoders(&list);
+  if (FAILED(hr)) return hr;
+  return EncoderFor(list, path) ? S_OK : E_INVALIDARG;
+}
+
 HRESULT SaveBitmapWithEncoder(HBITMAP bitmap, const WCHAR* path, INT32 quality) {
   EncoderList list;
   HRESULT hr = Encoders(&list);
   if (FAILED(hr)) return hr;
-  const WCHAR* extension = PathExtension(path);
-  if (!extension) return E_INVALIDARG;
-  const gp::ImageCodecInfo* chosen = nullptr;
-  for (UINT i = 0; i < list.count && !chosen; ++i) {
-    if (ExtensionInPatterns(extension, list.codecs[i].FilenameExtension)) chosen = &list.codecs[i];
-  }
+  const gp::ImageCodecInfo* chosen = EncoderFor(list, path);
   if (!chosen) return E_INVALIDARG;
 
   ULONG qualityValue = quality >= 0 ? static_cast<ULONG>(quality) : 0;

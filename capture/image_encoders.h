@@ -8,6 +8,11 @@
 bool StartGdiplus(ULONG_PTR* token);
 void EndGdiplus(ULONG_PTR token);
 
+// Whether an encoder lists the path's extension: S_OK, E_INVALIDARG for a
+// path without extension or one that no encoder lists, or the failure to
+// load the list. Needs no GDI+ session.
+HRESULT CheckEncoderFor(const WCHAR* path);
+
 // Saves with the first encoder whose extension list holds the path's
 // extension (case ignored). JPEG takes the quality when it is 0 or more.
 // E_INVALIDARG for a path without extension or one that no encoder lists

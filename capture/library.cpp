@@ -6,6 +6,7 @@
 #include <dbt.h>
 #include <dshow.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <cwchar>
@@ -119,6 +120,8 @@ bool CDeviceNotification::Concerns(WPARAM event, LPARAM header) const {
 }
 
 LumenoLibrary::~LumenoLibrary() {
+  for (LumenoDevice* device : openDevices) device->library = nullptr;
+  openDevices.clear();
   devices.Clear();
   if (comInitialised) CoUninitialize();
   comInitialised = FALSE;
@@ -134,6 +137,30 @@ LumenoLibrary* LibraryFromHandle(LumenoLibrary* handle) {
 LumenoDevice* DeviceFromHandle(LumenoDevice* handle) {
   if (!handle || TagOf(handle) != kDeviceTag) return nullptr;
   return handle;
+}
+
+void AttachDevice(LumenoLibrary& library, LumenoDevice* device) {
+  library.openDevices.push_back(device);
+  device->library = &library;
+}
+
+void DetachDevice(LumenoDevice* device) {
+  LumenoLibrary* library = LibraryFromHandle(device->library);
+  if (library) {
+    auto& open = library->openDevices;
+    open.erase(std::remove(open.begin(), open.end(), device), open.end());
+  }
+  device->library = nullptr;
+}
+
+void MarkUnlistedDevicesLost(LumenoLibrary& library) {
+  for (LumenoDevice* device : library.openDevices) {
+    bool listed = false;
+    for (std::size_t i = 0; i < library.devices.Count() && !listed; ++i) {
+      listed = device->moniker && device->moniker->IsEqual(library.devices.At(i)) == S_OK;
+    }
+    if (!listed && device->graph) device->graph->MarkLost();
+  }
 }
 
 HRESULT EnumerateVideoInputDevices(CDeviceList& list) {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 // First 32 bits of every handle's record.
 constexpr std::uint32_t kLibraryTag = 1;
@@ -65,6 +66,8 @@ class CDeviceNotification {
   const GUID* interfaceClass_;
 };
 
+struct LumenoDevice;
+
 struct LumenoLibrary {
   LumenoLibrary() = default;
   ~LumenoLibrary();
@@ -75,6 +78,10 @@ struct LumenoLibrary {
   CDeviceNotification notification{kCaptureInterfaceClass};
   CDeviceList devices;
   BOOL comInitialised = FALSE;  // balanced by the destructor
+  // The devices opened from this context and not closed yet: a removal
+  // notice marks those it no longer lists as lost; the context's end
+  // leaves them without a context.
+  std::vector<LumenoDevice*> openDevices;
 };
 
 struct LumenoDevice {
@@ -95,6 +102,14 @@ struct LumenoDevice {
 // other kind.
 LumenoLibrary* LibraryFromHandle(LumenoLibrary* handle);
 LumenoDevice* DeviceFromHandle(LumenoDevice* handle);
+
+// A device opened from the library joins its list of open devices; a
+// closed one leaves it.
+void AttachDevice(LumenoLibrary& library, LumenoDevice* device);
+void DetachDevice(LumenoDevice* device);
+// After the list was made anew: every open device that it no longer holds
+// is lost.
+void MarkUnlistedDevicesLost(LumenoLibrary& library);
 
 // Fills the list with the video input devices; E_FAIL when there is none.
 HRESULT EnumerateVideoInputDevices(CDeviceList& list);

@@ -55,6 +55,16 @@ typedef struct LumenoDevice LumenoDevice;
 /* No still picture arrived in time: HRESULT_FROM_WIN32(ERROR_TIMEOUT) */
 #define LUMENO_E_TIMEOUT ((HRESULT)0x800705B4L)
 
+/* The open device went away (unplugged): the calls on it answer this at
+ * once, a wait for a still ends with it; close the device and open it
+ * again once it is listed again. HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED) */
+#define LUMENO_E_DEVICE_LOST ((HRESULT)0x8007048FL)
+
+/* LumenoGetBitmapFromClipboard: the clipboard's bitmap is compressed in a
+ * way a clipboard bitmap is not (only RGB, bit fields and RLE are taken);
+ * nothing behind its header was read. HRESULT_FROM_WIN32(ERROR_UNSUPPORTED_TYPE) */
+#define LUMENO_E_UNSUPPORTED_PICTURE ((HRESULT)0x8007065EL)
+
 #pragma pack(push, 4)
 /* In/out record of LumenoOpenDevice. 48 bytes in the 32-bit build, 52 in
  * the 64-bit build (the window handle is 8 bytes there). */
@@ -168,6 +178,17 @@ HRESULT LUMENO_CALL LumenoTrigger(LumenoDevice* device);
 HRESULT LUMENO_CALL LumenoWaitForTrigger(LumenoDevice* device);
 HRESULT LUMENO_CALL LumenoGetSample(LumenoDevice* device, HBITMAP* bitmap);
 HRESULT LUMENO_CALL LumenoGetSampleAsDIB(LumenoDevice* device, HGLOBAL* dib);
+
+/* The newest frame the device delivered, copied at once without a trigger
+ * or a wait: the frames the stills are taken from (in still-pin mode only
+ * the still pin's), converted to 24-bit RGB, rows from the bottom, each
+ * padded to 4 bytes. `header` (required) receives its header, biSizeImage
+ * the bytes of its pixels. With pixels null: the header only, S_OK. With a
+ * buffer of fewer bytes than biSizeImage: the header only, 0x8007007A
+ * (insufficient buffer). S_FALSE (header zeroed, nothing written) until
+ * the first frame arrives. A frame shorter than its format is refused as
+ * for a still. The device keeps one copy of each frame for this. */
+HRESULT LUMENO_CALL LumenoCopyNewestFrame(LumenoDevice* device, BITMAPINFOHEADER* header, void* pixels, UINT32 size);
 /* quality: 0 to 100, negative for the encoder's default */
 HRESULT LUMENO_CALL LumenoSaveSampleToFileA(LumenoDevice* device, const char* path, INT32 quality);
 HRESULT LUMENO_CALL LumenoSaveSampleToFileW(LumenoDevice* device, const WCHAR* path, INT32 quality);

@@ -53,7 +53,8 @@
   X(LumenoGetErrorW, 3, 1)                       \
   X(LumenoSubtypeToStringA, 4, 1)                \
   X(LumenoSubtypeToStringW, 4, 1)                \
-  X(LumenoPlaySound, 0, 1)
+  X(LumenoPlaySound, 0, 1)                       \
+  X(LumenoCopyNewestFrame, 4, 1)
 
 // Expands its arguments for a bound export only: LUMCAP_IF_BOUND_##bound(...).
 #define LUMCAP_IF_BOUND_1(...) __VA_ARGS__

@@ -15,10 +15,49 @@ bool BitCountFits(const DibFields& f) {
     case kDibCompressionRgb:
       return f.bitCount == 1 || f.bitCount == 4 || f.bitCount == 8 || f.bitCount == 16 || f.bitCount == 24 ||
              f.bitCount == 32;
+    case kDibCompressionRle8: return f.bitCount == 8;
+    case kDibCompressionRle4: return f.bitCount == 4;
     case kDibCompressionBitFields: return f.bitCount == 16 || f.bitCount == 32;
     default: return f.bitCount <= 32;
   }
 }
+
+constexpr std::uint32_t FourCc(char a, char b, char c, char d) {
+  return std::uint32_t(std::uint8_t(a)) | std::uint32_t(std::uint8_t(b)) << 8 | std::uint32_t(std::uint8_t(c)) << 16 |
+         std::uint32_t(std::uint8_t(d)) << 24;
+}
+
+// Raw YUV formats: packed ones by their bits per pixel, planar ones by the
+// size of their chroma planes.
+enum class YuvLayout { kPacked, kPlanar420, kPlanar410 };
+struct RawYuv {
+  std::uint32_t code;
+  YuvLayout layout;
+  std::uint32_t bitsPerPixel;  // packed formats
+};
+constexpr RawYuv kRawYuv[] = {
+    {FourCc('Y', 'U', 'Y', '2'), YuvLayout::kPacked, 16},   {FourCc('Y', 'U', 'Y', 'V'), YuvLayout::kPacked, 16},
+    {FourCc('U', 'Y', 'V', 'Y'), YuvLayout::kPacked, 16},   {FourCc('Y', 'V', 'Y', 'U'), YuvLayout::kPacked, 16},
+    {FourCc('Y', '4', '1', 'P'), YuvLayout::kPacked, 12},   {FourCc('Y', '8', '0', '0'), YuvLayout::kPacked, 8},
+    {FourCc('Y', '8', ' ', ' '), YuvLayout::kPacked, 8},    {FourCc('G', 'R', 'E', 'Y'), YuvLayout::kPacked, 8},
+    {FourCc('Y', '1', '6', ' '), YuvLayout::kPacked, 16},   {FourCc('A', 'Y', 'U', 'V'), YuvLayout::kPacked, 32},
+    {FourCc('I', '4', '2', '0'), YuvLayout::kPlanar420, 0}, {FourCc('I', 'Y', 'U', 'V'), YuvLayout::kPlanar420, 0},
+    {FourCc('Y', 'V', '1', '2'), YuvLayout::kPlanar420, 0}, {FourCc('N', 'V', '1', '2'), YuvLayout::kPlanar420, 0},
+    {FourCc('N', 'V', '2', '1'), YuvLayout::kPlanar420, 0}, {FourCc('Y', 'V', 'U', '9'), YuvLayout::kPlanar410, 0},
+};
+
+// A reader of RLE bytes that never passes their end.
+struct RleBytes {
+  const std::uint8_t* p;
+  std::size_t left;
+  bool Take(std::size_t n, const std::uint8_t** out) {
+    if (n > left) return false;
+    *out = p;
+    p += n;
+    left -= n;
+    return true;
+  }
+};
 
 wchar_t UpperAscii(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
 
@@ -38,12 +77,17 @@ std::uint64_t DibStride(std::int32_t width, std::uint16_t bitCount) {
 }
 
 std::uint32_t DibColourEntries(const DibFields& fields) {
-  if (fields.bitCount <= 8 && fields.clrUsed == 0) return std::uint32_t{1} << fields.bitCount;
+  const bool paletted = fields.compression == kDibCompressionRgb || DibIsRle(fields);
+  if (paletted && fields.bitCount <= 8 && fields.clrUsed == 0) return std::uint32_t{1} << fields.bitCount;
   return fields.clrUsed;
 }
 
 bool DibIsUncompressed(const DibFields& fields) {
   return fields.compression == kDibCompressionRgb || fields.compression == kDibCompressionBitFields;
+}
+
+bool DibIsRle(const DibFields& fields) {
+  return fields.compression == kDibCompressionRle8 || fields.compression == kDibCompressionRle4;
 }
 
 std::uint32_t DibRows(std::int32_t height) {
@@ -99,6 +143,8 @@ bool DibCheckPacked(const std::uint8_t* bytes, std::size_t length, DibFields* fi
 
 bool DibFrameIsComplete(const DibFields& fields, const DibLayout& layout, std::size_t length) {
   if (DibIsUncompressed(fields)) return layout.imageSize > 0 && length >= layout.imageSize;
+  const std::uint64_t raw = DibRawYuvBytes(fields);
+  if (raw > 0) return length >= raw;
   return length > 0;
 }
 
@@ -116,6 +162,83 @@ DibFields DibDecompressedFields(const DibFields& fields) {
   target.bitCount = fields.bitCount < 24 ? 24 : fields.bitCount;
   target.compression = kDibCompressionRgb;
   return target;
+}
+
+std::uint64_t DibRawYuvBytes(const DibFields& fields) {
+  if (fields.width <= 0) return 0;
+  const std::uint64_t width = static_cast<std::uint32_t>(fields.width);
+  const std::uint64_t rows = DibRows(fields.height);
+  for (const RawYuv& format : kRawYuv) {
+    if (format.code != fields.compression) continue;
+    switch (format.layout) {
+      case YuvLayout::kPacked: return (width * format.bitsPerPixel + 7) / 8 * rows;
+      case YuvLayout::kPlanar420: return width * rows + 2 * ((width + 1) / 2) * ((rows + 1) / 2);
+      case YuvLayout::kPlanar410: return width * rows + 2 * ((width + 3) / 4) * ((rows + 3) / 4);
+    }
+  }
+  return 0;
+}
+
+bool DibRleFits(const DibFields& fields, const std::uint8_t* bits, std::size_t length) {
+  if (!DibIsRle(fields) || !bits || fields.width <= 0) return false;
+  const bool four = fields.compression == kDibCompressionRle4;
+  const std::uint64_t width = static_cast<std::uint32_t>(fields.width);
+  const std::uint64_t rows = DibRows(fields.height);
+  std::uint64_t x = 0, y = 0;
+  RleBytes in{bits, length};
+  for (;;) {
+    const std::uint8_t* pair = nullptr;
+    if (!in.Take(2, &pair)) return false;  // the bytes end before the picture does
+    const std::uint8_t count = pair[0], code = pair[1];
+    if (count > 0) {  // a run of `count` pixels
+      if (y >= rows || x + count > width) return false;
+      x += count;
+      continue;
+    }
+    switch (code) {
+      case 0:  // end of a row
+        x = 0;
+        ++y;
+        if (y > rows) return false;
+        break;
+      case 1: return true;  // end of the picture
+      case 2: {             // a move right and down
+        const std::uint8_t* delta = nullptr;
+        if (!in.Take(2, &delta)) return false;
+        x += delta[0];
+        y += delta[1];
+        if (x > width || y > rows) return false;
+        break;
+      }
+      default: {  // `code` pixels as they stand, padded to a 16-bit boundary
+        const std::size_t bytes = four ? (code + 1u) / 2u : code;
+        const std::uint8_t* literal = nullptr;
+        if (y >= rows || x + code > width || !in.Take(bytes + (bytes & 1u), &literal)) return false;
+        x += code;
+        break;
+      }
+    }
+  }
+}
+
+ClipboardDib DibCheckClipboard(const std::uint8_t* bytes, std::size_t length, DibFields* fields, DibLayout* layout) {
+  DibFields f;
+  DibLayout l;
+  if (!DibCheckPacked(bytes, length, &f, &l)) {
+    // A header that is sound but of a compression no clipboard bitmap has
+    // is named as such, whatever its sizes say.
+    if (DibReadFields(bytes, length, &f) && !DibIsUncompressed(f) && !DibIsRle(f)) {
+      return ClipboardDib::kUnsupportedCompression;
+    }
+    return ClipboardDib::kMalformed;
+  }
+  if (!DibIsUncompressed(f) && !DibIsRle(f)) return ClipboardDib::kUnsupportedCompression;
+  if (DibIsRle(f) && !DibRleFits(f, bytes + l.headerPart, static_cast<std::size_t>(l.imageSize))) {
+    return ClipboardDib::kMalformed;
+  }
+  *fields = f;
+  *layout = l;
+  return ClipboardDib::kAccepted;
 }
 
 bool ExtensionInPatterns(const wchar_t* extension, const wchar_t* patterns) {

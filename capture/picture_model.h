@@ -24,6 +24,8 @@ struct DibFields {
 
 constexpr std::uint32_t kDibInfoHeaderBytes = 40;
 constexpr std::uint32_t kDibCompressionRgb = 0;
+constexpr std::uint32_t kDibCompressionRle8 = 1;
+constexpr std::uint32_t kDibCompressionRle4 = 2;
 constexpr std::uint32_t kDibCompressionBitFields = 3;
 constexpr std::uint32_t kDibMaskBytes = 12;  // three bit-field masks behind a 40-byte header
 // Largest picture the library makes: 32768 pixels a side, 1 GiB of pixels.
@@ -39,10 +41,12 @@ struct DibLayout {
 
 // Bytes per row: ((width x bit count + 31) / 32) x 4.
 std::uint64_t DibStride(std::int32_t width, std::uint16_t bitCount);
-// 2 to the bit count for 8 bits or less when the used-colour count is 0,
-// else the used-colour count.
+// RGB and RLE pictures of 8 bits or less: 2 to the bit count when the
+// used-colour count is 0; every other picture (bit fields, a four-character
+// code of any bit count): the used-colour count.
 std::uint32_t DibColourEntries(const DibFields& fields);
 bool DibIsUncompressed(const DibFields& fields);
+bool DibIsRle(const DibFields& fields);
 // The height without its sign.
 std::uint32_t DibRows(std::int32_t height);
 
@@ -64,7 +68,9 @@ bool DibReadFields(const std::uint8_t* bytes, std::size_t length, DibFields* fie
 bool DibCheckPacked(const std::uint8_t* bytes, std::size_t length, DibFields* fields, DibLayout* layout);
 
 // A frame of `length` bytes for a header: an uncompressed frame must hold
-// every row, a compressed one at least one byte.
+// every row; one in a raw YUV format every byte its width and height call
+// for (a decompressor of such a format sizes its input from them, not from
+// the bytes it is given); any other compressed frame at least one byte.
 bool DibFrameIsComplete(const DibFields& fields, const DibLayout& layout, std::size_t length);
 
 // The image size a decompressor is told for a compressed frame of `length`
@@ -74,6 +80,22 @@ std::uint32_t DibCompressedInputBytes(const DibFields& fields, std::size_t lengt
 // The picture a compressed frame is decompressed into: same size, no
 // compression, 24 bits (or the frame's bit count when that is larger).
 DibFields DibDecompressedFields(const DibFields& fields);
+
+// The bytes a picture in a raw YUV format (YUY2, UYVY, YVYU, I420, IYUV,
+// YV12, NV12, NV21, Y800, Y8, GREY, Y41P, YVU9, Y16, AYUV) holds at least;
+// 0 for any other compression.
+std::uint64_t DibRawYuvBytes(const DibFields& fields);
+
+// The runs of an RLE picture (8 or 4 bits) in `length` bytes: true when
+// every run and every move stays inside the picture and the bytes end in
+// no run, an end of the picture reached before the bytes run out.
+bool DibRleFits(const DibFields& fields, const std::uint8_t* bits, std::size_t length);
+
+// A packed bitmap taken from the clipboard. A clipboard bitmap is RGB or
+// bit fields, or RLE whose runs fit (DibRleFits); a sound header with any
+// other compression is refused as such, and nothing behind it is read.
+enum class ClipboardDib { kAccepted, kMalformed, kUnsupportedCompression };
+ClipboardDib DibCheckClipboard(const std::uint8_t* bytes, std::size_t length, DibFields* fields, DibLayout* layout);
 
 // True when the extension (".jpg", dot included) is the extension of one
 // pattern of a ';'-separated list such as "*.JPG;*.JPEG;*.JPE;*.JFIF",

@@ -15,7 +15,9 @@ if(RELIVO_WINDOWS)
     ${LUMCAP_PICTURE_RULES}
     ${LUMCAP_DIR}/dib_section.cpp
     ${LUMCAP_DIR}/image_encoders.cpp
-    ${LUMCAP_DIR}/still_capture.cpp)
+    ${LUMCAP_DIR}/still_capture.cpp
+    ${LUMCAP_DIR}/trace.cpp
+    ${LUMCAP_DIR}/waits.cpp)
   target_include_directories(lumcap_pictures PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(lumcap_pictures PUBLIC strmiids gdiplus msvfw32 winmm ole32 gdi32 user32)
   relivo_warnings(lumcap_pictures)

@@ -9,6 +9,11 @@
 constexpr HRESULT kResultTextTooLong = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_WIN32, ERROR_INSUFFICIENT_BUFFER);
 // No still picture within the time-out.
 constexpr HRESULT kResultTimeout = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_WIN32, ERROR_TIMEOUT);
+// A clipboard bitmap of a compression the library does not take
+// (LUMENO_E_UNSUPPORTED_PICTURE).
+constexpr HRESULT kResultUnsupportedPicture = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_WIN32, ERROR_UNSUPPORTED_TYPE);
+// The open device went away (LUMENO_E_DEVICE_LOST).
+constexpr HRESULT kResultDeviceLost = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_WIN32, ERROR_DEVICE_NOT_CONNECTED);
 
 // The thread's last error as an HRESULT; E_FAIL when there is none.
 inline HRESULT LastErrorResult() {

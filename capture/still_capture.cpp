@@ -1,11 +1,15 @@
 #include "capture/still_capture.h"
 
 #include "capture/results.h"
+#include "capture/waits.h"
 #include "res/lumcap_resources.h"
 
 #include <amvideo.h>
 #include <dvdmedia.h>
+
+#include <cstring>
 #include <mmsystem.h>
+#include <new>
 #include <uuids.h>
 #include <vfwmsgs.h>
 
@@ -45,20 +49,68 @@ HRESULT CopyMediaType(const AM_MEDIA_TYPE& from, AM_MEDIA_TYPE& to) {
 
 }  // namespace
 
-HRESULT ConvertFrame(const AM_MEDIA_TYPE& type, const BYTE* data, std::size_t length, CDIBSection& picture) {
-  if (type.majortype != MEDIATYPE_Video || !type.pbFormat) return VFW_E_INVALIDMEDIATYPE;
+namespace {
+
+// The bitmap header of a video type and the bytes of the block from it on;
+// null when the type is not video in a video-info or video-info-2 format,
+// or its header does not lie inside the block.
+const BITMAPINFOHEADER* FrameHeader(const AM_MEDIA_TYPE& type, std::size_t* headerPart) {
+  if (type.majortype != MEDIATYPE_Video || !type.pbFormat) return nullptr;
   std::size_t offset = 0;
   if (type.formattype == FORMAT_VideoInfo && type.cbFormat >= kVideoInfoHeaderBytes) {
     offset = kVideoInfoBitmapOffset;
   } else if (type.formattype == FORMAT_VideoInfo2 && type.cbFormat >= kVideoInfo2HeaderBytes) {
     offset = kVideoInfo2BitmapOffset;
   } else {
-    return VFW_E_INVALIDMEDIATYPE;
+    return nullptr;
   }
   // The header with its colour table or masks must lie inside the block.
   const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(type.pbFormat + offset);
-  if (header->biSize > type.cbFormat - offset) return VFW_E_INVALIDMEDIATYPE;
-  return picture.Create(header, type.cbFormat - offset, data, length);
+  if (header->biSize > type.cbFormat - offset) return nullptr;
+  *headerPart = type.cbFormat - offset;
+  return header;
+}
+
+}  // namespace
+
+HRESULT ConvertFrame(const AM_MEDIA_TYPE& type, const BYTE* data, std::size_t length, CDIBSection& picture) {
+  std::size_t headerPart = 0;
+  const BITMAPINFOHEADER* header = FrameHeader(type, &headerPart);
+  if (!header) return VFW_E_INVALIDMEDIATYPE;
+  return picture.Create(header, headerPart, data, length);
+}
+
+HRESULT CopyRgb24Frame(const AM_MEDIA_TYPE& type, const BYTE* data, std::size_t length, BITMAPINFOHEADER* header,
+                       void* pixels, std::size_t size) {
+  std::size_t headerPart = 0;
+  const BITMAPINFOHEADER* format = FrameHeader(type, &headerPart);
+  if (!format || headerPart < sizeof(BITMAPINFOHEADER)) return VFW_E_INVALIDMEDIATYPE;
+  const DibFields fields = DibFieldsOf(*format);
+  DibLayout layout;
+  if (!DibLayoutOf(fields, &layout) || fields.compression != kDibCompressionRgb || fields.bitCount != 24) {
+    return S_FALSE;
+  }
+  if (!data || !DibFrameIsComplete(fields, layout, length)) return E_FAIL;
+  const std::uint64_t stride = DibStride(fields.width, 24);
+  const std::uint32_t rows = DibRows(fields.height);
+  BITMAPINFOHEADER made = {};
+  made.biSize = sizeof made;
+  made.biWidth = fields.width;
+  made.biHeight = static_cast<LONG>(rows);
+  made.biPlanes = 1;
+  made.biBitCount = 24;
+  made.biCompression = BI_RGB;
+  made.biSizeImage = static_cast<DWORD>(stride * rows);
+  *header = made;
+  if (!pixels) return S_OK;
+  if (size < made.biSizeImage) return kResultTextTooLong;
+  if (fields.height > 0) {
+    std::memcpy(pixels, data, made.biSizeImage);  // rows from the bottom already
+    return S_OK;
+  }
+  auto* out = static_cast<BYTE*>(pixels);
+  for (std::uint32_t y = 0; y < rows; ++y) std::memcpy(out + stride * y, data + stride * (rows - 1 - y), stride);
+  return S_OK;
 }
 
 CStillCapture::~CStillCapture() { FreeMediaTypeContent(connected_); }
@@ -87,15 +139,17 @@ void CStillCapture::Arm() {
   TriggerArm(trigger_);
 }
 
-HRESULT CStillCapture::Wait(DWORD timeoutMs) {
+HRESULT CStillCapture::Wait(DWORD timeoutMs, HANDLE interrupt) {
   if (!IsArmed()) return E_FAIL;
   if (!event_) return E_POINTER;
-  switch (WaitForSingleObject(event_.Get(), timeoutMs)) {
+  const HANDLE handles[] = {event_.Get(), interrupt};
+  switch (WaitKeepingWindowsAlive(interrupt ? 2 : 1, handles, timeoutMs)) {
     case WAIT_OBJECT_0: {
       TriggerCycleDone(trigger_);
       HRESULT result = lastResult_.load();
       return FAILED(result) ? result : S_OK;
     }
+    case WAIT_OBJECT_0 + 1: return S_FALSE;
     case WAIT_TIMEOUT: return kResultTimeout;  // still armed: the next frame completes the cycle
     default: return LastErrorResult();
   }
@@ -104,6 +158,11 @@ HRESULT CStillCapture::Wait(DWORD timeoutMs) {
 void CStillCapture::Take(CDIBSection& picture) {
   CriticalSectionLock lock(lock_.Get());
   picture.TakePicture(held_);
+}
+
+void CStillCapture::PutBack(CDIBSection& picture) {
+  CriticalSectionLock lock(lock_.Get());
+  if (held_.IsEmpty()) held_.TakePicture(picture);
 }
 
 HRESULT CStillCapture::OnSample(IMediaSample* sample) {
@@ -117,13 +176,65 @@ HRESULT CStillCapture::OnSample(IMediaSample* sample) {
     CoTaskMemFree(changed);
     if (FAILED(hr)) return hr;
   }
-  if (!TriggerTakeFrame(trigger_, stillPin_)) return S_OK;
   BYTE* data = nullptr;
   hr = sample->GetPointer(&data);
-  if (FAILED(hr)) return hr;
-  const long length = sample->GetActualDataLength();
-  OnConvert(data, length > 0 ? static_cast<std::size_t>(length) : 0);
+  if (SUCCEEDED(hr) && !data) hr = E_POINTER;
+  // A sample never holds more than its buffer.
+  const long length = SUCCEEDED(hr) ? sample->GetActualDataLength() : 0;
+  const long size = SUCCEEDED(hr) ? sample->GetSize() : 0;
+  const long bytes = length < size ? length : size;
+  const std::size_t usable = bytes > 0 ? static_cast<std::size_t>(bytes) : 0;
+  if (SUCCEEDED(hr)) HoldNewest(data, usable);
+  if (!TriggerTakeFrame(trigger_, stillPin_)) return S_OK;
+  // The trigger is consumed: whatever happens now completes the cycle.
+  if (FAILED(hr)) {
+    Complete(hr);
+    return hr;
+  }
+  OnConvert(data, usable);
   return S_OK;
+}
+
+void CStillCapture::HoldNewest(const BYTE* data, std::size_t length) {
+  CriticalSectionLock lock(newestLock_.Get());
+  // The buffer keeps its capacity: no allocation once the size is known.
+  try {
+    newest_.assign(data, data + length);
+    newestFresh_ = true;
+  } catch (const std::bad_alloc&) {
+    newest_.clear();
+    newestFresh_ = false;
+  }
+}
+
+HRESULT CStillCapture::CopyNewest(BITMAPINFOHEADER* header, void* pixels, std::size_t size) {
+  *header = BITMAPINFOHEADER{};
+  CriticalSectionLock reading(readingLock_.Get());
+  {
+    CriticalSectionLock lock(newestLock_.Get());
+    if (newestFresh_) {
+      reading_.swap(newest_);
+      newestFresh_ = false;
+      readingHeld_ = true;
+    }
+  }
+  if (!readingHeld_) return S_FALSE;
+  AM_MEDIA_TYPE type = {};
+  {
+    CriticalSectionLock lock(lock_.Get());
+    const HRESULT hr = CopyMediaType(connected_, type);
+    if (FAILED(hr)) return hr;
+  }
+  // A 24-bit RGB frame is copied as it stands; any other through a picture.
+  HRESULT hr = CopyRgb24Frame(type, reading_.data(), reading_.size(), header, pixels, size);
+  if (hr != S_FALSE) {
+    FreeMediaTypeContent(type);
+    return hr;
+  }
+  hr = ConvertFrame(type, reading_.data(), reading_.size(), newestPicture_);
+  FreeMediaTypeContent(type);
+  if (FAILED(hr)) return hr;
+  return newestPicture_.CopyRgb24(header, pixels, size);
 }
 
 void CStillCapture::OnFrame(const BYTE* data, std::size_t length) {
@@ -137,6 +248,10 @@ void CStillCapture::OnConvert(const BYTE* data, std::size_t length) {
     CriticalSectionLock lock(lock_.Get());
     result = ConvertFrame(connected_, data, length, held_);
   }
+  Complete(result);
+}
+
+void CStillCapture::Complete(HRESULT result) {
   lastResult_.store(result);
   if (event_) {
     SetEvent(event_.Get());

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <vector>
 
 class CStillCapture {
  public:
@@ -39,11 +40,21 @@ class CStillCapture {
   bool IsArmed() const { return TriggerIsArmed(trigger_, stillPin_); }
   // The wait of the caller: E_FAIL when nothing is armed, E_POINTER in
   // message mode, the time-out code, else the conversion's failure or
-  // S_OK.
-  HRESULT Wait(DWORD timeoutMs);
+  // S_OK. The messages sent to the caller's windows are handled meanwhile.
+  // A signal of `interrupt` (may be null) ends the wait early with S_FALSE,
+  // the trigger still armed.
+  HRESULT Wait(DWORD timeoutMs, HANDLE interrupt = nullptr);
   // Moves the held picture out (the decompressor stays here); an empty
   // holder when there was none.
   void Take(CDIBSection& picture);
+  // Puts a taken picture back after a failed save or copy, unless a newer
+  // one arrived meanwhile (the taken one is then dropped).
+  void PutBack(CDIBSection& picture);
+
+  // The newest frame, held apart from the stills, as 24-bit RGB rows from
+  // the bottom (LumenoCopyNewestFrame): S_FALSE while no frame has arrived;
+  // the lock on the frame is held only to swap it out.
+  HRESULT CopyNewest(BITMAPINFOHEADER* header, void* pixels, std::size_t size);
 
   // The sample callback's work on the streaming thread.
   HRESULT OnSample(IMediaSample* sample);
@@ -53,6 +64,10 @@ class CStillCapture {
 
  private:
   void OnConvert(const BYTE* data, std::size_t length);
+  // One copy of every frame for NewestFrame.
+  void HoldNewest(const BYTE* data, std::size_t length);
+  // Stores the result of a cycle and signals it.
+  void Complete(HRESULT result);
 
   TriggerFlags trigger_;
   std::atomic<bool> stillPin_{false};
@@ -63,6 +78,15 @@ class CStillCapture {
   CriticalSection lock_;  // guards held_ and connected_
   AM_MEDIA_TYPE connected_ = {};
   CDIBSection held_;
+  // The newest frame: written by the streaming thread under newestLock_,
+  // swapped into reading_ by the caller when it is fresh.
+  CriticalSection newestLock_;
+  std::vector<BYTE> newest_;
+  bool newestFresh_ = false;
+  std::vector<BYTE> reading_;  // the caller's, under readingLock_
+  bool readingHeld_ = false;
+  CDIBSection newestPicture_;  // keeps its decompressor between calls
+  CriticalSection readingLock_;
 };
 
 // A frame in a media type into a picture: the type must be video with a
@@ -70,6 +94,11 @@ class CStillCapture {
 // format block (else VFW_E_INVALIDMEDIATYPE); the frame must hold every
 // byte its header asks for (else E_FAIL).
 HRESULT ConvertFrame(const AM_MEDIA_TYPE& type, const BYTE* data, std::size_t length, CDIBSection& picture);
+// A frame in 24-bit RGB copied as 24-bit rows from the bottom (the checks
+// of ConvertFrame; the header always, the pixels when `size` holds them,
+// else 0x8007007A); S_FALSE, nothing written, for any other pixel format.
+HRESULT CopyRgb24Frame(const AM_MEDIA_TYPE& type, const BYTE* data, std::size_t length, BITMAPINFOHEADER* header,
+                       void* pixels, std::size_t size);
 
 // The library's module, kept from DllMain.
 void SetLibraryModule(HINSTANCE module);

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/commands.h"
@@ -302,4 +303,85 @@ TEST(AppCamera, TheCameraUnderTheFlyWindowReachesThePinsBesideTheBrailleLineAndI
   EXPECT_EQ(seen.propertyValue, 40);
   EXPECT_NE(ReadFileText(run.LogPath()).find("Autofocus successfully enabled."), std::string::npos);
   EXPECT_TRUE(CloseAnsweringNo(run));
+}
+
+// The camera pulled out while its view is open: the view closes and says
+// so at once; put back (the system's arrival notice), it opens again.
+TEST(AppCamera, ACameraPulledOutClosesItsViewAndItOpensAgainWhenBack) {
+  VirtualCameras cameras;
+  ASSERT_EQ(cameras.AddConfigured(kCamera, kConfig), S_OK);
+  const std::string folder = MakeRunFolder();
+  const std::string ini = folder + "res\\RelivoX.ini";
+  for (const auto& s : {std::pair<const char*, const char*>{"Sound", "0"}, {"Debug", "1"}, {"Lng", "0044"}})
+    WritePrivateProfileStringA("Def", s.first, s.second, ini.c_str());
+  AppRun run;
+  ASSERT_TRUE(StartApp(run, folder));
+  PostCommand(run, CMD_CAM_ONOFF);
+  ASSERT_TRUE(Sync(run));
+  ASSERT_EQ(ChildrenOf(run.main, "Static", WS_CLIPCHILDREN).size(), 1u) << ReadFileText(run.LogPath());
+
+  ASSERT_EQ(cameras.Unplug(kCamera), S_OK);
+  EXPECT_TRUE(Shows(run.main, "Camera disconnected, camera view closed")) << ReadFileText(run.LogPath());
+  EXPECT_TRUE(ChildrenOf(run.main, "Static", WS_CLIPCHILDREN).empty());
+  InterfaceNotice notice(kCaptureCategory);
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(run.main, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, notice.Param(), SMTO_BLOCK, 10000, &answer);
+
+  ASSERT_EQ(cameras.Plug(kCamera), S_OK);
+  SendMessageTimeoutW(run.main, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, notice.Param(), SMTO_BLOCK, 10000, &answer);
+  EXPECT_TRUE(Shows(run.main, "Camera connected again, camera view opened")) << ReadFileText(run.LogPath());
+  ASSERT_TRUE(Sync(run));
+  EXPECT_EQ(ChildrenOf(run.main, "Static", WS_CLIPCHILDREN).size(), 1u) << ReadFileText(run.LogPath());
+  EXPECT_TRUE(CloseAnsweringNo(run));
+}
+
+namespace {
+
+// The pins the device gets at the middle of the camera window with a fixed
+// threshold of 50 percent, the pixels taken from the camera's frames
+// ("Frames" 1) or read back from the screen ("Frames" 0).
+Frame PinsAtTheMiddle(const char* frames) {
+  const size_t from = ReceivedFrames().size();
+  const std::string folder = MakeRunFolder();
+  const std::string ini = folder + "res\\RelivoX.ini";
+  const char* settings[][3] = {{"Def", "Sound", "0"}, {"Def", "Debug", "1"},    {"Device", "autostart", "1"},
+                               {"Cam", "dyn", "0"},   {"Cam", "Trigger", "50"}, {"Cam", "Frames", frames},
+                               {"Cam", "Factor", "5"}};
+  for (const auto& s : settings) WritePrivateProfileStringA(s[0], s[1], s[2], ini.c_str());
+  AppRun run;
+  if (!StartApp(run, folder)) return Frame();
+  PostCommand(run, CMD_CAM_ONOFF);
+  Frame pins;
+  const std::vector<Child> windows = Sync(run) ? ChildrenOf(run.main, "Static", WS_CLIPCHILDREN) : std::vector<Child>();
+  if (windows.size() == 1) {
+    RECT client;
+    GetClientRect(windows[0].window, &client);
+    POINT pointer = {client.right / 2, client.bottom / 2};
+    ClientToScreen(windows[0].window, &pointer);
+    SetCursorPos(pointer.x, pointer.y);
+    if (PinsComeAfter(from, ExpectedEdge(windows[0].window, pointer, 50), 15000) && Sync(run)) {
+      const std::vector<Frame> received = ReceivedFrames();
+      for (size_t i = received.size(); i > from && pins.empty(); --i)
+        if (IsGraphic(received[i - 1])) pins = received[i - 1];
+    }
+  }
+  const std::string log = ReadFileText(run.LogPath());
+  const bool framesUsed = log.find("Cam: pixels from the frames") != std::string::npos;
+  EXPECT_EQ(framesUsed, frames[0] == '1') << log;
+  CloseAnsweringNo(run);
+  return pins;
+}
+
+}  // namespace
+
+// Where the preview can be read back from the screen, the camera's own
+// frames give the same pins, pin for pin.
+TEST(AppCamera, TheCamerasFramesGiveThePinsTheScreenShows) {
+  VirtualCameras cameras;
+  ASSERT_EQ(cameras.AddConfigured(kCamera, kConfig), S_OK);
+  const Frame fromScreen = PinsAtTheMiddle("0");
+  const Frame fromFrames = PinsAtTheMiddle("1");
+  ASSERT_FALSE(fromScreen.empty());
+  ASSERT_FALSE(fromFrames.empty());
+  EXPECT_EQ(fromFrames, fromScreen);
 }

@@ -6,12 +6,16 @@
 // run: both conversions of the same picture in every round, so that the
 // outline's extra time per tick (its target: at most 0.5 ms) is not lost in
 // the changing time of the screen transfer.
+// Beside it the camera view taken from the camera's frames (640 x 480 and
+// 1920 x 1080) at every factor; the copy of the frame out of the library is
+// measured by the capture benchmark.
 // Usage: conversion_bench [rounds] (200; the tests run it with fewer).
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
+#include <vector>
 
 #include "camera/pixel_grab.h"
 #include "camera/view_model.h"
@@ -90,6 +94,38 @@ void MeasureOutline() {
   }
 }
 
+// The camera view from the camera's own frames (a frame copied from the
+// library, 24-bit rows from the bottom): the part under the fly window, the
+// large camera window (800 x 600) showing the whole frame, stretched to
+// 60 x 40, converted and packed.
+void MeasureFrames(int factor, int frameWidth, int frameHeight, PictureSurface& surface) {
+  BITMAPINFOHEADER header = {};
+  header.biSize = sizeof header;
+  header.biWidth = frameWidth;
+  header.biHeight = frameHeight;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  const int stride = (frameWidth * 3 + 3) & ~3;
+  std::vector<std::uint8_t> bits(static_cast<size_t>(stride) * frameHeight);
+  for (size_t i = 0; i < bits.size(); ++i) bits[i] = static_cast<std::uint8_t>(i * 7);
+  PinTracker tracker;
+  PagePicture picture;
+  std::uint8_t graphic[kPackedGraphic];
+  const DotsRule rule{DotsMode::kDynamicCamera, 0};
+  const double start = BenchSeconds();
+  for (int i = 0; i < g_rounds; ++i) {
+    const FrameArea area = PreviewAreaInFrame(i % 7, i % 5, kFlyUnitWidth * factor, kFlyUnitHeight * factor, 800, 600,
+                                              frameWidth, frameHeight);
+    GrabFramePicture(surface, header, bits.data(), area.x, area.y, area.width, area.height, picture);
+    if (ConvertPicture(picture, PictureMode::kThreshold, rule, tracker)) PinsToGraphic(tracker.pins, graphic);
+  }
+  const double ms = (BenchSeconds() - start) * 1000.0 / g_rounds;
+  char view[40];
+  std::snprintf(view, sizeof view, "camera frames %dx%d", frameWidth, frameHeight);
+  std::printf("%-28s factor %2d (%4d x %4d): %6.3f ms per tick, %5.2f %% of the %2.0f ms tick\n", view, factor,
+              kFlyUnitWidth * factor, kFlyUnitHeight * factor, ms, 100.0 * ms / kTickMs, kTickMs);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -109,6 +145,10 @@ int main(int argc, char** argv) {
   Measure("screen view, largest", screenMax, surface, screen);
   Measure("camera view (large window)", 10, surface, screen);
   Measure("camera view, largest", cameraMax, surface, screen);
+  for (int factor = 1; factor <= cameraMax; ++factor) {
+    MeasureFrames(factor, 640, 480, surface);
+    MeasureFrames(factor, 1920, 1080, surface);
+  }
   MeasureOutline();
   ReleasePictureSurface(surface);
   ReleaseDC(nullptr, screen);

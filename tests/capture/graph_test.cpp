@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -25,6 +27,8 @@ constexpr wchar_t kYuy2Camera[] = L"Graph YUY2 Camera";
 constexpr wchar_t kMjpgCamera[] = L"Graph MJPG Camera";
 constexpr wchar_t kUyvyCamera[] = L"Graph UYVY Camera";
 constexpr wchar_t kDvCamera[] = L"Graph DV Camera";
+constexpr wchar_t kCamcorder[] = L"Graph DV Camcorder";
+constexpr wchar_t kMute[] = L"Graph Mute Camera";
 constexpr wchar_t kFailing[] = L"Graph Failing Camera";
 constexpr wchar_t kTuner[] = L"Graph Crossbar Camera";
 constexpr wchar_t kSmallRecords[] = L"Graph Small Record Camera";
@@ -48,6 +52,8 @@ constexpr CameraConfig kCameras[] = {
     {kMjpgCamera, L"format MJPG 320x240 30"},
     {kUyvyCamera, L"format UYVY 320x240 30"},
     {kDvCamera, L"format dvsd 720x480 30"},
+    {kCamcorder, L"format dvsd 720x480 30 iavs"},
+    {kMute, L"format RGB24 320x240 30; mute"},
     {kTuner, L"format RGB24 320x240 30; crossbar"},
     {kFailing, L"format RGB24 320x240 30; amp 0 0 255 1 128 3 100 2; failread"},
     {kSmallRecords, L"format RGB24 640x480 30; recordsize 64"},
@@ -245,13 +251,21 @@ TEST_F(Graph, FormatsChosenAtOpeningExactNearestAndKept) {
   EXPECT_EQ(Lumcap().LumenoGetInputNameW(device.Get(), -1, name, 32), E_INVALIDARG);
 }
 
+// Wine's mixing renderers are created and cannot connect here (Direct3D
+// without a 3D device): each is removed again, and the plain video
+// renderer shows the preview.
 TEST_F(Graph, PreviewShowsTheTestPictureMovesHidesAndPauses) {
   OwnerWindow owner;
   ASSERT_NE(owner.Get(), nullptr);
   LumenoOpenParams params = Params(320, 240);
   params.ownerWindow = owner.Get();
   Device device;
+  TraceCapture trace;
   ASSERT_EQ(Open(kPlain, &params, device), S_OK);
+  const std::string steps = trace.Text();
+  EXPECT_NE(steps.find("cannot connect, removed again: VMR9"), std::string::npos) << steps;
+  EXPECT_NE(steps.find("cannot connect, removed again: VMR7"), std::string::npos) << steps;
+  EXPECT_NE(steps.find("preview through Video Renderer"), std::string::npos) << steps;
   RECT whole = {0, 0, OwnerWindow::kWidth, OwnerWindow::kHeight};
   ASSERT_EQ(Lumcap().LumenoSetPreviewPosition(device.Get(), &whole), S_OK);
   ASSERT_EQ(Lumcap().LumenoShowPreview(device.Get(), TRUE), S_OK);
@@ -283,6 +297,47 @@ TEST_F(Graph, PreviewShowsTheTestPictureMovesHidesAndPauses) {
   EXPECT_EQ(device.Close(), S_OK);
 }
 
+// A system where neither mixing renderer can be created at all: the plain
+// renderer is the first one tried. (Their classes answer nothing in this
+// process while the test runs.)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"  // a COM object, released through Release
+TEST_F(Graph, WithoutMixingRenderersThePlainRendererShows) {
+  struct Refusing : IClassFactory {
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+      *object = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory) ? this : nullptr;
+      return *object ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** object) override {
+      *object = nullptr;
+      return REGDB_E_CLASSNOTREG;
+    }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+  } refusing;
+  DWORD cookies[2] = {};
+  const CLSID* classes[] = {&CLSID_VideoMixingRenderer9, &CLSID_VideoMixingRenderer};
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(CoRegisterClassObject(*classes[i], &refusing, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookies[i]),
+              S_OK);
+  }
+  OwnerWindow owner;
+  LumenoOpenParams params = Params(320, 240);
+  params.ownerWindow = owner.Get();
+  Device device;
+  TraceCapture trace;
+  EXPECT_EQ(Open(kPlain, &params, device), S_OK);
+  for (DWORD cookie : cookies) CoRevokeClassObject(cookie);
+  const std::string steps = trace.Text();
+  EXPECT_NE(steps.find("cannot be created: VMR9"), std::string::npos) << steps;
+  EXPECT_EQ(steps.find("cannot connect"), std::string::npos) << steps;
+  EXPECT_NE(steps.find("preview through Video Renderer"), std::string::npos) << steps;
+  EXPECT_TRUE(WaitFor([&] { return owner.ShowsPicture(0, 0, OwnerWindow::kWidth, OwnerWindow::kHeight); }))
+      << "the preview fills the owner window from the start";
+}
+#pragma GCC diagnostic pop
+
 // YUY2 and MJPG cameras preview through Wine's AVI decompressor with the
 // camera's own codec, which the library's decompressor lookup finds too. A
 // code no decompressor takes cannot be opened; a DV camera needs the DV
@@ -305,6 +360,16 @@ TEST_F(Graph, CompressedCamerasPreviewThroughTheirDecompressor) {
   EXPECT_EQ(Open(kDvCamera, &params, device), REGDB_E_CLASSNOTREG);
   EXPECT_EQ(device.Get(), nullptr);
   EXPECT_EQ(cameras_.Observe(kDvCamera).liveFilters, 0);
+  // A camcorder's interleaved pin is found (its capabilities are read), and
+  // its opening fails cleanly where the DV decoder is missing.
+  UINT32 caps = 99;
+  EXPECT_EQ(Lumcap().LumenoGetDeviceCaps(library_, IndexOf(kCamcorder), &caps), S_OK);
+  EXPECT_EQ(caps, 0u);
+  TraceCapture trace;
+  EXPECT_EQ(Open(kCamcorder, &params, device), REGDB_E_CLASSNOTREG);
+  EXPECT_NE(trace.Text().find("interleaved DV stream: no decoder"), std::string::npos) << trace.Text();
+  EXPECT_EQ(device.Get(), nullptr);
+  EXPECT_EQ(cameras_.Observe(kCamcorder).liveFilters, 0);
 }
 
 // A camera behind a crossbar: its inputs are found through the capture
@@ -444,14 +509,51 @@ TEST_F(Graph, PropertiesAndExtensionUnitsOnTheDevice) {
   EXPECT_EQ(std::memcmp(&info, &untouched, sizeof info), 0);
 }
 
-TEST_F(Graph, CameraRemovedWhileOpenAndOpenCloseWithoutGrowth) {
+// A camera pulled out while open: the graph's event stops it, a waiting
+// trigger ends at once, every call on it says so, the removal notice takes
+// it off the list; put back, it is listed and opens again.
+TEST_F(Graph, ACameraPulledOutIsLostAtOnceAndOpensAgainWhenBack) {
   LumenoOpenParams params = Params(320, 240);
+  params.timeout = 30000;
   Device device;
-  ASSERT_EQ(Open(kPlain, &params, device), S_OK);
-  ASSERT_EQ(cameras_.Remove(kPlain), S_OK);
-  EXPECT_EQ(Lumcap().LumenoPausePreview(device.Get(), TRUE), S_OK);
+  ASSERT_EQ(Open(kMute, &params, device), S_OK);
+  const ULONGLONG start = GetTickCount64();
+  std::thread unplug([&] {
+    Sleep(500);
+    cameras_.Unplug(kMute);
+  });
+  EXPECT_EQ(Lumcap().LumenoTrigger(device.Get()), LUMENO_E_DEVICE_LOST);
+  unplug.join();
+  EXPECT_LT(GetTickCount64() - start, 10000u) << "not the 30 s time-out";
+  EXPECT_EQ(Lumcap().LumenoPausePreview(device.Get(), TRUE), LUMENO_E_DEVICE_LOST);
+  UINT32 caps = 0;
+  EXPECT_EQ(Lumcap().LumenoGetCaptureCaps(device.Get(), &caps), LUMENO_E_DEVICE_LOST);
+  UINT32 count = 0, before = 0;
+  Lumcap().LumenoGetDeviceCount(library_, &before);
+  InterfaceNotice notice(kCaptureCategory);
+  EXPECT_EQ(Lumcap().LumenoDeviceChange(library_, DBT_DEVICEREMOVECOMPLETE, notice.Param()), S_OK);
+  Lumcap().LumenoGetDeviceCount(library_, &count);
+  EXPECT_EQ(count, before - 1);
+  UINT32 index = 0;
+  EXPECT_EQ(Lumcap().LumenoGetDeviceIndex(device.Get(), &index), S_FALSE);
   EXPECT_EQ(device.Close(), S_OK);
 
+  ASSERT_EQ(cameras_.Plug(kMute), S_OK);
+  EXPECT_EQ(Lumcap().LumenoDeviceChange(library_, DBT_DEVICEARRIVAL, notice.Param()), S_OK);
+  ASSERT_EQ(Open(kMute, &params, device), S_OK);
+  EXPECT_EQ(Lumcap().LumenoPausePreview(device.Get(), TRUE), S_OK);
+  device.Close();
+
+  // Taken off the list without a word from the graph (as by a removal
+  // notice that comes first): lost as well.
+  ASSERT_EQ(Open(kPlain, &params, device), S_OK);
+  ASSERT_EQ(cameras_.Remove(kPlain), S_OK);
+  EXPECT_EQ(Lumcap().LumenoDeviceChange(library_, DBT_DEVICEREMOVECOMPLETE, notice.Param()), S_OK);
+  EXPECT_EQ(Lumcap().LumenoTrigger(device.Get()), LUMENO_E_DEVICE_LOST);
+  EXPECT_EQ(device.Close(), S_OK);
+}
+
+TEST_F(Graph, OpenCloseWithoutGrowth) {
   auto cycle = [&] {
     LumenoOpenParams p = Params(640, 480);
     Device d;

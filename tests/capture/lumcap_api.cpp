@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -22,7 +23,48 @@ Fn Bind(HMODULE module, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
+// Debug output arrives as an exception, ANSI on every system (the wide
+// one, where there is one, is turned into it when nobody takes it).
+constexpr DWORD kDebugPrintException = 0x40010006;  // DBG_PRINTEXCEPTION_C
+constexpr char kTracePrefix[] = "lumcap:";
+CRITICAL_SECTION g_traceLock;
+std::string g_trace;
+
+LONG CALLBACK CatchTrace(EXCEPTION_POINTERS* info) {
+  const EXCEPTION_RECORD* record = info->ExceptionRecord;
+  if (record->ExceptionCode == kDebugPrintException && record->NumberParameters >= 2) {
+    const auto* text = reinterpret_cast<const char*>(record->ExceptionInformation[1]);
+    if (text && std::strncmp(text, kTracePrefix, sizeof kTracePrefix - 1) == 0) {
+      EnterCriticalSection(&g_traceLock);
+      g_trace += text;
+      LeaveCriticalSection(&g_traceLock);
+    }
+  }
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
 }  // namespace
+
+TraceCapture::TraceCapture() {
+  static const bool ready = [] {
+    InitializeCriticalSection(&g_traceLock);
+    return true;
+  }();
+  (void)ready;
+  EnterCriticalSection(&g_traceLock);
+  g_trace.clear();
+  LeaveCriticalSection(&g_traceLock);
+  handler_ = AddVectoredExceptionHandler(1, CatchTrace);
+}
+
+TraceCapture::~TraceCapture() { RemoveVectoredExceptionHandler(handler_); }
+
+std::string TraceCapture::Text() const {
+  EnterCriticalSection(&g_traceLock);
+  std::string copy = g_trace;
+  LeaveCriticalSection(&g_traceLock);
+  return copy;
+}
 
 const GUID kCaptureCategory = {0x65E8773D, 0x8F56, 0x11D0, {0xA3, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
 
@@ -54,7 +96,11 @@ VirtualCameras::VirtualCameras() {
   addConfigured_ = Bind<VcamAddDeviceExFn>(module_.Get(), "VcamAddDeviceEx");
   observe_ = Bind<VcamObserveFn>(module_.Get(), "VcamObserve");
   pressButton_ = Bind<VcamPressButtonFn>(module_.Get(), "VcamPressButton");
-  if (!add_ || !remove_ || !removeAll_ || !addConfigured_ || !observe_ || !pressButton_) std::abort();
+  unplug_ = Bind<VcamPlugFn>(module_.Get(), "VcamUnplugDevice");
+  plug_ = Bind<VcamPlugFn>(module_.Get(), "VcamPlugDevice");
+  if (!add_ || !remove_ || !removeAll_ || !addConfigured_ || !observe_ || !pressButton_ || !unplug_ || !plug_) {
+    std::abort();
+  }
   RemoveAll();
 }
 
@@ -75,6 +121,8 @@ VcamObservation VirtualCameras::Observe(const wchar_t* friendlyName) {
 }
 
 HRESULT VirtualCameras::PressButton(const wchar_t* friendlyName) { return pressButton_(friendlyName); }
+HRESULT VirtualCameras::Unplug(const wchar_t* friendlyName) { return unplug_(friendlyName); }
+HRESULT VirtualCameras::Plug(const wchar_t* friendlyName) { return plug_(friendlyName); }
 
 HRESULT VirtualCameras::Remove(const wchar_t* friendlyName) { return remove_(friendlyName); }
 

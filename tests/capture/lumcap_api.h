@@ -37,6 +37,9 @@ class VirtualCameras {
   VcamObservation Observe(const wchar_t* friendlyName);
   // The camera's still button.
   HRESULT PressButton(const wchar_t* friendlyName);
+  // The camera pulled out while in use, and put back.
+  HRESULT Unplug(const wchar_t* friendlyName);
+  HRESULT Plug(const wchar_t* friendlyName);
   HRESULT Remove(const wchar_t* friendlyName);
   HRESULT RemoveAll();
 
@@ -48,6 +51,22 @@ class VirtualCameras {
   VcamAddDeviceExFn addConfigured_ = nullptr;
   VcamObserveFn observe_ = nullptr;
   VcamPressButtonFn pressButton_ = nullptr;
+  VcamPlugFn unplug_ = nullptr;
+  VcamPlugFn plug_ = nullptr;
+};
+
+// The library's trace lines ("lumcap: ...") written to the debug output
+// of this process while the capture lives.
+class TraceCapture {
+ public:
+  TraceCapture();
+  ~TraceCapture();
+  TraceCapture(const TraceCapture&) = delete;
+  TraceCapture& operator=(const TraceCapture&) = delete;
+  std::string Text() const;
+
+ private:
+  void* handler_;
 };
 
 // Arrival or removal notice of a device interface of the given class, as

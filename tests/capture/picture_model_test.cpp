@@ -52,10 +52,47 @@ TEST(DibLayout, HeaderPartAndImageSizeFollowTheFormat) {
   yuy2.sizeImage = 32;
   ASSERT_TRUE(DibLayoutOf(yuy2, &l));
   EXPECT_EQ(l.imageSize, 32u);
-  for (DibFields bad : {Header(0, 3, 24), Header(3, 0, 24), Header(40000, 3, 24), Header(3, 3, 7),
-                        Header(3, 3, 24, kDibCompressionBitFields), Header(32768, 32768, 32)}) {
+  // A four-character code of 8 bits carries no colour table.
+  DibFields y800 = Header(4, 4, 8, 0x30303859);
+  y800.sizeImage = 16;
+  ASSERT_TRUE(DibLayoutOf(y800, &l));
+  EXPECT_EQ(l.headerPart, 40u);
+  for (DibFields bad :
+       {Header(0, 3, 24), Header(3, 0, 24), Header(40000, 3, 24), Header(3, 3, 7),
+        Header(3, 3, 24, kDibCompressionBitFields), Header(32768, 32768, 32), Header(3, 3, 4, kDibCompressionRle8)}) {
     EXPECT_FALSE(DibLayoutOf(bad, &l)) << bad.width << "x" << bad.height << "x" << bad.bitCount;
   }
+}
+
+// Raw YUV frames must hold what their size calls for; RLE runs must stay
+// inside the picture and end in an end of picture inside the bytes.
+TEST(DibLayout, RawYuvSizesAndRleRuns) {
+  EXPECT_EQ(DibRawYuvBytes(Header(5, 3, 16, 0x32595559)), 30u);                  // YUY2
+  EXPECT_EQ(DibRawYuvBytes(Header(5, -3, 12, 0x30323449)), 15u + 2u * 3u * 2u);  // I420, odd sizes round up
+  EXPECT_EQ(DibRawYuvBytes(Header(5, 3, 24, 0x47504A4D)), 0u);                   // MJPG: any length
+  DibLayout l;
+  DibFields yuy2 = Header(4, 4, 16, 0x32595559);
+  yuy2.sizeImage = 1;
+  ASSERT_TRUE(DibLayoutOf(yuy2, &l));
+  EXPECT_FALSE(DibFrameIsComplete(yuy2, l, 31));
+  EXPECT_TRUE(DibFrameIsComplete(yuy2, l, 32));
+
+  const DibFields rle8 = Header(4, 2, 8, kDibCompressionRle8);
+  const std::uint8_t fits[] = {4, 1, 0, 0, 2, 3, 0, 2, 1, 0, 0, 1};  // a run, end of row, a run, a move, end
+  EXPECT_TRUE(DibRleFits(rle8, fits, sizeof fits));
+  EXPECT_FALSE(DibRleFits(rle8, fits, sizeof fits - 1)) << "ends before its end of picture";
+  const std::uint8_t wide[] = {3, 1, 2, 1, 0, 1};                 // 5 pixels in a row of 4
+  const std::uint8_t low[] = {0, 0, 0, 0, 0, 0, 1, 1, 0, 1};      // a third row of two
+  const std::uint8_t literal[] = {0, 5, 1, 2, 3, 4, 5, 0, 0, 1};  // 5 pixels as they stand
+  const std::uint8_t cut[] = {0, 3, 1, 2};                        // their bytes run out
+  for (const auto& runs :
+       {std::vector<std::uint8_t>(wide, wide + sizeof wide), std::vector<std::uint8_t>(low, low + sizeof low),
+        std::vector<std::uint8_t>(literal, literal + sizeof literal),
+        std::vector<std::uint8_t>(cut, cut + sizeof cut)}) {
+    EXPECT_FALSE(DibRleFits(rle8, runs.data(), runs.size())) << runs.size();
+  }
+  const std::uint8_t nibbles[] = {0, 3, 0x12, 0x30, 0, 1};  // RLE4: 3 pixels in 2 bytes
+  EXPECT_TRUE(DibRleFits(Header(4, 1, 4, kDibCompressionRle4), nibbles, sizeof nibbles));
 }
 
 TEST(DibLayout, PackedBitmapsMustHoldWhatTheirHeaderSays) {
@@ -117,4 +154,28 @@ TEST(Trigger, AFrameBeforeTheWaitStillEndsTheCycle) {
   EXPECT_FALSE(TriggerIsArmed(t, false));
   EXPECT_TRUE(TriggerIsArmed(t, true));
   EXPECT_TRUE(TriggerTakeFrame(t, true)) << "every still-pin frame";
+}
+
+TEST(DibClipboard, OnlyRgbBitFieldsAndFittingRle) {
+  DibFields f;
+  DibLayout l;
+  DibFields rgb = Header(2, 2, 24);
+  std::vector<std::uint8_t> block = Packed(rgb, 40 + 16);
+  EXPECT_EQ(DibCheckClipboard(block.data(), block.size(), &f, &l), ClipboardDib::kAccepted);
+  DibFields yuy2 = Header(640, 480, 16, 0x32595559);
+  yuy2.sizeImage = 4;
+  block = Packed(yuy2, 44);
+  EXPECT_EQ(DibCheckClipboard(block.data(), block.size(), &f, &l), ClipboardDib::kUnsupportedCompression);
+  yuy2.sizeImage = 4000;  // beyond the block: refused as what it is all the same
+  block = Packed(yuy2, 44);
+  EXPECT_EQ(DibCheckClipboard(block.data(), block.size(), &f, &l), ClipboardDib::kUnsupportedCompression);
+  DibFields rle = Header(4, 1, 8, kDibCompressionRle8);
+  rle.clrUsed = 1;
+  rle.sizeImage = 4;
+  block = Packed(rle, 44 + 4);
+  const std::uint8_t runs[] = {4, 0, 0, 1};
+  std::memcpy(block.data() + 44, runs, sizeof runs);
+  EXPECT_EQ(DibCheckClipboard(block.data(), block.size(), &f, &l), ClipboardDib::kAccepted);
+  block[44] = 5;  // past the row
+  EXPECT_EQ(DibCheckClipboard(block.data(), block.size(), &f, &l), ClipboardDib::kMalformed);
 }

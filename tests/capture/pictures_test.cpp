@@ -172,12 +172,16 @@ TEST(ImageFiles, EachTypeIsChosenByExtensionAndReadsBack) {
 
 TEST(ImageFiles, BadArgumentsWriteNothingAndKeepTheBitmap) {
   const LumcapApi& api = Lumcap();
+  // With the delete flag too: a save that fails leaves the caller the
+  // only copy of the picture.
   HBITMAP bitmap = MakeSection();
   for (const wchar_t* name : {L"lumcap_noext", L"lumcap_pic.xyz", L"lumcap.dir\\noext"}) {
     const std::wstring path = TempPath(name);
-    EXPECT_EQ(api.LumenoSaveBitmapToFileW(bitmap, path.c_str(), -1, FALSE), E_INVALIDARG) << name;
+    EXPECT_EQ(api.LumenoSaveBitmapToFileW(bitmap, path.c_str(), -1, TRUE), E_INVALIDARG) << name;
     EXPECT_FALSE(FileExists(path)) << name;
   }
+  EXPECT_LT(api.LumenoSaveBitmapToFileW(bitmap, TempPath(L"no such folder\\pic.png").c_str(), -1, TRUE), 0);
+  ExpectTestPicture(bitmap);
   // A quality above 100 is refused before the bitmap is taken.
   const std::wstring png = TempPath(L"lumcap_q.jpg");
   EXPECT_EQ(api.LumenoSaveBitmapToFileW(bitmap, png.c_str(), 101, TRUE), E_INVALIDARG);
@@ -242,6 +246,53 @@ TEST(Clipboard, TextOrMalformedBlocksAreRefused) {
   PutDibBlock(block, sizeof block);
   EXPECT_EQ(api.LumenoGetBitmapFromClipboard(&bitmap), E_FAIL);
   EXPECT_EQ(bitmap, nullptr);
+}
+
+// A clipboard bitmap is RGB, bit fields or RLE. A four-character code with
+// a tiny image size (a YUV codec would read width x height x 2 bytes) is
+// refused as such; RLE whose runs leave the picture is refused; RLE that
+// fits comes back as a picture.
+TEST(Clipboard, CompressedBitmapsOtherThanFittingRleAreRefused) {
+  const LumcapApi& api = Lumcap();
+  HBITMAP bitmap = nullptr;
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colours[2];
+    BYTE bits[16];
+  } dib = {};
+  dib.header.biSize = sizeof dib.header;
+  dib.header.biWidth = 640;
+  dib.header.biHeight = 480;
+  dib.header.biPlanes = 1;
+  dib.header.biBitCount = 16;
+  dib.header.biCompression = MAKEFOURCC('Y', 'U', 'Y', '2');
+  dib.header.biSizeImage = 4;
+  PutDibBlock(&dib, sizeof dib.header + 4);
+  EXPECT_EQ(api.LumenoGetBitmapFromClipboard(&bitmap), LUMENO_E_UNSUPPORTED_PICTURE);
+
+  // A 4 x 2 RLE8 picture: colour 1 on the lower row, colour 0 above it.
+  dib.header.biWidth = 4;
+  dib.header.biHeight = 2;
+  dib.header.biBitCount = 8;
+  dib.header.biCompression = BI_RLE8;
+  dib.header.biClrUsed = 2;
+  dib.colours[1] = RGBQUAD{0, 0, 255, 0};
+  const BYTE fits[] = {4, 1, 0, 0, 4, 0, 0, 1};
+  const BYTE beyond[] = {5, 1, 0, 0, 4, 0, 0, 1};  // a run past the row's end
+  for (const BYTE* runs : {beyond, fits}) {
+    std::memcpy(dib.bits, runs, sizeof fits);
+    dib.header.biSizeImage = sizeof fits;
+    PutDibBlock(&dib, sizeof dib.header + sizeof dib.colours + sizeof fits);
+    EXPECT_EQ(api.LumenoGetBitmapFromClipboard(&bitmap), runs == fits ? S_OK : E_FAIL);
+  }
+  ASSERT_NE(bitmap, nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  EXPECT_EQ(GetPixel(dc, 3, 1), RGB(255, 0, 0)) << "the lower row";
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(0, 0, 0)) << "the upper row";
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
 }
 
 TEST(Resources, ShutterSound) {

@@ -151,12 +151,95 @@ TEST_F(StillCaptureTest, ShortFramesAndForeignHeadersFailTheWait) {
     still.OnFrame(f.data(), f.size());
     EXPECT_EQ(still.Wait(kShortWaitMs), c.result) << c.width << " " << c.headerSize << " " << c.formatBytes;
   }
-  // A compressed format that no decompressor takes.
-  VideoType unknown(kWidth, kHeight, 16, MAKEFOURCC('Q', 'Z', 'Q', 'Z'));
-  ASSERT_EQ(still.SetConnectedType(unknown.type), S_OK);
+  // A compressed format that no decompressor takes; an 8-bit one carries no
+  // colour table (its format block has none) and fails the same way.
+  for (WORD bits : {16, 8}) {
+    VideoType unknown(kWidth, kHeight, bits, MAKEFOURCC('Q', 'Z', 'Q', 'Z'));
+    ASSERT_EQ(still.SetConnectedType(unknown.type), S_OK);
+    still.Arm();
+    still.OnFrame(f.data(), f.size());
+    EXPECT_EQ(still.Wait(kShortWaitMs), E_FAIL) << bits;
+  }
+  // A YUY2 frame shorter than width x height x 2 never reaches a codec,
+  // which would size its input from the picture, not from the frame.
+  VideoType yuy2(kWidth, kHeight, 16, MAKEFOURCC('Y', 'U', 'Y', '2'));
+  yuy2.info.bmiHeader.biSizeImage = 8;
+  ASSERT_EQ(still.SetConnectedType(yuy2.type), S_OK);
   still.Arm();
-  still.OnFrame(f.data(), f.size());
+  still.OnFrame(f.data(), kWidth * kHeight * 2 - 1);
   EXPECT_EQ(still.Wait(kShortWaitMs), E_FAIL);
+}
+
+namespace {
+
+// A COM object is released through Release, never deleted through an
+// interface: the destructor warning does not apply.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+// A media sample as the grabber hands it over, with a buffer of `size`
+// bytes that claims `length` of them, and a GetPointer that may fail.
+class FakeSample : public IMediaSample {
+ public:
+  FakeSample(BYTE* data, long size, long length, HRESULT pointer)
+      : data_(data), size_(size), length_(length), pointer_(pointer) {}
+  STDMETHODIMP QueryInterface(REFIID, void** object) override {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP GetPointer(BYTE** data) override {
+    *data = SUCCEEDED(pointer_) ? data_ : nullptr;
+    return pointer_;
+  }
+  STDMETHODIMP_(long) GetSize() override { return size_; }
+  STDMETHODIMP GetTime(REFERENCE_TIME*, REFERENCE_TIME*) override { return VFW_E_SAMPLE_TIME_NOT_SET; }
+  STDMETHODIMP SetTime(REFERENCE_TIME*, REFERENCE_TIME*) override { return S_OK; }
+  STDMETHODIMP IsSyncPoint() override { return S_OK; }
+  STDMETHODIMP SetSyncPoint(BOOL) override { return S_OK; }
+  STDMETHODIMP IsPreroll() override { return S_FALSE; }
+  STDMETHODIMP SetPreroll(BOOL) override { return S_OK; }
+  STDMETHODIMP_(long) GetActualDataLength() override { return length_; }
+  STDMETHODIMP SetActualDataLength(long) override { return S_OK; }
+  STDMETHODIMP GetMediaType(AM_MEDIA_TYPE** type) override {
+    *type = nullptr;
+    return S_FALSE;
+  }
+  STDMETHODIMP SetMediaType(AM_MEDIA_TYPE*) override { return S_OK; }
+  STDMETHODIMP IsDiscontinuity() override { return S_FALSE; }
+  STDMETHODIMP SetDiscontinuity(BOOL) override { return S_OK; }
+  STDMETHODIMP GetMediaTime(LONGLONG*, LONGLONG*) override { return VFW_E_MEDIA_TIME_NOT_SET; }
+  STDMETHODIMP SetMediaTime(LONGLONG*, LONGLONG*) override { return S_OK; }
+
+ private:
+  BYTE* data_;
+  long size_, length_;
+  HRESULT pointer_;
+};
+
+#pragma GCC diagnostic pop
+
+}  // namespace
+
+// A sample whose data cannot be had still ends the waiting caller's cycle
+// with that failure; a sample that claims more bytes than its buffer holds
+// is read no further than the buffer.
+TEST_F(StillCaptureTest, SamplesThatCannotBeReadEndTheCycleAtOnce) {
+  ASSERT_EQ(still.UseEvent(), S_OK);
+  std::vector<BYTE> f = Frame(6);
+  const long image = static_cast<long>(f.size());
+  FakeSample unreadable(f.data(), image, image, E_UNEXPECTED);
+  still.Arm();
+  EXPECT_EQ(still.OnSample(&unreadable), E_UNEXPECTED);
+  EXPECT_EQ(still.Wait(kShortWaitMs), E_UNEXPECTED) << "not the time-out";
+  FakeSample overstated(f.data(), image - kStride, image, S_OK);
+  still.Arm();
+  EXPECT_EQ(still.OnSample(&overstated), S_OK);
+  EXPECT_EQ(still.Wait(kShortWaitMs), E_FAIL) << "one row short of the picture";
+  FakeSample whole(f.data(), image, image, S_OK);
+  still.Arm();
+  EXPECT_EQ(still.OnSample(&whole), S_OK);
+  EXPECT_EQ(still.Wait(kShortWaitMs), S_OK);
 }
 
 // An 8-bit run-length frame goes through Wine's own RLE decompressor into

@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -21,13 +22,20 @@ constexpr wchar_t kMute[] = L"Stills Mute Camera";
 constexpr wchar_t kShort[] = L"Stills Short Camera";
 constexpr wchar_t kYuy2[] = L"Stills YUY2 Camera";
 constexpr wchar_t kMjpg[] = L"Stills MJPG Camera";
+constexpr wchar_t kOffersUyvy[] = L"Stills Camera Offering UYVY First";
 constexpr struct {
   const wchar_t* name;
   const wchar_t* config;
 } kCameras[] = {
-    {kPlain, L"format RGB24 320x240 30"},      {kStill, L"format RGB24 320x240 30; still RGB24 320x240 5"},
-    {kMute, L"format RGB24 320x240 30; mute"}, {kShort, L"format RGB24 320x240 30; short"},
-    {kYuy2, L"format YUY2 320x240 30"},        {kMjpg, L"format MJPG 320x240 30"},
+    {kPlain, L"format RGB24 320x240 30"},
+    {kStill, L"format RGB24 320x240 30; still RGB24 320x240 5"},
+    {kMute, L"format RGB24 320x240 30; mute"},
+    {kShort, L"format RGB24 320x240 30; short"},
+    {kYuy2, L"format YUY2 320x240 30"},
+    {kMjpg, L"format MJPG 320x240 30"},
+    // Its current format is YUY2, which a decompressor takes, but it offers
+    // UYVY first, which none takes.
+    {kOffersUyvy, L"format YUY2 320x240 30; format UYVY 320x240 30; fixedformat; offer 2"},
 };
 
 constexpr int kWidth = 320;
@@ -115,6 +123,43 @@ class OwnerWindow {
   HWND window_;
 };
 
+#define EXPECT_FAILED(expression) EXPECT_LT((expression), 0)
+
+// Another program's hold on the clipboard (with text of the user's on it)
+// from a thread of its own, for as long as the holder lives.
+class ClipboardHolder {
+ public:
+  ClipboardHolder() {
+    ready_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    done_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    thread_ = std::thread([this] {
+      HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+      if (OpenClipboard(window)) {
+        EmptyClipboard();
+        HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, sizeof L"mine");
+        std::memcpy(GlobalLock(text), L"mine", sizeof L"mine");
+        GlobalUnlock(text);
+        SetClipboardData(CF_UNICODETEXT, text);
+      }
+      SetEvent(ready_.Get());
+      WaitForSingleObject(done_.Get(), INFINITE);
+      CloseClipboard();
+      DestroyWindow(window);
+    });
+    WaitForSingleObject(ready_.Get(), INFINITE);
+  }
+  ~ClipboardHolder() {
+    SetEvent(done_.Get());
+    thread_.join();
+  }
+  ClipboardHolder(const ClipboardHolder&) = delete;
+  ClipboardHolder& operator=(const ClipboardHolder&) = delete;
+
+ private:
+  KernelHandle ready_, done_;
+  std::thread thread_;
+};
+
 class Stills : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -170,16 +215,27 @@ TEST_F(Stills, SoftwareTriggerDeliversTheTestPictureEveryWay) {
   GlobalUnlock(dib);
   GlobalFree(dib);
 
-  // Trigger, then take once as a file; a bad quality keeps the picture.
+  // Trigger, then take once as a file. A bad quality, an extension no
+  // encoder knows and a folder that is not there keep the picture.
   const std::wstring png = TempPath(L"lumcap_still.png");
   ASSERT_EQ(api.LumenoTrigger(device_), S_OK);
   EXPECT_EQ(api.LumenoSaveSampleToFileW(device_, png.c_str(), 101), E_INVALIDARG);
+  EXPECT_EQ(api.LumenoSaveSampleToFileW(device_, TempPath(L"lumcap_still.pgn").c_str(), -1), E_INVALIDARG);
+  EXPECT_FAILED(api.LumenoSaveSampleToFileW(device_, TempPath(L"no such folder\\still.png").c_str(), -1));
   EXPECT_EQ(api.LumenoSaveSampleToFileW(device_, png.c_str(), -1), S_OK);
   EXPECT_EQ(FileStart(png), "\x89PNG");
   EXPECT_EQ(api.LumenoSaveSampleToFileW(device_, png.c_str(), -1), E_HANDLE) << "taken once";
   DeleteFileW(png.c_str());
 
+  // While another program holds the clipboard the copy fails with the
+  // system's reason, the user's clipboard is as it was and the picture is
+  // kept for the next try.
   ASSERT_EQ(api.LumenoTrigger(device_), S_OK);
+  {
+    ClipboardHolder holder;
+    EXPECT_EQ(api.LumenoCopySampleToClipboard(device_), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+  }
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
   ASSERT_EQ(api.LumenoCopySampleToClipboard(device_), S_OK);
   HBITMAP pasted = nullptr;
   ASSERT_EQ(api.LumenoGetBitmapFromClipboard(&pasted), S_OK);
@@ -223,9 +279,23 @@ TEST_F(Stills, Yuy2AndMjpgFramesBecomeTheTestPicture) {
   }
 }
 
-TEST_F(Stills, AMuteCameraTimesOutAndShortSamplesFail) {
-  ASSERT_EQ(Open(kMute, 0, nullptr, 0, kMuteTimeoutMs), S_OK);
+// While a trigger waits for a mute camera, the preview's owner window
+// still answers a message sent from another thread: the wait handles the
+// messages sent to the caller's windows.
+TEST_F(Stills, AMuteCameraTimesOutWhileTheOwnerWindowAnswersAndShortSamplesFail) {
+  OwnerWindow owner;
+  ASSERT_EQ(Open(kMute, 0, owner.Get(), 0, kMuteTimeoutMs), S_OK);
+  LRESULT answer = 0;
+  LRESULT sent = 0;
+  std::thread other([&] {
+    Sleep(kMuteTimeoutMs / 4);
+    sent = SendMessageTimeoutW(owner.Get(), WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, kMuteTimeoutMs / 2,
+                               reinterpret_cast<DWORD_PTR*>(&answer));
+  });
   EXPECT_EQ(api.LumenoTrigger(device_), LUMENO_E_TIMEOUT);
+  other.join();
+  EXPECT_NE(sent, 0) << "the owner window did not answer while the trigger waited";
+  EXPECT_EQ(answer, 6) << "the length of its title";
   HBITMAP bitmap = nullptr;
   EXPECT_EQ(api.LumenoGetSample(device_, &bitmap), LUMENO_E_TIMEOUT);
   EXPECT_EQ(bitmap, nullptr);
@@ -235,6 +305,51 @@ TEST_F(Stills, AMuteCameraTimesOutAndShortSamplesFail) {
   ASSERT_EQ(Open(kShort), S_OK);
   EXPECT_EQ(api.LumenoTrigger(device_), E_FAIL);
   EXPECT_EQ(api.LumenoSaveSampleToFileW(device_, TempPath(L"short.png").c_str(), -1), E_HANDLE);
+}
+
+// The type the connection settles on decides whether the library can
+// decompress the frames itself: this camera's current format (YUY2) says
+// yes, its connection (UYVY) says no, so it is grabbed as RGB24.
+TEST_F(Stills, FramesNoDecompressorTakesAreGrabbedAsRgb) {
+  TraceCapture trace;
+  ASSERT_EQ(Open(kOffersUyvy), S_OK) << trace.Text();
+  EXPECT_NE(trace.Text().find("cannot be decompressed here: grabbing RGB24"), std::string::npos) << trace.Text();
+  HBITMAP bitmap = nullptr;
+  ASSERT_EQ(api.LumenoGetSample(device_, &bitmap), S_OK);
+  ExpectTestPicture(Pixels(bitmap), 0, 4);
+  DeleteObject(bitmap);
+}
+
+// The newest frame at once, without a trigger: the header first, a short
+// buffer refused, then the test picture as 24-bit rows from the bottom;
+// frames the library decompresses itself come the same way; a camera that
+// sends nothing has no frame.
+TEST_F(Stills, TheNewestFrameIsCopiedAtOnce) {
+  BITMAPINFOHEADER header = {};
+  EXPECT_EQ(api.LumenoCopyNewestFrame(device_, nullptr, nullptr, 0), E_INVALIDARG);
+  EXPECT_EQ(api.LumenoCopyNewestFrame(nullptr, &header, nullptr, 0), E_HANDLE);
+  for (const wchar_t* camera : {kPlain, kYuy2}) {
+    ASSERT_EQ(Open(camera), S_OK);
+    HRESULT hr = S_FALSE;
+    for (int i = 0; i < 200 && hr == S_FALSE; ++i, Sleep(10)) {
+      hr = api.LumenoCopyNewestFrame(device_, &header, nullptr, 0);
+    }
+    ASSERT_EQ(hr, S_OK);
+    EXPECT_EQ(header.biWidth, kWidth);
+    EXPECT_EQ(header.biHeight, kHeight);
+    EXPECT_EQ(header.biBitCount, 24);
+    ASSERT_EQ(header.biSizeImage, static_cast<DWORD>(kWidth * 3 * kHeight));
+    std::vector<BYTE> rows(header.biSizeImage);
+    EXPECT_EQ(api.LumenoCopyNewestFrame(device_, &header, rows.data(), header.biSizeImage - 1),
+              HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
+    ASSERT_EQ(api.LumenoCopyNewestFrame(device_, &header, rows.data(), header.biSizeImage), S_OK);
+    ExpectTestPicture(rows, 2, camera == kPlain ? 0 : 4);  // rows from the bottom
+    api.LumenoCloseDevice(device_);
+    device_ = nullptr;
+  }
+  ASSERT_EQ(Open(kMute), S_OK);
+  EXPECT_EQ(api.LumenoCopyNewestFrame(device_, &header, nullptr, 0), S_FALSE);
+  EXPECT_EQ(header.biWidth, 0);
 }
 
 TEST_F(Stills, MessageModePostsOneMessagePerStill) {

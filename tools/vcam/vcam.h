@@ -35,6 +35,14 @@ int VcamNumberOf(REFCLSID clsid);
 //     S_FALSE when no filter of that camera was made yet.
 //   HRESULT VcamPressButton(const WCHAR* friendlyName)
 //     the camera's still button: one still frame from every live filter.
+//   HRESULT VcamUnplugDevice(const WCHAR* friendlyName)
+//     the camera is pulled out: it leaves the video input category, and its
+//     live filters, in every process, stop sending frames and tell their
+//     graph EC_DEVICE_LOST (second parameter 0). They stay dead.
+//   HRESULT VcamPlugDevice(const WCHAR* friendlyName)
+//     the camera is put back: listed again with its name, description and
+//     configuration; the filters that lost it tell their graph
+//     EC_DEVICE_LOST with 1 (the device is there again).
 using VcamAddDeviceFn = HRESULT(WINAPI*)(const WCHAR* friendlyName, const WCHAR* description);
 using VcamAddDeviceExFn = HRESULT(WINAPI*)(const WCHAR* friendlyName, const WCHAR* description, const WCHAR* config);
 using VcamRemoveDeviceFn = HRESULT(WINAPI*)(const WCHAR* friendlyName);
@@ -72,6 +80,7 @@ struct VcamObservation {
 };
 using VcamObserveFn = HRESULT(WINAPI*)(const WCHAR* friendlyName, VcamObservation* observation);
 using VcamPressButtonFn = HRESULT(WINAPI*)(const WCHAR* friendlyName);
+using VcamPlugFn = HRESULT(WINAPI*)(const WCHAR* friendlyName);
 
 // Counts live objects and server locks for DllCanUnloadNow.
 void VcamModuleAddRef();
@@ -82,6 +91,8 @@ void VcamModuleRelease();
 // VcamObservationLock), the
 // camera's configuration text and the live filters for the still button.
 VcamObservation* VcamObservationOf(unsigned number);
+// Whether camera `number` is pulled out (shared by the processes too).
+bool VcamIsUnplugged(unsigned number);
 class VcamObservationLock {
  public:
   VcamObservationLock();

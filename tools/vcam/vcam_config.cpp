@@ -12,6 +12,8 @@ namespace {
 constexpr unsigned kMaxWords = 12;
 constexpr unsigned kWordChars = 48;
 constexpr LONGLONG kUnitsPerSecond = 10000000;
+// One frame of 525-line DV.
+constexpr ULONG kDvFrameBytes = 120000;
 
 // The first group of a subtype made from a four-character code.
 constexpr GUID kFourccBase = {0x00000000, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
@@ -101,7 +103,15 @@ bool ParseFormat(const Words& w, VcamFormat* format) {
     format->minFps = format->maxFps;
     format->maxFps = fps;
   }
-  format->header2 = w.count > 4 && std::wcscmp(w.word[4], L"v2") == 0;
+  for (unsigned i = 4; i < w.count; ++i) {
+    if (std::wcscmp(w.word[i], L"v2") == 0) {
+      format->header2 = true;
+    } else if (std::wcscmp(w.word[i], L"iavs") == 0) {
+      format->interleaved = true;
+    } else {
+      return false;
+    }
+  }
   return format->minFps > 0 && format->width > 0 && format->height > 0;
 }
 
@@ -129,6 +139,12 @@ bool ParseEntry(const Words& w, VcamConfig* c) {
   if (std::wcscmp(key, L"cam") == 0) return Append(c->cam, &c->camCount, kVcamMaxProperties, ParseProperty, w);
   if (std::wcscmp(key, L"controlcaps") == 0) return w.count == 2 && Number(w.word[1], &c->controlCaps);
   if (std::wcscmp(key, L"recordsize") == 0) return w.count == 2 && Number(w.word[1], &c->recordSize);
+  if (std::wcscmp(key, L"offer") == 0) {
+    LONG n = 0;
+    if (w.count != 2 || !Number(w.word[1], &n) || n < 1) return false;
+    c->offerFirst = n - 1;
+    return true;
+  }
   if (std::wcscmp(key, L"xu") == 0) {
     c->hasExtensionUnit = w.count == 2 && SUCCEEDED(CLSIDFromString(w.word[1], &c->extensionUnit));
     return c->hasExtensionUnit;
@@ -176,6 +192,20 @@ AM_MEDIA_TYPE* VcamMediaType(const VcamFormat& format) {
   if (!format.video) {
     type->majortype = MEDIATYPE_Audio;
     type->formattype = FORMAT_None;
+    return type;
+  }
+  if (format.interleaved) {
+    type->majortype = MEDIATYPE_Interleaved;
+    type->formattype = FORMAT_DvInfo;
+    type->bFixedSizeSamples = TRUE;
+    type->lSampleSize = kDvFrameBytes;
+    type->cbFormat = sizeof(DVINFO);
+    type->pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(type->cbFormat));
+    if (!type->pbFormat) {
+      CoTaskMemFree(type);
+      return nullptr;
+    }
+    ZeroMemory(type->pbFormat, type->cbFormat);
     return type;
   }
   type->majortype = MEDIATYPE_Video;

@@ -2,7 +2,10 @@
 // camera's class key (value "Config") and parsed once when a filter is made.
 //
 // Entries are separated by ';', words by spaces:
-//   format SUB WxH[-WxH[/G]] FPS[-FPS] [v2]   a capability of the capture pin
+//   format SUB WxH[-WxH[/G]] FPS[-FPS] [v2] [iavs]   a capability of the
+//                       capture pin; v2: a VIDEOINFOHEADER2 format; iavs: an
+//                       interleaved stream in a DV format block, as a DV
+//                       camcorder offers (no frames are sent)
 //   still SUB WxH[-WxH[/G]] FPS[-FPS] [v2]    a capability of the still pin
 //                                             (the first one makes the pin)
 //   format audio                              a capability that is not video
@@ -19,6 +22,9 @@
 //   short               samples shorter than the image
 //   fixedformat         SetFormat answers E_NOTIMPL
 //   recordsize N        capability record size reported (default 128)
+//   offer N             the capture pin offers capability N (from 1) first
+//                       while its current format stays the first one, as
+//                       some drivers do (until a format is set)
 // SUB is RGB24, YUY2, MJPG or any other four-character code. Sizes of a
 // range are minimum-maximum with granularity G; the first size is the one
 // the capability's media type carries.
@@ -33,7 +39,8 @@ extern const WCHAR kVcamDefaultConfig[];
 struct VcamFormat {
   GUID subtype;
   bool video;
-  bool header2;  // VIDEOINFOHEADER2
+  bool header2;      // VIDEOINFOHEADER2
+  bool interleaved;  // MEDIATYPE_Interleaved with a DVINFO block
   WORD bitCount;
   LONG width, height;        // the size the media type carries
   LONG maxWidth, maxHeight;  // equal to width/height for a fixed size
@@ -66,6 +73,7 @@ struct VcamConfig {
   bool shortSamples = false;
   bool fixedFormat = false;
   LONG recordSize = 128;
+  LONG offerFirst = 0;  // index of the capability offered first
 };
 
 // Parses text into config; false (and a partly filled config) on a word it

@@ -2,6 +2,8 @@
 
 #include "vcam_object.h"
 
+#include <evcode.h>
+
 #include <new>
 
 namespace {
@@ -358,6 +360,23 @@ STDMETHODIMP CVcamFilter::GetMode(IPin* pin, LONG* mode) {
 STDMETHODIMP CVcamFilter::GetCurrentActualFrameRate(IPin*, LONGLONG*) { return E_NOTIMPL; }
 STDMETHODIMP CVcamFilter::GetMaxAvailableFrameRate(IPin*, LONG, SIZE, LONGLONG*) { return E_NOTIMPL; }
 STDMETHODIMP CVcamFilter::GetFrameRateList(IPin*, LONG, SIZE, LONG*, LONGLONG**) { return E_NOTIMPL; }
+
+bool CVcamFilter::DeviceHere() {
+  const bool unplugged = VcamIsUnplugged(number_);
+  if (unplugged && !lost_.exchange(true)) NotifyGraph(EC_DEVICE_LOST, 0);
+  if (!unplugged && lost_ && !backTold_.exchange(true)) NotifyGraph(EC_DEVICE_LOST, 1);
+  return !lost_;
+}
+
+void CVcamFilter::NotifyGraph(LONG code, LONG_PTR second) {
+  IMediaEventSink* sink = nullptr;
+  {
+    CVcamFilterLock lock(this);
+    if (!graph_ || FAILED(graph_->QueryInterface(IID_IMediaEventSink, reinterpret_cast<void**>(&sink)))) return;
+  }
+  sink->Notify(code, reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this)), second);
+  sink->Release();
+}
 
 void CVcamFilter::PressButton() {
   if (!still_) return;

@@ -98,20 +98,27 @@ class CVcamFilter final : public IBaseFilter, public IAMVideoControl, public IKs
   void Unlock() { LeaveCriticalSection(&lock_); }
   // The camera's still button.
   void PressButton();
+  // False once the camera was pulled out (a filter that lost its camera
+  // stays dead). Tells the graph EC_DEVICE_LOST once when the camera goes
+  // and once more when it is put back. Called by the streaming threads.
+  bool DeviceHere();
   // A node's extension-unit request (KSP_NODE with data).
   HRESULT ExtensionRequest(const KSP_NODE& request, void* data, ULONG bytes, ULONG* returned);
 
  private:
   ~CVcamFilter();
   CVcamPin* PinOf(IPin* pin) const;
+  void NotifyGraph(LONG code, LONG_PTR second);
 
   std::atomic<ULONG> refs_{1};
   CLSID clsid_;
   unsigned number_;
   CRITICAL_SECTION lock_;
   std::atomic<int> state_{State_Stopped};
-  IReferenceClock* clock_ = nullptr;  // counted
-  IFilterGraph* graph_ = nullptr;     // not counted: the graph owns the filter
+  std::atomic<bool> lost_{false};      // the camera was pulled out
+  std::atomic<bool> backTold_{false};  // its return was told
+  IReferenceClock* clock_ = nullptr;   // counted
+  IFilterGraph* graph_ = nullptr;      // not counted: the graph owns the filter
   WCHAR name_[MAX_FILTER_NAME] = {};
   VcamConfig config_;
   VcamObservation* observation_;

@@ -148,13 +148,22 @@ const VcamFormat* CVcamPin::DefaultFormat() const {
 }
 
 bool CVcamPin::Acceptable(const AM_MEDIA_TYPE* type) const {
-  if (!type || !IsEqualGUID(type->majortype, MEDIATYPE_Video)) return false;
+  if (!type) return false;
+  if (IsEqualGUID(type->majortype, MEDIATYPE_Interleaved)) {
+    for (unsigned i = 0; i < count_; ++i) {
+      if (formats_[i].interleaved && IsEqualGUID(formats_[i].subtype, type->subtype)) return true;
+    }
+    return false;
+  }
+  if (!IsEqualGUID(type->majortype, MEDIATYPE_Video)) return false;
   const BITMAPINFOHEADER* header = VcamBitmapHeader(type);
   if (!header) return false;
   const LONG height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
   for (unsigned i = 0; i < count_; ++i) {
     const VcamFormat& f = formats_[i];
-    if (!f.video || !IsEqualGUID(f.subtype, type->subtype) || header->biBitCount != f.bitCount) continue;
+    if (!f.video || f.interleaved || !IsEqualGUID(f.subtype, type->subtype) || header->biBitCount != f.bitCount) {
+      continue;
+    }
     if (InRange(header->biWidth, f.width, f.maxWidth, f.granularity) &&
         InRange(height, f.height, f.maxHeight, f.granularity)) {
       return true;
@@ -344,7 +353,9 @@ STDMETHODIMP CVcamPin::EnumMediaTypes(IEnumMediaTypes** types) {
     }
     list->Add(type);
   } else {
-    for (unsigned i = 0; i < count_; ++i) list->Add(VcamMediaType(formats_[i]));
+    const unsigned first =
+        static_cast<unsigned>(config_.offerFirst) < count_ && IsCapturePin() ? config_.offerFirst : 0;
+    for (unsigned i = 0; i < count_; ++i) list->Add(VcamMediaType(formats_[(first + i) % count_]));
   }
   *types = list;
   return S_OK;
@@ -494,7 +505,7 @@ void CVcamPin::StreamFrames() {
       wait = static_cast<DWORD>(next - now);
     }
     if (WaitForSingleObject(stop_, wait) != WAIT_TIMEOUT) return;
-    if (!filter_->IsRunning() || config_.mute) continue;
+    if (!filter_->DeviceHere() || !filter_->IsRunning() || config_.mute) continue;
     if (still) {
       if (pendingTriggers_ <= 0) continue;
       --pendingTriggers_;

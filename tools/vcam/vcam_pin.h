@@ -73,6 +73,7 @@ class CVcamPin final : public IPin, public IKsPropertySet, public IAMStreamConfi
   // One still frame (still pin) at the next turn of the streaming thread.
   void Trigger() { ++pendingTriggers_; }
   void SetFlip(LONG mode) { flip_ = mode; }
+  bool IsCapturePin() const { return IsEqualGUID(category_, PIN_CATEGORY_CAPTURE) != FALSE; }
   LONG Flip() const { return flip_; }
 
  private:

@@ -26,6 +26,7 @@ constexpr int kClassPathChars = 64;
 const WCHAR kClassTitle[] = L"Relivo virtual camera";
 const WCHAR kCameraValue[] = L"Camera";
 const WCHAR kConfigValue[] = L"Config";
+const WCHAR kDescriptionValue[] = L"Description";
 const WCHAR kDescriptionProperty[] = L"Description";
 const WCHAR kThreadingModel[] = L"Both";
 
@@ -43,8 +44,14 @@ constexpr WCHAR kSharedObservationLock[] = L"Local\\RelivoVcamObservationLock";
 CRITICAL_SECTION observationLock;
 HANDLE sharedLock = nullptr;
 HANDLE sharedSection = nullptr;
-VcamObservation ownObservations[kVcamMaxCameras + 1];
-VcamObservation* observations = ownObservations;
+// What the processes share per camera number: the observations, and
+// whether the camera is pulled out.
+struct VcamShared {
+  VcamObservation observations[kVcamMaxCameras + 1];
+  LONG unplugged[kVcamMaxCameras + 1];
+};
+VcamShared ownShared;
+VcamShared* shared = &ownShared;
 struct LiveFilter {
   CVcamFilter* filter;
   unsigned number;
@@ -122,6 +129,15 @@ HRESULT RegisterClassKey(unsigned number, const WCHAR* cameraName) {
   return hr;
 }
 
+HRESULT SetDescription(unsigned number, const WCHAR* description) {
+  WCHAR path[kClassPathChars];
+  ClassKeyPath(number, path);
+  RegKey key;
+  LSTATUS status = RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_WRITE, key.Put());
+  if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+  return SetText(key.Get(), kDescriptionValue, description);
+}
+
 // A text value of camera `number`'s class key, cut to the buffer.
 template <unsigned kChars>
 bool ReadClassText(unsigned number, const WCHAR* value, WCHAR (&text)[kChars]) {
@@ -160,8 +176,8 @@ unsigned CameraNumber(const WCHAR* friendlyName) {
   return 0;
 }
 
-// Takes camera `number` out of the category and removes its class key.
-HRESULT UnregisterCamera(unsigned number) {
+// Takes camera `number` out of the video input category.
+HRESULT UnlistCamera(unsigned number) {
   const CLSID clsid = VcamClassId(number);
   WCHAR instance[kGuidChars];
   StringFromGUID2(clsid, instance, kGuidChars);
@@ -169,6 +185,12 @@ HRESULT UnregisterCamera(unsigned number) {
   HRESULT hr =
       CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2, mapper.PutVoid());
   if (SUCCEEDED(hr)) hr = mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, instance, clsid);
+  return hr;
+}
+
+// Takes camera `number` out of the category and removes its class key.
+HRESULT UnregisterCamera(unsigned number) {
+  HRESULT hr = UnlistCamera(number);
   WCHAR path[kClassPathChars];
   ClassKeyPath(number, path);
   LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, path);
@@ -176,14 +198,19 @@ HRESULT UnregisterCamera(unsigned number) {
   return SUCCEEDED(hr) ? S_OK : hr;
 }
 
-HRESULT RegisterCamera(unsigned number, const WCHAR* friendlyName, const WCHAR* description) {
-  HRESULT hr = RegisterClassKey(number, friendlyName);
-  if (FAILED(hr)) return hr;
+// Lists camera `number` in the video input category under the name and
+// description its class key holds.
+HRESULT ListCamera(unsigned number) {
+  WCHAR friendlyName[kVcamNameChars];
+  if (!ReadCameraName(number, friendlyName)) return E_INVALIDARG;
+  WCHAR description[kVcamNameChars];
+  const bool described = ReadClassText(number, kDescriptionValue, description);
   const CLSID clsid = VcamClassId(number);
   WCHAR instance[kGuidChars];
   StringFromGUID2(clsid, instance, kGuidChars);
   ComPtr<IFilterMapper2> mapper;
-  hr = CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2, mapper.PutVoid());
+  HRESULT hr =
+      CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2, mapper.PutVoid());
   if (FAILED(hr)) return hr;
   // One video output pin; its formats come from the pin itself.
   REGPINTYPES type = {&MEDIATYPE_Video, &MEDIASUBTYPE_NULL};
@@ -199,21 +226,31 @@ HRESULT RegisterCamera(unsigned number, const WCHAR* friendlyName, const WCHAR* 
   filter.rgPins = &pin;
   ComPtr<IMoniker> moniker;
   hr = mapper->RegisterFilter(clsid, friendlyName, moniker.Put(), &CLSID_VideoInputDeviceCategory, instance, &filter);
+  if (FAILED(hr) || !described) return hr;
+  if (!moniker.Get()) return E_FAIL;
+  ComPtr<IPropertyBag> bag;
+  hr = moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.PutVoid());
   if (FAILED(hr)) return hr;
-  if (description) {
-    if (!moniker.Get()) return E_FAIL;
-    ComPtr<IPropertyBag> bag;
-    hr = moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.PutVoid());
-    if (FAILED(hr)) return hr;
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_BSTR;
-    value.bstrVal = SysAllocString(description);
-    if (!value.bstrVal) return E_OUTOFMEMORY;
-    hr = bag->Write(kDescriptionProperty, &value);
-    VariantClear(&value);
-  }
+  VARIANT value;
+  VariantInit(&value);
+  value.vt = VT_BSTR;
+  value.bstrVal = SysAllocString(description);
+  if (!value.bstrVal) return E_OUTOFMEMORY;
+  hr = bag->Write(kDescriptionProperty, &value);
+  VariantClear(&value);
   return hr;
+}
+
+HRESULT RegisterCamera(unsigned number, const WCHAR* friendlyName, const WCHAR* description) {
+  HRESULT hr = RegisterClassKey(number, friendlyName);
+  if (SUCCEEDED(hr) && description) hr = SetDescription(number, description);
+  if (FAILED(hr)) return hr;
+  return ListCamera(number);
+}
+
+void SetUnplugged(unsigned number, bool unplugged) {
+  VcamObservationLock lock;
+  shared->unplugged[number <= kVcamMaxCameras ? number : 0] = unplugged ? 1 : 0;
 }
 
 }  // namespace
@@ -236,7 +273,14 @@ bool VcamReadConfigText(unsigned number, WCHAR (&text)[kVcamConfigChars]) {
   return ReadClassText(number, kConfigValue, text);
 }
 
-VcamObservation* VcamObservationOf(unsigned number) { return &observations[number <= kVcamMaxCameras ? number : 0]; }
+VcamObservation* VcamObservationOf(unsigned number) {
+  return &shared->observations[number <= kVcamMaxCameras ? number : 0];
+}
+
+bool VcamIsUnplugged(unsigned number) {
+  VcamObservationLock lock;
+  return number <= kVcamMaxCameras && shared->unplugged[number] != 0;
+}
 
 VcamObservationLock::VcamObservationLock() {
   EnterCriticalSection(&observationLock);
@@ -253,15 +297,14 @@ namespace {
 void OpenSharedObservations() {
   sharedLock = CreateMutexW(nullptr, FALSE, kSharedObservationLock);
   sharedSection =
-      CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof ownObservations, kSharedObservations);
-  void* view =
-      sharedSection ? MapViewOfFile(sharedSection, FILE_MAP_ALL_ACCESS, 0, 0, sizeof ownObservations) : nullptr;
-  if (view) observations = static_cast<VcamObservation*>(view);
+      CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof ownShared, kSharedObservations);
+  void* view = sharedSection ? MapViewOfFile(sharedSection, FILE_MAP_ALL_ACCESS, 0, 0, sizeof ownShared) : nullptr;
+  if (view) shared = static_cast<VcamShared*>(view);
 }
 
 void CloseSharedObservations() {
-  if (observations != ownObservations) UnmapViewOfFile(observations);
-  observations = ownObservations;
+  if (shared != &ownShared) UnmapViewOfFile(shared);
+  shared = &ownShared;
   if (sharedSection) CloseHandle(sharedSection);
   if (sharedLock) CloseHandle(sharedLock);
   sharedSection = sharedLock = nullptr;
@@ -376,6 +419,7 @@ HRESULT WINAPI VcamAddDeviceEx(const WCHAR* friendlyName, const WCHAR* descripti
     } else {
       VcamObservationLock lock;
       *VcamObservationOf(number) = VcamObservation{};
+      shared->unplugged[number] = 0;
     }
     return hr;
   }
@@ -404,6 +448,27 @@ HRESULT WINAPI VcamPressButton(const WCHAR* friendlyName) {
     }
   }
   return result;
+}
+
+HRESULT WINAPI VcamUnplugDevice(const WCHAR* friendlyName) {
+  if (!friendlyName) return E_INVALIDARG;
+  const unsigned number = CameraNumber(friendlyName);
+  if (number == 0) return E_INVALIDARG;
+  ComInit com;
+  if (FAILED(com.Result())) return com.Result();
+  SetUnplugged(number, true);
+  return UnlistCamera(number);
+}
+
+HRESULT WINAPI VcamPlugDevice(const WCHAR* friendlyName) {
+  if (!friendlyName) return E_INVALIDARG;
+  const unsigned number = CameraNumber(friendlyName);
+  if (number == 0) return E_INVALIDARG;
+  ComInit com;
+  if (FAILED(com.Result())) return com.Result();
+  const HRESULT hr = ListCamera(number);
+  if (SUCCEEDED(hr)) SetUnplugged(number, false);
+  return hr;
 }
 
 HRESULT WINAPI VcamAddDevice(const WCHAR* friendlyName, const WCHAR* description) {

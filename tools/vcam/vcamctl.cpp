@@ -5,6 +5,8 @@
 //   vcamctl add NAME [DESCRIPTION [CONFIG]]   an empty description: none;
 //                                 CONFIG as in vcam_config.h
 //   vcamctl remove NAME
+//   vcamctl unplug NAME           the camera pulled out while in use
+//   vcamctl plug NAME             and put back
 //   vcamctl clear                 every camera removed
 //   vcamctl list                  the video input devices, as DirectShow lists them
 // The server DLL is taken from the folder of this program.
@@ -70,7 +72,10 @@ int List() {
 }
 
 int Usage() {
-  std::fwprintf(stderr, L"usage: vcamctl register|unregister|clear|list|add NAME [DESCRIPTION [CONFIG]]|remove NAME\n");
+  std::fwprintf(
+      stderr,
+      L"usage: vcamctl register|unregister|clear|list|add NAME [DESCRIPTION [CONFIG]]|remove NAME|unplug NAME|"
+      L"plug NAME\n");
   return 2;
 }
 
@@ -106,8 +111,13 @@ int wmain(int argc, WCHAR** argv) {
     const WCHAR* description = argc >= 4 && argv[3][0] != L'\0' ? argv[3] : nullptr;
     return fn ? Report(verb, fn(argv[2], description, argc == 5 ? argv[4] : nullptr)) : Report(verb, E_NOINTERFACE);
   }
-  if (std::wcscmp(verb, L"remove") == 0 && argc == 3) {
-    auto fn = reinterpret_cast<VcamRemoveDeviceFn>(reinterpret_cast<void*>(find("VcamRemoveDevice")));
+  const struct {
+    const WCHAR* verb;
+    const char* export_;
+  } kByName[] = {{L"remove", "VcamRemoveDevice"}, {L"unplug", "VcamUnplugDevice"}, {L"plug", "VcamPlugDevice"}};
+  for (const auto& entry : kByName) {
+    if (std::wcscmp(verb, entry.verb) != 0 || argc != 3) continue;
+    auto fn = reinterpret_cast<VcamPlugFn>(reinterpret_cast<void*>(find(entry.export_)));
     return fn ? Report(verb, fn(argv[2])) : Report(verb, E_NOINTERFACE);
   }
   return Usage();
