@@ -12,6 +12,7 @@
 #include "app/dispatch.h"
 #include "app/file_commands.h"
 #include "app/page_input.h"
+#include "base/accessible.h"
 #include "base/commands.h"
 #include "base/hotkeys.h"
 #include "base/log.h"
@@ -184,6 +185,7 @@ void CreateChildren(int c, int r, int p) {
   if (!g_view.statusWnd) {
     g_view.statusWnd = MakeChild(0, "EDIT", kChild | WS_BORDER, at.statusLine, 0);
     Subclass(g_view.statusWnd);
+    StartAnnouncements(g_view.statusWnd);
   }
   if (!g_view.infoWnd) {
     g_view.infoWnd = MakeChild(WS_EX_CLIENTEDGE, "EDIT", kChild | WS_DLGFRAME | ES_MULTILINE | ES_READONLY | ES_CENTER,
@@ -453,10 +455,15 @@ void LayoutMainWindow(int columns, int rows, int pinSize) {
   DrawMainIconBar(g_app.mainWindow);
 }
 
-void ShowStatus(const char* text) {
+void ShowStatus(const char* text) { ShowStatus(text, StatusSpeech::kSpoken); }
+
+void ShowStatus(const char* text, StatusSpeech speech) {
   if (!g_view.statusWnd) return;
   SetWindowTextA(g_view.statusWnd, text ? text : "");
   BrailleShowFocus();
+  // A menu reads itself out to a screen reader: while one is open the
+  // status line only shows what is highlighted.
+  Announce(text, speech == StatusSpeech::kSpoken && !g_main.menuOpen);
 }
 
 void ShowStatusText(const char* key) {

@@ -20,7 +20,14 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 // repaints them all and rewrites the info panel.
 void LayoutMainWindow(int columns, int rows, int pinSize);
 
+// Every change of the status line goes through ShowStatus: the text is
+// shown and, unless it is only shown, spoken to a screen reader (only
+// changes, a burst by its last value; base/accessible.h). Only shown: what
+// a screen reader takes from elsewhere, such as the name of the control
+// that just got the keyboard focus.
+enum class StatusSpeech { kSpoken, kShownOnly };
 void ShowStatus(const char* text);
+void ShowStatus(const char* text, StatusSpeech speech);
 void ShowStatusText(const char* key);
 void ShowStatusPos(const char* key, int x, int y);
 // The info panel: device name, version, port, file title and extension.

@@ -286,6 +286,8 @@ bool ParseBuildDate(const char* text, int& day, int& month, int& year) {
 }
 
 int RunProgram(HINSTANCE instance) {
+  // A screen reader asks the windows for their accessible objects through COM.
+  ComInit com;
   StartPlatform(instance);
   // Before anything is read with a default: a second instance must not
   // write anything, not even a missing default.
