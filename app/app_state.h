@@ -13,6 +13,7 @@
 #include "camera/camera_view.h"
 #include "document/dot_page.h"
 #include "document/file_select.h"
+#include "document/pin_cursor.h"
 #include "document/tools.h"
 
 constexpr int kNotConnectedMax = 80;  // label shown while no device is connected
@@ -20,7 +21,8 @@ constexpr int kButtonLabelMax = 80;   // labels and help texts of the device key
 constexpr int kDeviceButtons = 6;
 constexpr UINT_PTR kTickTimerId = 100;
 constexpr UINT kTickPeriodMs = 50;
-constexpr UINT WM_MENU_DONE = WM_STILL_CAPTURED + 1;  // posted to itself when a menu closed
+constexpr UINT WM_MENU_DONE = WM_STILL_CAPTURED + 1;   // posted to itself when a menu closed
+constexpr UINT WM_PAGE_FOCUS = WM_STILL_CAPTURED + 2;  // the page got or lost the keyboard focus
 
 // Values set during start-up and read everywhere.
 struct AppState {
@@ -74,6 +76,7 @@ extern AppState g_app;
 extern MainWindowState g_main;
 extern PageView g_view;
 extern ToolState g_tools;
+extern PinCursor g_cursor;
 extern DotPage g_page;
 extern DTM g_dtm;
 extern FileSelection g_files;

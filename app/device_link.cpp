@@ -9,6 +9,7 @@
 #include "app/app_state.h"
 #include "app/braille_link.h"
 #include "app/main_window.h"
+#include "app/page_input.h"
 #include "base/log.h"
 #include "base/settings.h"
 #include "base/text.h"
@@ -24,9 +25,13 @@ namespace {
 // cursor and the message pump are the plain Windows host's.
 class MainWindowSessionHost : public WindowsSessionHost {
  public:
+  // "Please wait" and "Ready" around every translation of the text line
+  // pass by too often to be spoken: they are only shown.
   void ShowStatusText(const char* key, const char* def) override {
     (void)def;
-    ::ShowStatusText(key);
+    char text[kValueMax];
+    GetText(key, text, "-", sizeof text);
+    ShowStatus(text, StatusSpeech::kShownOnly);
   }
   void ReadEditText(char* out, int size) override {
     if (!out || size <= 0) return;
@@ -84,11 +89,28 @@ void DeviceSelectPort(int entry) {
   if (ProfileGetInt("autostart", 0, "Device") != 0) Connect(s);
 }
 
+namespace {
+
+// The page's graphic as the device is to show it: with the pin cursor.
+void SendGraphic(DeviceSession& s) {
+  std::uint8_t graphic[kPackedGraphic];
+  std::memcpy(graphic, g_dtm.graphic, sizeof graphic);
+  CursorOnDevice(graphic);
+  SendFrame(s, 1, kPackedGraphic, graphic);
+}
+
+}  // namespace
+
 void DeviceSendPage() {
   DeviceSession& s = Session();
   if (!s.ready) return;
-  SendFrame(s, 1, kPackedGraphic, g_dtm.graphic);
+  SendGraphic(s);
   SendFrame(s, 0, kTextCells, g_dtm.cells);
+}
+
+void DeviceSendGraphic() {
+  DeviceSession& s = Session();
+  if (s.ready) SendGraphic(s);
 }
 
 void DeviceScanPorts() { ScanComPorts(); }

@@ -14,8 +14,11 @@ bool DeviceConnected();
 void DeviceToggleConnection();
 // CMD_COM_SELECT + n.
 void DeviceSelectPort(int entry);
-// CMD_SEND_PAGE.
+// CMD_SEND_PAGE: the graphic (as the device shows it, with the pin cursor)
+// when it changed, and the braille cells.
 void DeviceSendPage();
+// The graphic alone (the pin cursor's blink), when it changed.
+void DeviceSendGraphic();
 void DeviceScanPorts();
 // Device name, version and port for the info panel.
 const char* DeviceName();

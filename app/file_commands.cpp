@@ -42,16 +42,28 @@ bool RunDialog(HWND window, bool save) {
   return chosen;
 }
 
-// Tells the user that a file command failed, naming the chosen file without
-// its folder (the message dialog expands backslash escapes).
-void TellFileFailed(const char* key, const char* def) {
+// A language text with the chosen file's name (without its folder).
+void FileText(const char* key, const char* def, char* out, std::size_t size) {
   char format[kValueMax];
   GetText(key, format, def, sizeof format);
   char name[kFileTitleMax + kFileExtMax + 1];
   std::snprintf(name, sizeof name, g_files.extension[0] ? "%s.%s" : "%s", g_files.title, g_files.extension);
   FormatArg arg = TextArg(name);
+  FormatUserText(out, size, format, &arg, 1);
+}
+
+// The status line says what became of the file ("File.loaded", ...).
+void SayFile(const char* key, const char* def) {
+  char text[kValueMax];
+  FileText(key, def, text, sizeof text);
+  ShowStatus(text);
+}
+
+// Tells the user that a file command failed, naming the chosen file without
+// its folder (the message dialog expands backslash escapes).
+void TellFileFailed(const char* key, const char* def) {
   char message[kMessageTextMax + 1];
-  FormatUserText(message, sizeof message, format, &arg, 1);
+  FileText(key, def, message, sizeof message);
   SetDialogMessage(message);
   ShowMessageDialog(kModeMessage);
 }
@@ -83,7 +95,10 @@ void SaveCommand(HWND window, bool askForName, std::int32_t wasModified) {
   if (bytes <= 0) {
     // The page is not in the file: it must still count as unsaved.
     g_page.modified = wasModified;
+    SayFile("File.notsaved", "Nicht gespeichert: %s");
     TellFileFailed("File.SaveErr", "Die Datei %s\\nkonnte nicht gespeichert werden.");
+  } else {
+    SayFile("File.saved", "Gespeichert: %s");
   }
 }
 
@@ -116,11 +131,18 @@ void CommandOpen(HWND window) {
     LogWrite("Datei nicht gefunden:%s", name);
   }
   if (bytes <= 0) {
+    SayFile("File.refused",
+            "Nicht ge\xf6"
+            "ffnet: %s");
     TellFileFailed("File.LoadErr", "Die Datei %s\\nkonnte nicht geladen werden.");
     // The page is the one it was, so is its file: CMD_SAVE must not write
     // it over the file that was refused.
     g_files = previous;
     ShowInfoPanel();
+  } else {
+    SayFile("File.loaded",
+            "Ge\xf6"
+            "ffnet: %s");
   }
   RequestRefresh(1);
 }

@@ -11,6 +11,7 @@
 #include "app/device_link.h"
 #include "app/dispatch.h"
 #include "app/file_commands.h"
+#include "app/keyboard_focus.h"
 #include "app/page_input.h"
 #include "base/accessible.h"
 #include "base/commands.h"
@@ -75,8 +76,8 @@ void PaintButton(int i) {
   SetTextColor(dc.Get(), ColorText(static_cast<ColorId>(kColButton0 + i)));
   SelectGuard font(dc.Get(), InterfaceFont(kFontDeviceButton));
   DrawTextA(dc.Get(), g_view.buttonLabel[i], -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  // The key under the pointer is framed.
-  if (HighlightedButton() == i) {
+  // The key under the pointer, and the one with the keyboard focus, is framed.
+  if (HighlightedButton() == i || GetFocus() == button) {
     for (int inset = 0; inset < kButtonFrameWidth; ++inset, InflateRect(&r, -1, -1))
       FrameRect(dc.Get(), &r, ColorBrush(kColButtonFocus));
   }
@@ -111,8 +112,27 @@ void PaintChild(HWND window) {
   }
 }
 
+// A device key with the keyboard focus is pressed with Space or Enter,
+// as with the mouse; the focus frame follows the focus.
+bool DeviceKeyInput(HWND window, UINT message, WPARAM wParam) {
+  const int i = ButtonIndex(window);
+  if (i < 0) return false;
+  if (message == WM_KEYDOWN && (wParam == VK_SPACE || wParam == VK_RETURN)) {
+    if (!(HIWORD(GetKeyState(static_cast<int>(wParam))) & 0x4000))
+      PostMessageA(g_app.mainWindow, WM_COMMAND, static_cast<WPARAM>(BUTTON0 + i), 0);
+    return true;
+  }
+  if (message == WM_SETFOCUS || message == WM_KILLFOCUS) InvalidateRect(window, nullptr, FALSE);
+  return false;
+}
+
 LRESULT CALLBACK ChildPaintProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto old = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (DeviceKeyInput(window, message, wParam)) return 0;
+  // The page shows the pin cursor while it has the keyboard focus; the
+  // change is taken up once the focus has moved.
+  if (window == g_view.page && (message == WM_SETFOCUS || message == WM_KILLFOCUS))
+    PostMessageA(g_app.mainWindow, WM_PAGE_FOCUS, 0, 0);
   // The page and the text line are drawn whole from a bitmap: the control
   // neither erases nor paints them first.
   if (window == g_view.page || window == g_view.txtwnd) {
@@ -120,6 +140,7 @@ LRESULT CALLBACK ChildPaintProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (message == WM_PAINT) {
       { PaintDc paint(window); }
       PaintChild(window);
+      if (window == g_view.page) PaintCursor();
       return 0;
     }
   }
@@ -333,6 +354,7 @@ void OnTick(HWND window) {
   std::uint16_t code = 0;
   if (DeviceTakeKey(code) && g_app.soundFlag) Beep(1800, 15);
   if (CameraTick(window, code)) return;
+  CursorBlinkTick();
   int command = DeviceKeyCommand(code);
   if (command) PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(command), 0);
   DeviceUpdateTextLine();
@@ -436,6 +458,7 @@ void LayoutMainWindow(int columns, int rows, int pinSize) {
   g_page.pinSize = static_cast<std::uint8_t>(pinSize);
   if (!g_app.mainWindow) return;
   CreateChildren(columns, rows, pinSize);
+  ExposeMainControls();
   ShowWindow(g_view.page, SW_SHOW);
   ShowWindow(g_view.txtwnd, SW_SHOW);
   PaintGrid(g_page, g_view.page, g_view.txtwnd);
@@ -515,7 +538,10 @@ namespace {
 class WindowObserver : public PageObserver {
  public:
   void RequestRefresh(bool full) override { ::RequestRefresh(full ? 1 : 0); }
-  void RepaintPins() override { PaintPins(g_page, g_view.page); }
+  void RepaintPins() override {
+    PaintPins(g_page, g_view.page);
+    PaintCursor();
+  }
   void RepaintPin(int x, int y) override { PaintPin(g_page, g_view.page, x, y); }
   void RepaintTextLine() override { PaintTextLine(g_page, g_view.txtwnd); }
   void ShowStatus(const char* text) override { ::ShowStatus(text); }
@@ -592,6 +618,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       PostMessageA(window, WM_MENU_DONE, 0, 0);
       break;
     case WM_MENU_DONE: g_main.menuCommand = false; return 0;
+    case WM_PAGE_FOCUS: PageFocusChanged(); return 0;
     case WM_TIMER: OnTick(window); return 0;
     case WM_HSCROLL: CameraScrolled(wParam, lParam); break;
     case WM_CTLCOLOREDIT: return OnCtlColorEdit(window, message, wParam, lParam);

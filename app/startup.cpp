@@ -9,6 +9,7 @@
 #include "app/braille_link.h"
 #include "app/camera_link.h"
 #include "app/device_link.h"
+#include "app/keyboard_focus.h"
 #include "app/language.h"
 #include "app/main_window.h"
 #include "base/commands.h"
@@ -249,7 +250,7 @@ void StartMenusAndTick() {
 void StartKeys() {
   LogWrite("DefMyAcc:%d", ReadKeyDefinitions(g_app.mainWindow));
   PostMessageA(g_app.mainWindow, WM_ACTIVATEAPP, TRUE, 0);
-  InstallKeyboardHook(g_app.mainWindow, MenuIsOpen, PopupIsOpen);
+  InstallKeyboardHook(g_app.mainWindow, MenuIsOpen, PopupIsOpen, FocusTakesArrows);
 }
 
 // The extension table, the braille translator and the capture library with

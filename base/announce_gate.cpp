@@ -6,29 +6,24 @@
 
 namespace {
 
-bool Quiet(const AnnounceGate& gate, std::uint32_t nowMs) {
-  return !gate.any || nowMs - gate.lastChange >= kAnnounceQuietMs;
-}
+bool Same(const char* a, const char* b) { return std::strncmp(a, b, kAnnounceTextMax - 1) == 0; }
 
 }  // namespace
 
 AnnounceStep OfferAnnouncement(AnnounceGate& gate, const char* text, std::uint32_t nowMs, bool speak) {
   if (!text) text = "";
-  if (gate.any && std::strncmp(gate.shown, text, sizeof gate.shown - 1) == 0) return AnnounceStep::kNothing;
-  const bool quiet = Quiet(gate, nowMs) && !gate.waiting;
+  if (Same(gate.shown, text)) return AnnounceStep::kNothing;
   CopyText(gate.shown, sizeof gate.shown, text);
+  if (!speak) return AnnounceStep::kNothing;
+  const bool quiet = !gate.waiting && (!gate.any || nowMs - gate.lastChange >= kAnnounceQuietMs);
   gate.any = true;
   gate.lastChange = nowMs;
-  if (!speak) {
-    gate.waiting = false;
-    return AnnounceStep::kNothing;
-  }
   if (quiet) {
-    gate.waiting = false;
-    if (std::strcmp(gate.spoken, gate.shown) == 0) return AnnounceStep::kNothing;
-    CopyText(gate.spoken, sizeof gate.spoken, gate.shown);
+    if (Same(gate.spoken, text)) return AnnounceStep::kNothing;
+    CopyText(gate.spoken, sizeof gate.spoken, text);
     return AnnounceStep::kSpeak;
   }
+  CopyText(gate.pending, sizeof gate.pending, text);
   gate.waiting = true;
   return AnnounceStep::kWait;
 }
@@ -42,7 +37,7 @@ bool DueAnnouncement(AnnounceGate& gate, std::uint32_t nowMs, std::uint32_t* rem
     return false;
   }
   gate.waiting = false;
-  if (std::strcmp(gate.spoken, gate.shown) == 0) return false;
-  CopyText(gate.spoken, sizeof gate.spoken, gate.shown);
+  if (Same(gate.spoken, gate.pending)) return false;
+  CopyText(gate.spoken, sizeof gate.spoken, gate.pending);
   return true;
 }

@@ -13,11 +13,12 @@ constexpr int kAnnounceTextMax = 512;
 constexpr std::uint32_t kAnnounceQuietMs = 250;
 
 struct AnnounceGate {
-  char shown[kAnnounceTextMax] = "";   // the text offered last
-  char spoken[kAnnounceTextMax] = "";  // the text spoken last
-  bool waiting = false;                // `shown` is the last value of a burst, not spoken yet
-  bool any = false;                    // a text was offered before
-  std::uint32_t lastChange = 0;        // milliseconds of the last change
+  char shown[kAnnounceTextMax] = "";    // the text offered last
+  char pending[kAnnounceTextMax] = "";  // the last value of a burst, not spoken yet
+  char spoken[kAnnounceTextMax] = "";   // the text spoken last
+  bool waiting = false;                 // `pending` waits for the burst to end
+  bool any = false;                     // a text to be spoken was offered before
+  std::uint32_t lastChange = 0;         // milliseconds of the last change to be spoken
 };
 
 enum class AnnounceStep {
@@ -27,8 +28,8 @@ enum class AnnounceStep {
 };
 
 // The status line shows `text` at `nowMs` (a millisecond clock that may
-// wrap). `speak` false: shown without being spoken (a menu's own read-out,
-// which the screen reader takes from the menu itself).
+// wrap). `speak` false: only shown (a menu's own read-out, which the screen
+// reader takes from the menu itself; a passing "please wait").
 AnnounceStep OfferAnnouncement(AnnounceGate& gate, const char* text, std::uint32_t nowMs, bool speak = true);
 
 // The end of a burst: true, with `gate.spoken` set to its last value, when

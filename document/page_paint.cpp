@@ -234,4 +234,23 @@ void PaintTextLine(const DotPage& page, HWND window, bool force) {
   std::memcpy(last.pins, page.textPins, kTextPins);
 }
 
+void PaintPinFrame(const DotPage& page, HWND pageWindow, int x, int y, HBRUSH brush) {
+  const int s = PinSize(page);
+  if (!pageWindow || s <= 0 || !PinInRange(x, y)) return;
+  const RECT client = ClientInWindow(pageWindow);
+  WindowDc dc(pageWindow);
+  if (!dc) return;
+  // On the grid lines around the square and one pixel into it.
+  RECT r = {s * x - client.left, s * y - client.top, s * x + s + 1 - client.left, s * y + s + 1 - client.top};
+  for (int ring = 0; ring < kPinFrameWidth; ++ring, InflateRect(&r, -1, -1)) FrameRect(dc.Get(), &r, brush);
+}
+
+void UnpaintPinFrame(const DotPage& page, HWND pageWindow, int x, int y) {
+  const int s = PinSize(page);
+  if (!pageWindow || s <= 0 || !PinInRange(x, y)) return;
+  PageCanvas* p = PageFor(pageWindow, s);
+  if (!p) return;
+  p->canvas->Blit(pageWindow, RECT{s * x, s * y, s * x + s + 1, s * y + s + 1});
+}
+
 void ReleasePageCanvas() { ThePage().canvas.reset(); }

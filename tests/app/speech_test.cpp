@@ -69,21 +69,44 @@ TEST(AppSpeech, StatusLineChangesReachAScreenReaderInGermanAndEnglish) {
   const std::size_t before = reader.Spoken().size();
   PostMessageA(run.main, WM_ACTIVATEAPP, TRUE, 0);
   PostMessageA(run.main, WM_ACTIVATEAPP, TRUE, 0);
+  ASSERT_TRUE(Sync(run));
+  EXPECT_TRUE(reader.WaitSpoken("Bereit", before));
   EXPECT_TRUE(Hears(run, reader, CMD_SOUND, "Ton ein"));
   const std::vector<std::string> spoken = reader.Spoken();
   EXPECT_EQ(std::vector<std::string>(spoken.begin() + static_cast<long>(before), spoken.end()),
             (std::vector<std::string>{"Bereit", "Ton ein"}));
+
+  // The page with its pin cursor, then the braille language list: the
+  // focus is said by the control's own name and role, the moves by the
+  // status line.
+  long role = 0;
+  PostCommand(run, CMD_FOCUS_PAGE);
+  EXPECT_TRUE(reader.WaitFocus("Seite [ 0  0] gesenkt", &role));
+  EXPECT_EQ(role, ROLE_SYSTEM_GRAPHIC);
+  EXPECT_TRUE(Hears(run, reader, CMD_RIGHT, "[ 1  0] gesenkt"));
+  EXPECT_TRUE(Hears(run, reader, CMD_PIN, "[ 1  0] erh\xf6ht"));
+  EXPECT_TRUE(Hears(run, reader, CMD_LEFT, "[ 0  0] gesenkt"));
+  EXPECT_TRUE(Hears(run, reader, CMD_LEFT, "[ 0  0] gesenkt Rand"));
+  PostCommand(run, CMD_FOCUS_LANG);
+  EXPECT_TRUE(reader.WaitFocus("Braillesprache", &role));
+  EXPECT_EQ(role, ROLE_SYSTEM_LIST);
+  EXPECT_TRUE(Hears(run, reader, CMD_DOWN, "Braillesprache: English (UK)"));
 
   // English.
   PostCommand(run, CMD_LANGUAGE + 1);
   ASSERT_TRUE(Sync(run));
   EXPECT_TRUE(Hears(run, reader, CMD_TOOL_NEXT, "Circle"));
   EXPECT_TRUE(Hears(run, reader, CMD_SOUND, "Sound off"));
+  PostCommand(run, CMD_FOCUS_PAGE);
+  EXPECT_TRUE(reader.WaitFocus("Page [ 0  0] lowered"));
+  EXPECT_TRUE(Hears(run, reader, CMD_RIGHT, "[ 1  0] raised"));
+  PostCommand(run, CMD_FOCUS_GRADE);
+  EXPECT_TRUE(reader.WaitFocus("Braille grade"));
+  EXPECT_TRUE(Hears(run, reader, CMD_DOWN, "Braille grade: Contracted"));
 
   for (const HeardEvent& e : reader.Heard()) {
     if (e.event != kEventLiveRegionChanged) continue;
     EXPECT_EQ(e.role, ROLE_SYSTEM_STATUSBAR) << e.name;
   }
-  PostMessageA(run.main, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(WaitExit(run, 10000));
+  EXPECT_TRUE(CloseWithoutSaving(run)) << "the raised pin is not saved";
 }

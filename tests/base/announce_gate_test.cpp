@@ -76,3 +76,14 @@ TEST(AnnounceGate, LongAndMissingTextsAreSafe) {
   EXPECT_EQ(OfferAnnouncement(gate, nullptr, 1000), AnnounceStep::kSpeak);
   EXPECT_STREQ(gate.spoken, "");
 }
+
+TEST(AnnounceGate, APassingShownTextNeitherEndsNorHidesABurst) {
+  AnnounceGate gate;
+  EXPECT_EQ(OfferAnnouncement(gate, "Braillesprache: Deutsch", 0), AnnounceStep::kSpeak);
+  EXPECT_EQ(OfferAnnouncement(gate, "Braillesprache: English (UK)", 50), AnnounceStep::kWait);
+  // The new language is translated: the status line passes through these.
+  EXPECT_EQ(OfferAnnouncement(gate, "Bitte warten ...", 60, false), AnnounceStep::kNothing);
+  EXPECT_EQ(OfferAnnouncement(gate, "Bereit", 61, false), AnnounceStep::kNothing);
+  EXPECT_TRUE(DueAnnouncement(gate, 50 + kAnnounceQuietMs));
+  EXPECT_STREQ(gate.spoken, "Braillesprache: English (UK)");
+}
