@@ -19,4 +19,5 @@ scenario browse AppDraw.DeviceKeysBrowseTheTypedTextInBraille
 scenario colours AppDraw.EveryStrokeColourOnScreen
 scenario camera AppCamera.ThePreviewUnderTheFlyWindowReachesThePinsAndTheControlsPersist
 scenario screen AppScreen.TheAreaUnderThePointerReachesThePinsAndFollowsPointerAndWheel
+scenario keyboard AppKeyboard.EverythingByKeysWithoutAMouse
 exit $scenario_status
