@@ -37,6 +37,7 @@ constexpr int kStatusTextMax = 512;
 constexpr int kInfoTextMax = 512;
 constexpr char kCloseMark[] = "[x] ";
 constexpr int kButtonFrameWidth = 2;
+constexpr COLORREF kEditYellow = 0x00FFFF;  // the text field's own background
 
 // Menu announcement: the menu-bar item announced last.
 struct MenuAnnouncement {
@@ -269,7 +270,7 @@ void DrawCaption(HWND window) {
   text.left = 40 + frame;
   SetTextColor(dc.Get(), ColorText(kColTitle));
   DrawTextA(dc.Get(), g_app.programName, -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  SetTextColor(dc.Get(), RGB(0, 0, 0));
+  SetTextColor(dc.Get(), SystemColorsInUse() ? ColorText(kColTitle) : RGB(0, 0, 0));
   RECT close = strip;
   close.right -= frame;
   DrawTextA(dc.Get(), kCloseMark, -1, &close, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
@@ -370,7 +371,7 @@ LRESULT OnCtlColorEdit(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   HWND control = reinterpret_cast<HWND>(lParam);
   if (control == g_view.editWnd) {
     SetTextColor(dc, ColorText(kColEdit));
-    SetBkColor(dc, 0x00FFFF);
+    SetBkColor(dc, SystemColorsInUse() ? ColorBack(kColEdit) : kEditYellow);
     return reinterpret_cast<LRESULT>(ColorBrush(kColEdit));
   }
   if (control == g_view.statusWnd) {
@@ -400,6 +401,18 @@ LRESULT OnCtlColorScrollbar(WPARAM wParam, LPARAM lParam) {
   SetTextColor(dc, ColorText(colour));
   SetBkColor(dc, ColorBack(colour));
   return reinterpret_cast<LRESULT>(ColorBrush(colour));
+}
+
+// The system's colours changed, or its high-contrast mode went on or off:
+// every colour is read again and everything painted anew.
+void ColorsChanged(HWND window) {
+  LoadColors();
+  LogWrite("Farben: %s", SystemColorsInUse() ? "System (hoher Kontrast)" : "Einstellungen");
+  SetClassLongPtrA(window, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(ColorBrush(kColMainBack)));
+  PaintGrid(g_page, g_view.page, g_view.txtwnd);
+  DrawMenuBar(window);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  RequestRefresh(1);
 }
 
 LRESULT OnNcHitTest(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -619,6 +632,10 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       break;
     case WM_MENU_DONE: g_main.menuCommand = false; return 0;
     case WM_PAGE_FOCUS: PageFocusChanged(); return 0;
+    case WM_SYSCOLORCHANGE: ColorsChanged(window); break;
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETHIGHCONTRAST) ColorsChanged(window);
+      break;
     case WM_TIMER: OnTick(window); return 0;
     case WM_HSCROLL: CameraScrolled(wParam, lParam); break;
     case WM_CTLCOLOREDIT: return OnCtlColorEdit(window, message, wParam, lParam);

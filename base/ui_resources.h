@@ -18,8 +18,16 @@ enum ColorId {
 
 enum FontId { kFontTitle, kFontEdit, kFontMenu, kFontStatus, kFontButton, kFontDeviceButton, kFontInfo, kFontCount };
 
+// Where the colours come from: [Color], or the system's colours (its
+// window, button, menu, highlight and caption colours), or as the system
+// says: its own colours while its high-contrast mode is on.
+enum class ColorSource { kAsTheSystemSays, kSettings, kSystem };
+// The system's high-contrast mode is on.
+bool HighContrastOn();
 // Reads every colour, background and brush of the colour list.
-void LoadColors();
+void LoadColors(ColorSource source = ColorSource::kAsTheSystemSays);
+// The colours in use are the system's (high contrast).
+bool SystemColorsInUse();
 // Counts the LoadColors calls: whoever keeps painted pixels repaints them
 // when it changed.
 int ColorGeneration();

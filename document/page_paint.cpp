@@ -21,7 +21,10 @@ void Line(HDC dc, int x0, int y0, int x1, int y1) {
 }
 
 void Grid(HDC dc, int s, int columns, int rows) {
-  SelectGuard pen(dc, GetStockObject(BLACK_PEN));
+  // In high contrast the lines take the system's text colour.
+  GdiObject<HPEN> system;
+  if (SystemColorsInUse()) system.Reset(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT)));
+  SelectGuard pen(dc, system ? static_cast<HGDIOBJ>(system.Get()) : GetStockObject(BLACK_PEN));
   for (int r = 0; r <= rows; ++r) Line(dc, 0, s * r, columns * s, s * r);
   for (int c = 0; c <= columns; ++c) Line(dc, s * c, 0, s * c, rows * s);
 }
