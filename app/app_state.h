@@ -31,7 +31,9 @@ struct AppState {
   HWND mainWindow = nullptr;
   RECT firstRect = {0, 0, 0, 0};  // the main window's first rectangle
   int soundFlag = 1;              // [Def] Sound
-  int boxSize = 10;               // [Def] Box_Size, pixels per pin
+  int boxSize = 10;               // [Def] Box_Size scaled to the screen: pixels per pin
+  int dpi = 96;                   // the main window's dots per inch
+  const char* dpiAwareness = "";  // how the process is aware of the screens' scaling
   char programName[kValueMax] = "Relivo X Win";
   char notConnected[kNotConnectedMax] = "";
   HWND splash = nullptr;  // start-up picture until the first connect

@@ -12,6 +12,7 @@
 #include "app/dispatch.h"
 #include "app/file_commands.h"
 #include "app/keyboard_focus.h"
+#include "app/language.h"
 #include "app/page_input.h"
 #include "base/accessible.h"
 #include "base/commands.h"
@@ -37,7 +38,8 @@ constexpr int kStatusTextMax = 512;
 constexpr int kInfoTextMax = 512;
 constexpr char kCloseMark[] = "[x] ";
 constexpr int kButtonFrameWidth = 2;
-constexpr COLORREF kEditYellow = 0x00FFFF;  // the text field's own background
+constexpr COLORREF kEditYellow = 0x00FFFF;      // the text field's own background
+constexpr UINT WM_DPICHANGED_MESSAGE = 0x02E0;  // WM_DPICHANGED, which older headers lack
 
 // Menu announcement: the menu-bar item announced last.
 struct MenuAnnouncement {
@@ -174,7 +176,7 @@ HWND MakeChild(DWORD exStyle, const char* cls, DWORD style, const LayoutRect& at
 void CreateChildren(int c, int r, int p) {
   RECT client;
   GetClientRect(g_app.mainWindow, &client);
-  const MainLayout at = LayoutMain(c, r, p, client.right, client.bottom);
+  const MainLayout at = LayoutMain(c, r, p, client.right, client.bottom, g_app.dpi);
   const DWORD kChild = WS_CHILD | WS_VISIBLE;
   if (!g_view.page) {
     // Clipped against the floating text line that may lie above them.
@@ -453,7 +455,7 @@ bool RegisterMainClass(HINSTANCE instance) {
 }
 
 HWND CreateMainWindow(HINSTANCE instance, int boxSize) {
-  const LayoutRect at = MainWindowRect(boxSize);
+  const LayoutRect at = MainWindowRect(boxSize, g_app.dpi);
   HWND window = CreateWindowExA(0, kMainClassName, "", WS_VISIBLE | WS_THICKFRAME | WS_SYSMENU, at.left, at.top,
                                 at.Width(), at.Height(), nullptr, nullptr, instance, nullptr);
   if (!window) return nullptr;
@@ -463,6 +465,53 @@ HWND CreateMainWindow(HINSTANCE instance, int boxSize) {
   SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
   GetWindowRect(window, &g_app.firstRect);
   return window;
+}
+
+namespace {
+
+void Place(HWND child, const LayoutRect& at) {
+  if (child) SetWindowPos(child, nullptr, at.left, at.top, at.Width(), at.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The children at the places of the layout (after the scaling changed).
+void PlaceChildren() {
+  RECT client;
+  GetClientRect(g_app.mainWindow, &client);
+  const MainLayout at = LayoutMain(kPageColumns, kPageRows, g_app.boxSize, client.right, client.bottom, g_app.dpi);
+  Place(g_view.page, at.page);
+  Place(g_view.txtwnd, at.textLine);
+  for (int i = 0; i < kDeviceButtons; ++i) Place(g_view.buttons[i], at.deviceKeys[i]);
+  Place(g_view.cambutton, at.cameraButton);
+  Place(g_view.brLngWnd, at.languageList);
+  Place(g_view.brGradeWnd, at.gradeList);
+  Place(g_view.brDotWnd, at.brailleGraphic);
+  Place(g_view.editWnd, at.textField);
+  Place(g_view.statusWnd, at.statusLine);
+  Place(g_view.infoWnd, at.infoPanel);
+}
+
+}  // namespace
+
+void ApplyDpi(HWND window, int dpi, const RECT* suggested) {
+  LogWrite("DPI: %d", dpi);
+  g_app.dpi = dpi;
+  g_app.boxSize = ScaleToDpi(ProfileGetInt("Box_Size", 10, "Def"), dpi);
+  CreateInterfaceFonts(dpi);
+  // The controls hold the fonts they were given: they get the new ones.
+  if (g_view.editWnd)
+    SendMessageA(g_view.editWnd, WM_SETFONT, reinterpret_cast<WPARAM>(InterfaceFont(kFontEdit)), TRUE);
+  if (g_view.infoWnd)
+    SendMessageA(g_view.infoWnd, WM_SETFONT, reinterpret_cast<WPARAM>(InterfaceFont(kFontInfo)), TRUE);
+  if (suggested)
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  else {
+    const LayoutRect at = MainWindowRect(g_app.boxSize, dpi);
+    SetWindowPos(window, nullptr, 0, 0, at.Width(), at.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  GetWindowRect(window, &g_app.firstRect);
+  PlaceChildren();
+  RebuildMenus();
 }
 
 void LayoutMainWindow(int columns, int rows, int pinSize) {
@@ -633,6 +682,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_MENU_DONE: g_main.menuCommand = false; return 0;
     case WM_PAGE_FOCUS: PageFocusChanged(); return 0;
     case WM_SYSCOLORCHANGE: ColorsChanged(window); break;
+    case WM_DPICHANGED_MESSAGE: ApplyDpi(window, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETHIGHCONTRAST) ColorsChanged(window);
       break;

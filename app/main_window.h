@@ -33,6 +33,11 @@ void ShowStatusPos(const char* key, int x, int y);
 // The info panel: device name, version, port, file title and extension.
 void ShowInfoPanel();
 
+// The window is shown at `dpi` (WM_DPICHANGED, or a start on a screen of
+// another scaling): pin size, fonts, icons and every distance follow; the
+// window takes `suggested` (the system's rectangle for it) when given.
+void ApplyDpi(HWND window, int dpi, const RECT* suggested);
+
 // The close sequence (WM_CLOSE and CMD_EXIT).
 void CloseMainWindow(HWND window);
 

@@ -106,7 +106,8 @@ void ShowToolPosition(PagePoint pin) {
 IconBarView BarView(HWND window) {
   return IconBarView{window,       g_app.instance,           g_page.columns ? g_page.columns : kPageColumns,
                      PinSize(),    DeviceConnected(),        g_main.cameraViewActive,
-                     g_tools.tool, ColorBrush(kColMainBack), ColorBrush(kColIcon)};
+                     g_tools.tool, ColorBrush(kColMainBack), ColorBrush(kColIcon),
+                     g_app.dpi};
 }
 
 // ---- the floating text line -------------------------------------------------

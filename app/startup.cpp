@@ -13,6 +13,7 @@
 #include "app/language.h"
 #include "app/main_window.h"
 #include "base/commands.h"
+#include "base/dpi.h"
 #include "base/hotkeys.h"
 #include "base/log.h"
 #include "base/owners.h"
@@ -115,7 +116,7 @@ void InitResources() {
   ClearSubstitutionTexts();
   LoadColors();
   BmpFontInit();
-  CreateInterfaceFonts();
+  CreateInterfaceFonts(g_app.dpi);
 }
 
 void ShowSplash() {
@@ -195,6 +196,9 @@ void StartPlatform(HINSTANCE instance) {
   InitCommonControlsEx(&controls);
   g_app.instance = instance;
   SetProgramFolder(instance);
+  // Before any window: each window is made for its screen's scaling.
+  g_app.dpiAwareness = MakeDpiAware();
+  g_app.dpi = static_cast<int>(WindowDpi(nullptr));
 }
 
 // The sound switch and the interface language, before the log starts.
@@ -209,6 +213,7 @@ void StartLogging() {
   StartLog();
   LogStartLine();
   LogSetLevel(ProfileGetInt("Debug", 0, "Def"));
+  LogWrite("DPI: %d (%s)", g_app.dpi, g_app.dpiAwareness);
   g_main.refreshPeriod = ProfileGetInt("Refresh", 10, "Def");
 }
 
@@ -222,7 +227,7 @@ void StartSoundAndPorts() {
   SoundInit(nullptr, g_app.programFolder, &g_app.soundFlag);
   PlayEventSound("Start", kSoundStart);
   DeviceScanPorts();
-  g_app.boxSize = ProfileGetInt("Box_Size", 10, "Def");
+  g_app.boxSize = ScaleToDpi(ProfileGetInt("Box_Size", 10, "Def"), g_app.dpi);
 }
 
 // The main window; its icon bar takes the braille focus marks among its
@@ -232,6 +237,9 @@ bool CreateAndShowMainWindow(HINSTANCE instance) {
   if (!RegisterMainClass(instance)) return false;
   g_app.mainWindow = CreateMainWindow(instance, g_app.boxSize);
   if (!g_app.mainWindow) return false;
+  // Opened on a screen of another scaling than the main screen's.
+  const int dpi = static_cast<int>(WindowDpi(g_app.mainWindow));
+  if (dpi != g_app.dpi) ApplyDpi(g_app.mainWindow, dpi, nullptr);
   SoundInit(g_app.mainWindow, g_app.programFolder, &g_app.soundFlag);
   DialogsInit(g_app.mainWindow, DialogSources{FileTitle, ConnectedDevice});
   ShowWindow(g_app.mainWindow, SW_SHOW);

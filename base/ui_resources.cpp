@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/owners.h"
+#include "base/scale.h"
 #include "base/settings.h"
 
 namespace {
@@ -131,11 +132,11 @@ HBRUSH ColorBrush(ColorId id) {
   return ui.fallbackBrush.Get();
 }
 
-void CreateInterfaceFonts() {
+void CreateInterfaceFonts(int dpi) {
   UiResources& ui = Ui();
   for (int i = 0; i < kFontCount; ++i) {
     const FontSpec& spec = kFontSpecs[i];
-    int height = ProfileGetInt(spec.sizeKey, spec.size, "Def");
+    int height = ScaleToDpi(ProfileGetInt(spec.sizeKey, spec.size, "Def"), dpi);
     char face[LF_FACESIZE];
     ProfileGetString(spec.faceKey, face, spec.face, "Def", sizeof face);
     ui.fonts[i].Reset(CreateFontA(height, 0, 0, 0, spec.weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,

@@ -37,8 +37,10 @@ COLORREF ColorBack(ColorId id);
 // The brush stays owned by the table (do not delete it).
 HBRUSH ColorBrush(ColorId id);
 
-// Creates the seven interface fonts from [Def] (old ones are deleted).
-void CreateInterfaceFonts();
+// Creates the seven interface fonts from [Def] (old ones are deleted), their
+// sizes (pixels at 96 dots per inch) scaled to `dpi`. A window that holds
+// one of them must be given it again.
+void CreateInterfaceFonts(int dpi = 96);
 HFONT InterfaceFont(FontId id);
 
 // Drops every brush and font (shutdown).
