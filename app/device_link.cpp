@@ -30,6 +30,7 @@ class MainWindowSessionHost : public WindowsSessionHost {
   void ShowStatusText(const char* key, const char* def) override {
     (void)def;
     char text[kValueMax];
+    // language key from the callers of ShowStatusText, argument 0
     GetText(key, text, "-", sizeof text);
     ShowStatus(text, StatusSpeech::kShownOnly);
   }
@@ -111,6 +112,11 @@ void DeviceSendPage() {
 void DeviceSendGraphic() {
   DeviceSession& s = Session();
   if (s.ready) SendGraphic(s);
+}
+
+bool DeviceGraphicDiffers(const std::uint8_t* graphic) {
+  const DeviceSession& s = Session();
+  return s.connected && GraphicDiffers(s, graphic);
 }
 
 void DeviceScanPorts() { ScanComPorts(); }

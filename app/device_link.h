@@ -19,6 +19,8 @@ void DeviceSelectPort(int entry);
 void DeviceSendPage();
 // The graphic alone (the pin cursor's blink), when it changed.
 void DeviceSendGraphic();
+// True while the connected device shows another graphic than this one.
+bool DeviceGraphicDiffers(const std::uint8_t* graphic);
 void DeviceScanPorts();
 // Device name, version and port for the info panel.
 const char* DeviceName();

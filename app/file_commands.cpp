@@ -45,6 +45,7 @@ bool RunDialog(HWND window, bool save) {
 // A language text with the chosen file's name (without its folder).
 void FileText(const char* key, const char* def, char* out, std::size_t size) {
   char format[kValueMax];
+  // language key from the callers of TellFileFailed, argument 0
   GetText(key, format, def, sizeof format);
   char name[kFileTitleMax + kFileExtMax + 1];
   std::snprintf(name, sizeof name, g_files.extension[0] ? "%s.%s" : "%s", g_files.title, g_files.extension);
