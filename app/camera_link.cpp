@@ -101,6 +101,7 @@ void SayLabel(HWND label) {
 // A language text with one number ("Faktor: %d").
 void SayNumber(const char* key, const char* def, int value) {
   char format[kValueMax], text[kValueMax];
+  // language key from the callers of SayNumber, argument 0
   GetText(key, format, def, sizeof format);
   const FormatArg arg = IntArg(value);
   FormatUserText(text, sizeof text, format, &arg, 1);
@@ -192,6 +193,7 @@ void CameraOnOff() {
   }
   SyncFlags();
   NameSliders();
+  // language keys: Cam.on Cam.none Cam.off
   ShowStatusText(g_camera.open ? "Cam.on" : wanted ? "Cam.none" : "Cam.off");
   RequestRefresh(1);
 }

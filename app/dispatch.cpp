@@ -103,6 +103,7 @@ void CommandConnect() {
   const bool was = DeviceConnected();
   DeviceToggleConnection();
   if (DeviceConnected()) PlayEventSound("connect", kSoundStart);
+  // language keys: Dev.on Dev.off Dev.none
   ShowStatusText(DeviceConnected() ? "Dev.on" : was ? "Dev.off" : "Dev.none");
   DrawMainIconBar(g_app.mainWindow);
   if (g_app.splash) {

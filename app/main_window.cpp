@@ -117,12 +117,12 @@ void PaintChild(HWND window) {
 
 // A device key with the keyboard focus is pressed with Space or Enter,
 // as with the mouse; the focus frame follows the focus.
-bool DeviceKeyInput(HWND window, UINT message, WPARAM wParam) {
+bool DeviceKeyInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const int i = ButtonIndex(window);
   if (i < 0) return false;
   if (message == WM_KEYDOWN && (wParam == VK_SPACE || wParam == VK_RETURN)) {
-    if (!(HIWORD(GetKeyState(static_cast<int>(wParam))) & 0x4000))
-      PostMessageA(g_app.mainWindow, WM_COMMAND, static_cast<WPARAM>(BUTTON0 + i), 0);
+    constexpr LPARAM kRepeated = 1L << 30;  // a held key's repeats press once
+    if (!(lParam & kRepeated)) PostMessageA(g_app.mainWindow, WM_COMMAND, static_cast<WPARAM>(BUTTON0 + i), 0);
     return true;
   }
   if (message == WM_SETFOCUS || message == WM_KILLFOCUS) InvalidateRect(window, nullptr, FALSE);
@@ -131,7 +131,7 @@ bool DeviceKeyInput(HWND window, UINT message, WPARAM wParam) {
 
 LRESULT CALLBACK ChildPaintProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto old = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (DeviceKeyInput(window, message, wParam)) return 0;
+  if (DeviceKeyInput(window, message, wParam, lParam)) return 0;
   // The page shows the pin cursor while it has the keyboard focus; the
   // change is taken up once the focus has moved.
   if (window == g_view.page && (message == WM_SETFOCUS || message == WM_KILLFOCUS))
@@ -474,7 +474,7 @@ HWND CreateMainWindow(HINSTANCE instance, int boxSize) {
 
 namespace {
 
-void Place(HWND child, const LayoutRect& at) {
+void PlaceChild(HWND child, const LayoutRect& at) {
   if (child) SetWindowPos(child, nullptr, at.left, at.top, at.Width(), at.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -483,16 +483,16 @@ void PlaceChildren() {
   RECT client;
   GetClientRect(g_app.mainWindow, &client);
   const MainLayout at = LayoutMain(kPageColumns, kPageRows, g_app.boxSize, client.right, client.bottom, g_app.dpi);
-  Place(g_view.page, at.page);
-  Place(g_view.txtwnd, at.textLine);
-  for (int i = 0; i < kDeviceButtons; ++i) Place(g_view.buttons[i], at.deviceKeys[i]);
-  Place(g_view.cambutton, at.cameraButton);
-  Place(g_view.brLngWnd, at.languageList);
-  Place(g_view.brGradeWnd, at.gradeList);
-  Place(g_view.brDotWnd, at.brailleGraphic);
-  Place(g_view.editWnd, at.textField);
-  Place(g_view.statusWnd, at.statusLine);
-  Place(g_view.infoWnd, at.infoPanel);
+  PlaceChild(g_view.page, at.page);
+  PlaceChild(g_view.txtwnd, at.textLine);
+  for (int i = 0; i < kDeviceButtons; ++i) PlaceChild(g_view.buttons[i], at.deviceKeys[i]);
+  PlaceChild(g_view.cambutton, at.cameraButton);
+  PlaceChild(g_view.brLngWnd, at.languageList);
+  PlaceChild(g_view.brGradeWnd, at.gradeList);
+  PlaceChild(g_view.brDotWnd, at.brailleGraphic);
+  PlaceChild(g_view.editWnd, at.textField);
+  PlaceChild(g_view.statusWnd, at.statusLine);
+  PlaceChild(g_view.infoWnd, at.infoPanel);
 }
 
 }  // namespace

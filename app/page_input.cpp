@@ -354,6 +354,7 @@ void PinState(char (&text)[kValueMax]) {
 void ToolName(char (&text)[kValueMax]) {
   char key[kToolKeyMax];
   ToolKey(key);
+  // language keys: Pen{1..10}
   GetText(key, text, "-", sizeof text);
 }
 

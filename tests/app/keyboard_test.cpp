@@ -11,8 +11,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -176,6 +179,33 @@ bool DeviceLineStarts(const std::vector<unsigned char>& cells) {
   return false;
 }
 
+// The graphic frames the device received, with the time each came (seconds
+// of the day, from the simulator's log).
+struct TimedGraphic {
+  double at;
+  Frame frame;
+};
+
+std::vector<TimedGraphic> TimedGraphics() {
+  std::vector<TimedGraphic> graphics;
+  std::istringstream log(ReadFileText(SimLog()));
+  std::string line;
+  while (std::getline(log, line)) {
+    int h = 0, m = 0;
+    double sec = 0;
+    char kind[4] = "";
+    if (std::sscanf(line.c_str(), "%d:%d:%lf %3s", &h, &m, &sec, kind) != 4 || std::strcmp(kind, "RX") != 0) continue;
+    Frame frame;
+    std::istringstream fields(line.substr(line.find("RX") + 2));
+    std::string byte;
+    while (fields >> byte) frame.push_back(static_cast<unsigned char>(std::strtoul(byte.c_str(), nullptr, 16)));
+    if (IsGraphic(frame)) graphics.push_back({h * 3600.0 + m * 60.0 + sec, frame});
+  }
+  return graphics;
+}
+
+bool PinOf(const Frame& f, int x, int y) { return (f[9 + x / 2 + (y / 4) * 30] >> (y % 4 + 4 * (x % 2))) & 1; }
+
 std::string Picture() {
   std::string path = RELIVO_TEST_PICTURES;
   for (char& c : path)
@@ -244,6 +274,25 @@ TEST(AppKeyboard, EverythingByKeysWithoutAMouse) {
   Press(VK_LEFT, true);
   Press(VK_LEFT, true);
   EXPECT_TRUE(Said(run, "[28 20] erh\xf6ht", mark));
+  // The cursor's pin blinks on the device while the page has the focus:
+  // one frame every half second, the pin at (28, 20) changing, nothing else.
+  const std::size_t before = TimedGraphics().size();
+  std::vector<TimedGraphic> blink;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < kWaitMs;) {
+    blink = TimedGraphics();
+    if (blink.size() >= before + 6) break;
+    Sleep(100);
+  }
+  ASSERT_GE(blink.size(), before + 6) << "the cursor blinks";
+  for (std::size_t i = blink.size() - 4; i < blink.size(); ++i) {
+    const double gap = blink[i].at - blink[i - 1].at;
+    EXPECT_GT(gap, 0.4) << "frame " << i;
+    EXPECT_LT(gap, 0.75) << "frame " << i;
+    EXPECT_NE(PinOf(blink[i].frame, 28, 20), PinOf(blink[i - 1].frame, 28, 20));
+    Frame a = blink[i].frame, b = blink[i - 1].frame;
+    a[9 + 28 / 2 + (20 / 4) * 30] = b[9 + 28 / 2 + (20 / 4) * 30] = 0;
+    EXPECT_TRUE(std::equal(a.begin() + 9, a.begin() + 309, b.begin() + 9)) << "only the cursor's pin changes";
+  }
   HWND page = Focus(run);
   // The text field is three places back; there the device shows the page
   // without the cursor's blinking pin.
@@ -279,10 +328,15 @@ TEST(AppKeyboard, EverythingByKeysWithoutAMouse) {
   Press('K');
   Press('E');
   EXPECT_TRUE(Said(run, "Kamera ein", mark));
-  // Its sliders come after the page and the six keys: threshold, zoom,
+  // The device keys come after the page: the second one pressed with
+  // Space. The camera's sliders come after the six keys: threshold, zoom,
   // brightness. The threshold moves by 5 with an arrow, the brightness
   // by 1.
-  HWND threshold = Tab(run, 8);
+  HWND key = Tab(run, 3);
+  EXPECT_EQ(ClassOf(key), "Static");
+  Press(VK_SPACE);
+  EXPECT_TRUE(Logged(run, "WM_COMMAND BUTTON1", mark));
+  HWND threshold = Tab(run, 5);
   EXPECT_EQ(ClassOf(threshold), "msctls_trackbar32");
   Press(VK_RIGHT);
   EXPECT_TRUE(Said(run, "Schwellwert: 55", mark));

@@ -87,6 +87,9 @@ TEST(AppSpeech, StatusLineChangesReachAScreenReaderInGermanAndEnglish) {
   EXPECT_TRUE(Hears(run, reader, CMD_PIN, "[ 1  0] erh\xf6ht"));
   EXPECT_TRUE(Hears(run, reader, CMD_LEFT, "[ 0  0] gesenkt"));
   EXPECT_TRUE(Hears(run, reader, CMD_LEFT, "[ 0  0] gesenkt Rand"));
+  PostCommand(run, CMD_TAB);
+  EXPECT_TRUE(reader.WaitFocus("Taste 1", &role)) << "the first device key after the page";
+  EXPECT_EQ(role, ROLE_SYSTEM_PUSHBUTTON);
   PostCommand(run, CMD_FOCUS_LANG);
   EXPECT_TRUE(reader.WaitFocus("Braillesprache", &role));
   EXPECT_EQ(role, ROLE_SYSTEM_LIST);
