@@ -466,6 +466,9 @@ void CursorBlinkTick() {
 }
 
 void CursorOnDevice(std::uint8_t* graphic) {
+  // The camera and screen views send their own pins; the blinking rests
+  // meanwhile, so the device always gets the pins the views compare with.
+  if (g_main.cameraViewActive || g_main.screenViewActive) return;
   if (!graphic || !Cursor().inverted || !PageHasFocus()) return;
   graphic[PackedByte(g_cursor.column, g_cursor.row)] ^=
       static_cast<std::uint8_t>(1u << PackedBit(g_cursor.column, g_cursor.row));

@@ -55,7 +55,7 @@ constexpr int kCursorBlinkTicks = 10;  // 500 ms: one blink a second
 constexpr int kCursorFrameTicks = 2;   // 100 ms
 void CursorBlinkTick();
 // The packed graphic as the device shows it: the cursor's pin inverted in
-// the blink's marked phase.
+// the blink's marked phase (never while the camera or screen view runs).
 void CursorOnDevice(std::uint8_t* graphic);
 // CMD_CURSOR_BLINK: the blinking on or off ([Def] "Cursor.Blink").
 void ToggleCursorBlink();
