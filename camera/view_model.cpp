@@ -59,8 +59,12 @@ void PinsToGraphic(const std::uint8_t (&pins)[kPagePins], std::uint8_t (&graphic
 }
 
 bool ConvertPicture(const PagePicture& picture, const DotsRule& rule, PinTracker& tracker) {
+  return ConvertPicture(picture, PictureMode::kThreshold, rule, tracker);
+}
+
+bool ConvertPicture(const PagePicture& picture, PictureMode mode, const DotsRule& rule, PinTracker& tracker) {
   std::uint8_t pins[kPagePins];
-  PictureToPins(picture, rule, pins);
+  ConvertPictureMode(picture, mode, rule, pins);
   const bool changed = !tracker.any || std::memcmp(pins, tracker.pins, sizeof pins) != 0;
   std::memcpy(tracker.pins, pins, sizeof pins);
   tracker.any = true;

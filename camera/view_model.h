@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "document/image_dots.h"
+#include "document/image_outline.h"
 
 // The fly window covers (60 k) x (40 k) pixels; k runs from 1 to the
 // largest factor that fits the window or screen it looks at.
@@ -55,3 +56,5 @@ struct PinTracker {
   bool any = false;  // a conversion has run
 };
 bool ConvertPicture(const PagePicture& picture, const DotsRule& rule, PinTracker& tracker);
+// The same in a mode: the threshold rule, or the picture's outline.
+bool ConvertPicture(const PagePicture& picture, PictureMode mode, const DotsRule& rule, PinTracker& tracker);

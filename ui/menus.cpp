@@ -223,7 +223,7 @@ HMENU CameraPopup() {
     if (!ProfileHasKey(key, LanguageSection())) continue;
     char caption[kPopupCaptionMax + 1];
     // The entries of the camera and screen pop-up menu.
-    // language keys: PCam{00..06}
+    // language keys: PCam{00..07}
     ReadCaption(key, caption, kPopupCaptionMax);
     AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(n + 1), caption);
     ++count;
