@@ -175,7 +175,6 @@ void ReadCameraCaps(CameraView& view, const CameraHost& host) {
   const std::size_t fits = (buffer.size() - offsetof(LumenoResolutionList, items)) / sizeof(LumenoResolution);
   const int listed = static_cast<int>(std::min<std::size_t>(list->count, fits));
   std::fill(std::begin(view.resolutions), std::end(view.resolutions), CameraResolution{});
-  view.largestWidth = view.largestHeight = 0;
   // A driver lists a size once for every picture format (and header kind)
   // it delivers it in: the user chooses among sizes, each once.
   for (int i = 0; i < listed && view.resolutionCount < kResolutionsMax; ++i) {
@@ -187,11 +186,10 @@ void ReadCameraCaps(CameraView& view, const CameraHost& host) {
         }) != end)
       continue;
     view.resolutions[view.resolutionCount++] = CameraResolution{r.maxWidth, r.maxHeight};
-    if (r.maxWidth >= view.largestWidth && r.maxHeight >= view.largestHeight) {
-      view.largestWidth = r.maxWidth;
-      view.largestHeight = r.maxHeight;
-    }
   }
+  const CameraResolution largest = LargestResolution(view.resolutions, view.resolutionCount);
+  view.largestWidth = largest.width;
+  view.largestHeight = largest.height;
   LogWrite("Resolutions: %d", view.resolutionCount);
   FillResolutionEntries(view, view.resolutionMenu);
 }

@@ -44,10 +44,6 @@ constexpr UINT32 kPropertyPicture = LUMENO_PROPERTY_VIDEO_PROC_AMP;  // + p
 constexpr UINT32 kPropertyZoom = LUMENO_PROPERTY_CAMERA_CONTROL + 3;
 constexpr UINT32 kPropertyFocus = LUMENO_PROPERTY_CAMERA_CONTROL + 6;
 
-struct CameraResolution {
-  int width = 0, height = 0;
-};
-
 struct CameraControls {
   HWND thresholdBar = nullptr, thresholdText = nullptr;
   HWND zoomBar = nullptr, zoomText = nullptr;

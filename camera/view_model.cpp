@@ -28,6 +28,13 @@ int ChooseResolution(int stored, int count) {
   return stored < count ? stored : count - 1;
 }
 
+CameraResolution LargestResolution(const CameraResolution* sizes, int count) {
+  CameraResolution largest;
+  for (int i = 0; sizes && i < count; ++i)
+    if (sizes[i].width >= largest.width && sizes[i].height >= largest.height) largest = sizes[i];
+  return largest;
+}
+
 float AspectPercent(int width, int height) {
   if (height == 0) return 100.0f;
   return static_cast<float>((static_cast<std::int64_t>(width) * 100) / height);
