@@ -50,7 +50,7 @@ add_executable(RelivoX WIN32 ${_app_sources} ${_app_rc_object})
 target_link_libraries(RelivoX PRIVATE relivo_camera_view relivo_braille_text relivo_page_paint relivo_fonts relivo_icon_bar
   relivo_menus relivo_document
   relivo_file_dialogs relivo_document_settings relivo_picture_wic relivo_serial
-  relivo_dialogs relivo_hotkeys relivo_sound relivo_settings comctl32 comdlg32 shell32 gdi32 user32 winmm)
+  relivo_dialogs relivo_hotkeys relivo_sound relivo_settings relivo_accessible comctl32 comdlg32 shell32 gdi32 user32 winmm)
 set_target_properties(RelivoX PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RELIVO_OUT})
 add_dependencies(RelivoX relivo_app_sounds lumcap)
 relivo_warnings(RelivoX)

@@ -13,6 +13,7 @@
 #include "camera/camera_view.h"
 #include "document/dot_page.h"
 #include "document/file_select.h"
+#include "document/pin_cursor.h"
 #include "document/tools.h"
 
 constexpr int kNotConnectedMax = 80;  // label shown while no device is connected
@@ -20,7 +21,8 @@ constexpr int kButtonLabelMax = 80;   // labels and help texts of the device key
 constexpr int kDeviceButtons = 6;
 constexpr UINT_PTR kTickTimerId = 100;
 constexpr UINT kTickPeriodMs = 50;
-constexpr UINT WM_MENU_DONE = WM_STILL_CAPTURED + 1;  // posted to itself when a menu closed
+constexpr UINT WM_MENU_DONE = WM_STILL_CAPTURED + 1;   // posted to itself when a menu closed
+constexpr UINT WM_PAGE_FOCUS = WM_STILL_CAPTURED + 2;  // the page got or lost the keyboard focus
 
 // Values set during start-up and read everywhere.
 struct AppState {
@@ -29,7 +31,9 @@ struct AppState {
   HWND mainWindow = nullptr;
   RECT firstRect = {0, 0, 0, 0};  // the main window's first rectangle
   int soundFlag = 1;              // [Def] Sound
-  int boxSize = 10;               // [Def] Box_Size, pixels per pin
+  int boxSize = 10;               // [Def] Box_Size scaled to the screen: pixels per pin
+  int dpi = 96;                   // the main window's dots per inch
+  const char* dpiAwareness = "";  // how the process is aware of the screens' scaling
   char programName[kValueMax] = "Relivo X Win";
   char notConnected[kNotConnectedMax] = "";
   char deviceSearching[kNotConnectedMax] = "";  // stands for a device that went away
@@ -75,6 +79,7 @@ extern AppState g_app;
 extern MainWindowState g_main;
 extern PageView g_view;
 extern ToolState g_tools;
+extern PinCursor g_cursor;
 extern DotPage g_page;
 extern DTM g_dtm;
 extern FileSelection g_files;

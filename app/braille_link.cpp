@@ -1,10 +1,18 @@
 #include "app/braille_link.h"
 
 #include "app/app_state.h"
+#include "app/keyboard_focus.h"
 #include "braille/braille_text.h"
 #include "ui/dialogs.h"
 
 namespace {
+
+// A list the keyboard walked to keeps the focus; one chosen with the mouse
+// gives it back to the text field, where typing goes on.
+bool KeysOnList() {
+  const HWND focus = GetFocus();
+  return focus && (focus == g_view.brLngWnd || focus == g_view.brGradeWnd) && !(GetKeyState(VK_LBUTTON) & 0x8000);
+}
 
 BrailleView View() {
   BrailleView view;
@@ -13,7 +21,7 @@ BrailleView View() {
   view.language = g_view.brLngWnd;
   view.grade = g_view.brGradeWnd;
   view.hint = g_view.brDotWnd;
-  view.text = g_view.editWnd;
+  view.text = KeysOnList() ? nullptr : g_view.editWnd;
   view.graphic = g_view.txtwnd;
   view.folder = g_app.programFolder;
   view.menuOpen = g_main.menuOpen;
@@ -29,7 +37,11 @@ void BrailleStart() {
 
 void BrailleLayout() { FillBrailleLists(View(), g_braille, g_main.brailleFocus); }
 
-void BrailleListNotified(HWND list) { BrListSet(View(), g_braille, list, g_main.brailleFocus); }
+void BrailleListNotified(HWND list, int code) {
+  const bool keys = KeysOnList();
+  BrListSet(View(), g_braille, list, g_main.brailleFocus);
+  if (keys && code == LBN_SELCHANGE) AnnounceListEntry(list);
+}
 
 void BrailleShowFocus() { ShowBrailleFocus(View(), g_main.brailleFocus); }
 

@@ -14,8 +14,9 @@
 void BrailleStart();
 // Fills the language and grade lists (every layout).
 void BrailleLayout();
-// Notifications 119 and 120 of the lists.
-void BrailleListNotified(HWND list);
+// Notifications 119 and 120 of the lists (the notification code): a list
+// the keyboard is on keeps the focus and says a new entry.
+void BrailleListNotified(HWND list, int code);
 // Redraws the focus marks and the hint field.
 void BrailleShowFocus();
 // The same, and the marks join the main window's hint areas (the icon bar

@@ -1,13 +1,20 @@
 #include "app/camera_link.h"
 
+#include <commctrl.h>
+
+#include <cstring>
+
 #include "app/app_state.h"
 #include "app/camera_menu.h"
 #include "app/device_link.h"
 #include "app/main_window.h"
+#include "app/page_input.h"
+#include "base/accessible.h"
 #include "base/commands.h"
 #include "base/log.h"
 #include "base/settings.h"
 #include "base/sound.h"
+#include "base/textformat.h"
 #include "camera/camera_view.h"
 #include "camera/screen_view.h"
 #include "device/device_session.h"
@@ -57,6 +64,58 @@ POINT PointerNow() {
   POINT p = g_main.lastMessagePoint;
   GetCursorPos(&p);
   return p;
+}
+
+// ---- what the camera and screen views say -------------------------------------
+
+const AccessibleLook kSliderLook = {ROLE_SYSTEM_SLIDER, nullptr};  // named by its label
+
+// Each slider is named by its label ("Schwellwert: 50", "Helligkeit: 128",
+// "kein verfuegbar"): a screen reader says what it is and its value.
+void NameSlider(HWND bar, HWND label) {
+  if (!bar || !label) return;
+  ExposeAccessible(bar, &kSliderLook);
+  char text[kValueMax] = "", name[kValueMax] = "";
+  GetWindowTextA(label, text, sizeof text);
+  GetWindowTextA(bar, name, sizeof name);
+  if (std::strcmp(text, name) == 0) return;
+  SetWindowTextA(bar, text);
+  NotifyNameChanged(bar);
+}
+
+void NameSliders() {
+  if (!g_camera.open) return;
+  const CameraControls& c = g_camera.controls;
+  NameSlider(c.thresholdBar, c.thresholdText);
+  NameSlider(c.zoomBar, c.zoomText);
+  for (int p = 0; p < kPictureProperties; ++p) NameSlider(c.propertyBars[p], c.propertyLabels[p]);
+}
+
+// The status line says what a label shows.
+void SayLabel(HWND label) {
+  NameSliders();
+  if (!label) return;
+  char text[kValueMax] = "";
+  GetWindowTextA(label, text, sizeof text);
+  ShowStatus(text);
+}
+
+// A language text with one number ("Faktor: %d").
+void SayNumber(const char* key, const char* def, int value) {
+  char format[kValueMax], text[kValueMax];
+  // language key from the callers of SayNumber, argument 0
+  GetText(key, format, def, sizeof format);
+  const FormatArg arg = IntArg(value);
+  FormatUserText(text, sizeof text, format, &arg, 1);
+  ShowStatus(text);
+}
+
+// The screen view's threshold as the camera's label would say it.
+void SayScreenThreshold() {
+  if (g_screen.dynamic)
+    ShowStatusText("Dyn");
+  else
+    SayNumber("Trigger", "Schwellwert: %d", static_cast<int>(g_screen.threshold));
 }
 
 void EnableCameraMenu(bool on) {
@@ -146,13 +205,17 @@ void AnnounceOutline(bool on) { ShowStatusText(on ? "Outline.on" : "Outline.off"
 
 void CameraOnOff() {
   PlayEventSound("klick", kSoundStart);
-  g_main.cameraWish = !g_main.cameraWish && CameraUsable(g_camera);
+  const bool wanted = !g_main.cameraWish;
+  g_main.cameraWish = wanted && CameraUsable(g_camera);
   if (g_main.cameraWish) {
     CreateCam(g_camera, Host());
   } else {
     CloseCam(g_camera, Host());
   }
   SyncFlags();
+  NameSliders();
+  // language keys: Cam.on Cam.none Cam.off
+  ShowStatusText(g_camera.open ? "Cam.on" : wanted ? "Cam.none" : "Cam.off");
   RequestRefresh(1);
 }
 
@@ -226,6 +289,7 @@ bool CameraTick(HWND window, std::uint16_t code) {
     if (code == kKeyButton0) LogWrite("Cam: Maus %ld %ld", p.x, p.y);
     TrackCameraTick();
     PaintPins(g_page, g_view.page);
+    PaintCursor();
     return true;
   }
   return false;
@@ -237,12 +301,14 @@ void ScreenHotKey(HWND window) {
     if (g_camera.fly) ShowWindow(g_camera.fly, SW_HIDE);
     StartScreenView(g_screen, window, g_app.instance, PointerNow());
     g_main.screenViewActive = true;
+    ShowStatusText("Scr.on");
   } else {
     ShowWindow(window, SW_SHOW);
     if (g_camera.fly) ShowWindow(g_camera.fly, SW_SHOWNOACTIVATE);
     g_main.screenViewActive = false;
     StopScreenView(g_screen);
     SetCapture(window);
+    ShowStatusText("Scr.off");
     RequestRefresh(1);
   }
 }
@@ -266,23 +332,51 @@ bool CameraCommand(int id) {
     case CMD_MINUS: {
       const int direction = id == CMD_PLUS ? +1 : -1;
       LogWrite("%s", id == CMD_PLUS ? "CMD_PLUS" : "CMD_MINUS");
-      ForViews([&] { CameraThreshold(g_camera, direction); }, [&] { ScreenThreshold(g_screen, direction); });
+      ForViews(
+          [&] {
+            CameraThreshold(g_camera, direction);
+            ShowTrigger(g_camera, host);
+            SayLabel(g_camera.controls.thresholdText);
+          },
+          [&] {
+            ScreenThreshold(g_screen, direction);
+            SayScreenThreshold();
+          });
       return true;
     }
     case CMD_CTRL_PLUS:
     case CMD_CTRL_MINUS: {
       const int step = id == CMD_CTRL_PLUS ? +1 : -1;
       LogWrite("%s", id == CMD_CTRL_PLUS ? "CMD_CTRL_PLUS" : "CMD_CTRL_MINUS");
-      ForViews([&] { CameraFactor(g_camera, step); }, [&] { ScreenFactor(g_screen, step); });
+      ForViews(
+          [&] {
+            CameraFactor(g_camera, step);
+            SayNumber("Factor", "Faktor: %d", g_camera.factor);
+          },
+          [&] {
+            ScreenFactor(g_screen, step);
+            SayNumber("Factor", "Faktor: %d", g_screen.factor);
+          });
       return true;
     }
     case CMD_PAUSE:
       LogWrite("CMD_PAUSE");
-      if (camera) CameraPause(g_camera, host);
+      if (camera) {
+        CameraPause(g_camera, host);
+        ShowStatusText(g_camera.paused ? "Cam.pause" : "Cam.run");
+      }
       return true;
     case CMD_TRIGGER:
       LogWrite("CMD_TRIGGER");
-      ForViews([&] { CameraDynamic(g_camera, host); }, [] { ScreenDynamic(g_screen); });
+      ForViews(
+          [&] {
+            CameraDynamic(g_camera, host);
+            SayLabel(g_camera.controls.thresholdText);
+          },
+          [] {
+            ScreenDynamic(g_screen);
+            SayScreenThreshold();
+          });
       return true;
     case CMD_OUTLINE:
       // Without a view running, the command is the pictures' (dispatch).
@@ -316,11 +410,47 @@ void CameraScrolled(WPARAM wParam, LPARAM lParam) {
   LogWrite("WM_HSCROLL: L:%04X T:%04X Z:%04X", static_cast<unsigned>(lParam),
            static_cast<unsigned>(reinterpret_cast<UINT_PTR>(g_camera.controls.thresholdBar) & 0xFFFF),
            static_cast<unsigned>(reinterpret_cast<UINT_PTR>(g_camera.controls.zoomBar) & 0xFFFF));
-  CameraScroll(g_camera, Host(), reinterpret_cast<HWND>(lParam), LOWORD(wParam), static_cast<short>(HIWORD(wParam)));
+  const HWND bar = reinterpret_cast<HWND>(lParam);
+  int code = LOWORD(wParam), thumb = static_cast<short>(HIWORD(wParam));
+  // Home and End (and a thumb let go) move the slider itself: its place
+  // is taken as the mouse's thumb would give it.
+  if (code == SB_LEFT || code == SB_RIGHT) {
+    code = SB_THUMBPOSITION;
+    thumb = static_cast<int>(SendMessageA(bar, TBM_GETPOS, 0, 0));
+  } else if (code == SB_ENDSCROLL) {
+    return;
+  }
+  const CameraHost host = Host();
+  if (!CameraScroll(g_camera, host, bar, code, thumb)) return;
+  const CameraControls& c = g_camera.controls;
+  if (bar == c.thresholdBar) {
+    ShowTrigger(g_camera, host);
+    SayLabel(c.thresholdText);
+  } else if (bar == c.zoomBar) {
+    SayLabel(c.zoomText);
+  } else {
+    for (int p = 0; p < kPictureProperties; ++p)
+      if (bar == c.propertyBars[p]) SayLabel(c.propertyLabels[p]);
+  }
 }
 
 void CameraRelayout() {
-  if (g_camera.open) RefreshCamControls(g_camera, Host());
+  if (!g_camera.open) return;
+  RefreshCamControls(g_camera, Host());
+  NameSliders();
+}
+
+int CameraFocusBars(HWND* bars, int max) {
+  if (!g_camera.open || !bars) return 0;
+  const CameraControls& c = g_camera.controls;
+  int n = 0;
+  auto add = [&](HWND bar) {
+    if (bar && n < max) bars[n++] = bar;
+  };
+  add(c.thresholdBar);
+  add(c.zoomBar);
+  for (HWND bar : c.propertyBars) add(bar);
+  return n;
 }
 
 void CameraHintAreas(HoverAreas& areas) {

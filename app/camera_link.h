@@ -29,6 +29,9 @@ void CameraRelayout();
 struct HoverAreas;
 // The threshold mark of an open camera view as a hint area (CMD_TRIGGER).
 void CameraHintAreas(HoverAreas& areas);
+// The sliders of an open camera view in the order the keyboard walks them
+// (threshold, zoom, the five picture properties); their count.
+int CameraFocusBars(HWND* bars, int max);
 // The threshold and zoom sliders, for the scroll-bar colours and the log.
 HWND CameraThresholdBar();
 HWND CameraZoomBar();

@@ -26,10 +26,14 @@ namespace {
 // cursor and the message pump are the plain Windows host's.
 class MainWindowSessionHost : public WindowsSessionHost {
  public:
+  // "Please wait" and "Ready" around every translation of the text line
+  // pass by too often to be spoken: they are only shown.
   void ShowStatusText(const char* key, const char* def) override {
     (void)def;
+    char text[kValueMax];
     // language key from the callers of ShowStatusText, argument 0
-    ::ShowStatusText(key);
+    GetText(key, text, "-", sizeof text);
+    ShowStatus(text, StatusSpeech::kShownOnly);
   }
   void ReadEditText(char* out, int size) override {
     if (!out || size <= 0) return;
@@ -103,11 +107,28 @@ void DeviceSelectPort(int entry) {
   if (ProfileGetInt("autostart", 0, "Device") != 0) Connect(s);
 }
 
+namespace {
+
+// The page's graphic as the device is to show it: with the pin cursor.
+void SendGraphic(DeviceSession& s) {
+  std::uint8_t graphic[kPackedGraphic];
+  std::memcpy(graphic, g_dtm.graphic, sizeof graphic);
+  CursorOnDevice(graphic);
+  SendFrame(s, 1, kPackedGraphic, graphic);
+}
+
+}  // namespace
+
 void DeviceSendPage() {
   DeviceSession& s = Session();
   if (!s.ready) return;
-  SendFrame(s, 1, kPackedGraphic, g_dtm.graphic);
+  SendGraphic(s);
   SendFrame(s, 0, kTextCells, g_dtm.cells);
+}
+
+void DeviceSendGraphic() {
+  DeviceSession& s = Session();
+  if (s.ready) SendGraphic(s);
 }
 
 bool DeviceGraphicDiffers(const std::uint8_t* graphic) {

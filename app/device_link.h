@@ -20,8 +20,11 @@ void DeviceWatchLink();
 void DeviceToggleConnection();
 // CMD_COM_SELECT + n.
 void DeviceSelectPort(int entry);
-// CMD_SEND_PAGE.
+// CMD_SEND_PAGE: the graphic (as the device shows it, with the pin cursor)
+// when it changed, and the braille cells.
 void DeviceSendPage();
+// The graphic alone (the pin cursor's blink), when it changed.
+void DeviceSendGraphic();
 // True while the connected device shows another graphic than this one.
 bool DeviceGraphicDiffers(const std::uint8_t* graphic);
 void DeviceScanPorts();

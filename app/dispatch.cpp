@@ -11,6 +11,7 @@
 #include "app/device_keys.h"
 #include "app/device_link.h"
 #include "app/file_commands.h"
+#include "app/keyboard_focus.h"
 #include "app/language.h"
 #include "app/main_window.h"
 #include "app/page_input.h"
@@ -50,6 +51,7 @@ void CommandRefresh(LPARAM lParam) {
   PackPage(g_page, g_dtm);
   PackTextLine(g_page, g_dtm, DeviceLastText());
   PaintPins(g_page, g_view.page);
+  PaintCursor();
   PaintTextLine(g_page, g_view.txtwnd);
   if (g_view.editWnd) {
     // Setting the same text again would only move the caret to the start.
@@ -59,13 +61,6 @@ void CommandRefresh(LPARAM lParam) {
   }
   DeviceUpdateTextLine();
   PostMessageA(g_app.mainWindow, WM_COMMAND, CMD_SEND_PAGE, 0);
-}
-
-void CommandFocusEdit() {
-  // While a modal dialog runs the main window is disabled: taking the
-  // focus then would pull the activation away from the dialog.
-  if (g_view.editWnd && IsWindowEnabled(g_app.mainWindow) && IsWindowVisible(g_app.mainWindow))
-    SetFocus(g_view.editWnd);
 }
 
 HWND CurrentList() { return g_main.brailleFocus == kFocusLanguage ? g_view.brLngWnd : g_view.brGradeWnd; }
@@ -82,11 +77,7 @@ void CommandUpDown(int step) {
   if (index < 0) index = 0;
   if (index >= count) index = count - 1;
   SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
-
-void SetBrailleFocus(int state) {
-  g_main.brailleFocus = ((state % kFocusStates) + kFocusStates) % kFocusStates;
-  BrailleShowFocus();
+  AnnounceListEntry(list);
 }
 
 // ---- device keys -----------------------------------------------------------
@@ -96,6 +87,8 @@ void CommandDeviceKey(int id) {
   int key = id - BUTTON0;
   LogWrite("WM_COMMAND BUTTON%d", key);
   PlayEventSound(kSounds[key], kSoundStart);
+  // While the page has the keyboard focus the keys work its pin cursor.
+  if (CursorDeviceKey(key)) return;
   if (key == 0 || key == 5 || g_main.brailleFocus != kFocusGraphic) return;
   char text[kBrowseTextMax] = "";
   if (g_view.editWnd) GetWindowTextA(g_view.editWnd, text, sizeof text);
@@ -107,8 +100,11 @@ void CommandDeviceKey(int id) {
 // ---- device ----------------------------------------------------------------
 
 void CommandConnect() {
+  const bool was = DeviceConnected();
   DeviceToggleConnection();
   if (DeviceConnected()) PlayEventSound("connect", kSoundStart);
+  // language keys: Dev.on Dev.off Dev.none
+  ShowStatusText(DeviceConnected() ? "Dev.on" : was ? "Dev.off" : "Dev.none");
   DrawMainIconBar(g_app.mainWindow);
   if (g_app.splash) {
     DestroyWindow(g_app.splash);
@@ -126,27 +122,32 @@ void CommandAutostart() {
 // ---- document ----------------------------------------------------------
 
 void CommandDeleteAll() {
+  EndCursorRun();
   PlayEventSound("Erase_all", kSoundStart);
   ShowStatusText("DEL_ALL");
   DeleteAll(g_page, g_dtm, MainPageObserver());
 }
 
 void CommandInvert() {
+  EndCursorRun();
   PlayEventSound("klick", kSoundStart);
   if (g_view.page) InvertPage(g_page, MainPageObserver());
 }
 
 void CommandAccept() {
+  EndCursorRun();
   PlayEventSound("klick", kSoundStart);
   if (g_view.page) AcceptPage(g_page, MainPageObserver());
 }
 
 void CommandBack() {
+  EndCursorRun();
   PlayEventSound("klick", kSoundStart);
   UndoStroke(g_page, MainPageObserver());
 }
 
-void CommandCancel(HWND window) {
+void CommandCancel(HWND window, LPARAM lParam) {
+  if (CursorCommand(CMD_CANCEL, lParam)) return;
   if (!DropFlyWindow()) PostMessageA(window, WM_COMMAND, CMD_BACK, 0);
 }
 
@@ -223,7 +224,13 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CMD_INVERT: CommandInvert(); break;
     case CMD_ACP: CommandAccept(); break;
     case CMD_BACK: CommandBack(); break;
-    case CMD_CANCEL: CommandCancel(window); break;
+    case CMD_CANCEL: CommandCancel(window, lParam); break;
+    case CMD_OK:
+    case CMD_LEFT:
+    case CMD_RIGHT:
+    case CMD_PIN: CursorCommand(id, lParam); break;
+    case CMD_FOCUS_PAGE: FocusPlace(g_view.page); break;
+    case CMD_CURSOR_BLINK: ToggleCursorBlink(); break;
     case CMD_TOOL_NEXT:
     case CMD_TOOL_NEXT2: ChangeTool(+1); break;
     case CMD_TOOL_PREV: ChangeTool(-1); break;
@@ -231,26 +238,28 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CMD_SEND_PAGE: DeviceSendPage(); break;
     case CMD_AUTOSTART: CommandAutostart(); break;
     case CMD_REFRESH: CommandRefresh(lParam); break;
-    case CMD_FOCUS_EDIT: CommandFocusEdit(); break;
+    case CMD_FOCUS_EDIT: RestoreFocus(); break;
     case IDM_REF: LogWrite("IDM_REF"); break;
     case ID_BRLNG_LIST:
     case ID_BRGRADE_LIST:
       if (HIWORD(wParam) == LBN_SELCHANGE || HIWORD(wParam) == LBN_DBLCLK || HIWORD(wParam) == LBN_SETFOCUS)
-        BrailleListNotified(reinterpret_cast<HWND>(lParam));
+        BrailleListNotified(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
       break;
-    case CMD_UP: CommandUpDown(-1); break;
-    case CMD_DOWN: CommandUpDown(+1); break;
-    case CMD_TAB: SetBrailleFocus(g_main.brailleFocus + 1); break;
-    case CMD_BTAB: SetBrailleFocus(g_main.brailleFocus - 1); break;
+    case CMD_UP:
+    case CMD_DOWN:
+      if (!CursorCommand(id, lParam)) CommandUpDown(id == CMD_UP ? -1 : +1);
+      break;
+    case CMD_TAB: WalkFocus(+1); break;
+    case CMD_BTAB: WalkFocus(-1); break;
     case CMD_FOCUS_LANG:
       LogWrite("IDM_ICON+5");
-      SetBrailleFocus(kFocusLanguage);
+      FocusPlace(g_view.brLngWnd);
       break;
     case CMD_FOCUS_GRADE:
       LogWrite("IDM_ICON+6");
-      SetBrailleFocus(kFocusGrade);
+      FocusPlace(g_view.brGradeWnd);
       break;
-    case CMD_FOCUS_GRAPHIC: SetBrailleFocus(kFocusGraphic); break;
+    case CMD_FOCUS_GRAPHIC: FocusPlace(g_view.editWnd); break;
     case BUTTON0:
     case BUTTON1:
     case BUTTON2:
@@ -280,8 +289,8 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
       SendMessageA(window, WM_CLOSE, 0, 0);
       break;
     default:
-      // CMD_NEW, CMD_OK, CMD_CAMRES, CMD_SHIFT_/ALT_PLUS/MINUS and unknown
-      // identifiers do nothing.
+      // CMD_NEW, CMD_CAMRES, CMD_SHIFT_/ALT_PLUS/MINUS and unknown
+      // identifiers do nothing (CMD_OK only on the page).
       break;
   }
 }

@@ -44,17 +44,29 @@ bool RunDialog(HWND window, bool save) {
   return chosen;
 }
 
-// Tells the user that a file command failed, naming `file` without its
-// folder (the message dialog expands backslash escapes).
-void TellFileFailed(const char* key, const char* def, const FileSelection& file) {
+// A language text with `file`'s name (without its folder).
+void FileText(const char* key, const char* def, const FileSelection& file, char* out, std::size_t size) {
   char format[kValueMax];
   // language key from the callers of TellFileFailed, argument 0
   GetText(key, format, def, sizeof format);
   char name[kFileTitleMax + kFileExtMax + 1];
   std::snprintf(name, sizeof name, file.extension[0] ? "%s.%s" : "%s", file.title, file.extension);
   FormatArg arg = TextArg(name);
+  FormatUserText(out, size, format, &arg, 1);
+}
+
+// The status line says what became of the file ("File.loaded", ...).
+void SayFile(const char* key, const char* def, const FileSelection& file) {
+  char text[kValueMax];
+  FileText(key, def, file, text, sizeof text);
+  ShowStatus(text);
+}
+
+// Tells the user that a file command failed, naming `file` without its
+// folder (the message dialog expands backslash escapes).
+void TellFileFailed(const char* key, const char* def, const FileSelection& file) {
   char message[kMessageTextMax + 1];
-  FormatUserText(message, sizeof message, format, &arg, 1);
+  FileText(key, def, file, message, sizeof message);
   SetDialogMessage(message);
   ShowMessageDialog(kModeMessage);
 }
@@ -86,7 +98,10 @@ void SaveCommand(HWND window, bool askForName, std::int32_t wasModified) {
   if (bytes <= 0) {
     // The page is not in the file: it must still count as unsaved.
     g_page.modified = wasModified;
+    SayFile("File.notsaved", "Nicht gespeichert: %s", g_files);
     TellFileFailed("File.SaveErr", "Die Datei %s\\nkonnte nicht gespeichert werden.", g_files);
+  } else {
+    SayFile("File.saved", "Gespeichert: %s", g_files);
   }
 }
 
@@ -125,7 +140,16 @@ void CommandOpen(HWND window) {
     const FileSelection refused = g_files;
     g_files = previous;
     ShowInfoPanel();
+    SayFile("File.refused",
+            "Nicht ge\xf6"
+            "ffnet: %s",
+            refused);
     TellFileFailed("File.LoadErr", "Die Datei %s\\nkonnte nicht geladen werden.", refused);
+  } else {
+    SayFile("File.loaded",
+            "Ge\xf6"
+            "ffnet: %s",
+            g_files);
   }
   RequestRefresh(1);
 }

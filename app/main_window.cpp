@@ -11,7 +11,10 @@
 #include "app/device_link.h"
 #include "app/dispatch.h"
 #include "app/file_commands.h"
+#include "app/keyboard_focus.h"
+#include "app/language.h"
 #include "app/page_input.h"
+#include "base/accessible.h"
 #include "base/commands.h"
 #include "base/hotkeys.h"
 #include "base/log.h"
@@ -35,6 +38,8 @@ constexpr int kStatusTextMax = 512;
 constexpr int kInfoTextMax = 512;
 constexpr char kCloseMark[] = "[x] ";
 constexpr int kButtonFrameWidth = 2;
+constexpr COLORREF kEditYellow = 0x00FFFF;      // the text field's own background
+constexpr UINT WM_DPICHANGED_MESSAGE = 0x02E0;  // WM_DPICHANGED, which older headers lack
 
 // Menu announcement: the menu-bar item announced last.
 struct MenuAnnouncement {
@@ -74,8 +79,8 @@ void PaintButton(int i) {
   SetTextColor(dc.Get(), ColorText(static_cast<ColorId>(kColButton0 + i)));
   SelectGuard font(dc.Get(), InterfaceFont(kFontDeviceButton));
   DrawTextA(dc.Get(), g_view.buttonLabel[i], -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  // The key under the pointer is framed.
-  if (HighlightedButton() == i) {
+  // The key under the pointer, and the one with the keyboard focus, is framed.
+  if (HighlightedButton() == i || GetFocus() == button) {
     for (int inset = 0; inset < kButtonFrameWidth; ++inset, InflateRect(&r, -1, -1))
       FrameRect(dc.Get(), &r, ColorBrush(kColButtonFocus));
   }
@@ -110,8 +115,27 @@ void PaintChild(HWND window) {
   }
 }
 
+// A device key with the keyboard focus is pressed with Space or Enter,
+// as with the mouse; the focus frame follows the focus.
+bool DeviceKeyInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const int i = ButtonIndex(window);
+  if (i < 0) return false;
+  if (message == WM_KEYDOWN && (wParam == VK_SPACE || wParam == VK_RETURN)) {
+    constexpr LPARAM kRepeated = 1L << 30;  // a held key's repeats press once
+    if (!(lParam & kRepeated)) PostMessageA(g_app.mainWindow, WM_COMMAND, static_cast<WPARAM>(BUTTON0 + i), 0);
+    return true;
+  }
+  if (message == WM_SETFOCUS || message == WM_KILLFOCUS) InvalidateRect(window, nullptr, FALSE);
+  return false;
+}
+
 LRESULT CALLBACK ChildPaintProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto old = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (DeviceKeyInput(window, message, wParam, lParam)) return 0;
+  // The page shows the pin cursor while it has the keyboard focus; the
+  // change is taken up once the focus has moved.
+  if (window == g_view.page && (message == WM_SETFOCUS || message == WM_KILLFOCUS))
+    PostMessageA(g_app.mainWindow, WM_PAGE_FOCUS, 0, 0);
   // The page and the text line are drawn whole from a bitmap: the control
   // neither erases nor paints them first.
   if (window == g_view.page || window == g_view.txtwnd) {
@@ -119,6 +143,7 @@ LRESULT CALLBACK ChildPaintProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (message == WM_PAINT) {
       { PaintDc paint(window); }
       PaintChild(window);
+      if (window == g_view.page) PaintCursor();
       return 0;
     }
   }
@@ -153,7 +178,7 @@ HWND MakeChild(DWORD exStyle, const char* cls, DWORD style, const LayoutRect& at
 void CreateChildren(int c, int r, int p) {
   RECT client;
   GetClientRect(g_app.mainWindow, &client);
-  const MainLayout at = LayoutMain(c, r, p, client.right, client.bottom);
+  const MainLayout at = LayoutMain(c, r, p, client.right, client.bottom, g_app.dpi);
   const DWORD kChild = WS_CHILD | WS_VISIBLE;
   if (!g_view.page) {
     // Clipped against the floating text line that may lie above them.
@@ -186,6 +211,7 @@ void CreateChildren(int c, int r, int p) {
   if (!g_view.statusWnd) {
     g_view.statusWnd = MakeChild(0, "EDIT", kChild | WS_BORDER, at.statusLine, 0);
     Subclass(g_view.statusWnd);
+    StartAnnouncements(g_view.statusWnd);
   }
   if (!g_view.infoWnd) {
     g_view.infoWnd = MakeChild(WS_EX_CLIENTEDGE, "EDIT", kChild | WS_DLGFRAME | ES_MULTILINE | ES_READONLY | ES_CENTER,
@@ -248,7 +274,7 @@ void DrawCaption(HWND window) {
   text.left = 40 + frame;
   SetTextColor(dc.Get(), ColorText(kColTitle));
   DrawTextA(dc.Get(), g_app.programName, -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  SetTextColor(dc.Get(), RGB(0, 0, 0));
+  SetTextColor(dc.Get(), SystemColorsInUse() ? ColorText(kColTitle) : RGB(0, 0, 0));
   RECT close = strip;
   close.right -= frame;
   DrawTextA(dc.Get(), kCloseMark, -1, &close, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
@@ -336,6 +362,7 @@ void OnTick(HWND window) {
   // The camera and screen views take the device's keys for themselves; the
   // braille line follows the typed text in every view.
   if (!CameraTick(window, code)) {
+    CursorBlinkTick();
     int command = DeviceKeyCommand(code);
     if (command) PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(command), 0);
   }
@@ -352,7 +379,7 @@ LRESULT OnCtlColorEdit(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   HWND control = reinterpret_cast<HWND>(lParam);
   if (control == g_view.editWnd) {
     SetTextColor(dc, ColorText(kColEdit));
-    SetBkColor(dc, 0x00FFFF);
+    SetBkColor(dc, SystemColorsInUse() ? ColorBack(kColEdit) : kEditYellow);
     return reinterpret_cast<LRESULT>(ColorBrush(kColEdit));
   }
   if (control == g_view.statusWnd) {
@@ -382,6 +409,18 @@ LRESULT OnCtlColorScrollbar(WPARAM wParam, LPARAM lParam) {
   SetTextColor(dc, ColorText(colour));
   SetBkColor(dc, ColorBack(colour));
   return reinterpret_cast<LRESULT>(ColorBrush(colour));
+}
+
+// The system's colours changed, or its high-contrast mode went on or off:
+// every colour is read again and everything painted anew.
+void ColorsChanged(HWND window) {
+  LoadColors();
+  LogWrite("Farben: %s", SystemColorsInUse() ? "System (hoher Kontrast)" : "Einstellungen");
+  SetClassLongPtrA(window, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(ColorBrush(kColMainBack)));
+  PaintGrid(g_page, g_view.page, g_view.txtwnd);
+  DrawMenuBar(window);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  RequestRefresh(1);
 }
 
 LRESULT OnNcHitTest(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -422,7 +461,7 @@ bool RegisterMainClass(HINSTANCE instance) {
 }
 
 HWND CreateMainWindow(HINSTANCE instance, int boxSize) {
-  const LayoutRect at = MainWindowRect(boxSize);
+  const LayoutRect at = MainWindowRect(boxSize, g_app.dpi);
   HWND window = CreateWindowExA(0, kMainClassName, "", WS_VISIBLE | WS_THICKFRAME | WS_SYSMENU, at.left, at.top,
                                 at.Width(), at.Height(), nullptr, nullptr, instance, nullptr);
   if (!window) return nullptr;
@@ -434,12 +473,60 @@ HWND CreateMainWindow(HINSTANCE instance, int boxSize) {
   return window;
 }
 
+namespace {
+
+void PlaceChild(HWND child, const LayoutRect& at) {
+  if (child) SetWindowPos(child, nullptr, at.left, at.top, at.Width(), at.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The children at the places of the layout (after the scaling changed).
+void PlaceChildren() {
+  RECT client;
+  GetClientRect(g_app.mainWindow, &client);
+  const MainLayout at = LayoutMain(kPageColumns, kPageRows, g_app.boxSize, client.right, client.bottom, g_app.dpi);
+  PlaceChild(g_view.page, at.page);
+  PlaceChild(g_view.txtwnd, at.textLine);
+  for (int i = 0; i < kDeviceButtons; ++i) PlaceChild(g_view.buttons[i], at.deviceKeys[i]);
+  PlaceChild(g_view.cambutton, at.cameraButton);
+  PlaceChild(g_view.brLngWnd, at.languageList);
+  PlaceChild(g_view.brGradeWnd, at.gradeList);
+  PlaceChild(g_view.brDotWnd, at.brailleGraphic);
+  PlaceChild(g_view.editWnd, at.textField);
+  PlaceChild(g_view.statusWnd, at.statusLine);
+  PlaceChild(g_view.infoWnd, at.infoPanel);
+}
+
+}  // namespace
+
+void ApplyDpi(HWND window, int dpi, const RECT* suggested) {
+  LogWrite("DPI: %d", dpi);
+  g_app.dpi = dpi;
+  g_app.boxSize = ScaleToDpi(ProfileGetInt("Box_Size", 10, "Def"), dpi);
+  CreateInterfaceFonts(dpi);
+  // The controls hold the fonts they were given: they get the new ones.
+  if (g_view.editWnd)
+    SendMessageA(g_view.editWnd, WM_SETFONT, reinterpret_cast<WPARAM>(InterfaceFont(kFontEdit)), TRUE);
+  if (g_view.infoWnd)
+    SendMessageA(g_view.infoWnd, WM_SETFONT, reinterpret_cast<WPARAM>(InterfaceFont(kFontInfo)), TRUE);
+  if (suggested)
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  else {
+    const LayoutRect at = MainWindowRect(g_app.boxSize, dpi);
+    SetWindowPos(window, nullptr, 0, 0, at.Width(), at.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  GetWindowRect(window, &g_app.firstRect);
+  PlaceChildren();
+  RebuildMenus();
+}
+
 void LayoutMainWindow(int columns, int rows, int pinSize) {
   g_page.columns = static_cast<std::uint8_t>(columns);
   g_page.rows = static_cast<std::uint8_t>(rows);
   g_page.pinSize = static_cast<std::uint8_t>(pinSize);
   if (!g_app.mainWindow) return;
   CreateChildren(columns, rows, pinSize);
+  ExposeMainControls();
   ShowWindow(g_view.page, SW_SHOW);
   ShowWindow(g_view.txtwnd, SW_SHOW);
   PaintGrid(g_page, g_view.page, g_view.txtwnd);
@@ -459,10 +546,15 @@ void LayoutMainWindow(int columns, int rows, int pinSize) {
   DrawMainIconBar(g_app.mainWindow);
 }
 
-void ShowStatus(const char* text) {
+void ShowStatus(const char* text) { ShowStatus(text, StatusSpeech::kSpoken); }
+
+void ShowStatus(const char* text, StatusSpeech speech) {
   if (!g_view.statusWnd) return;
   SetWindowTextA(g_view.statusWnd, text ? text : "");
   BrailleShowFocus();
+  // A menu reads itself out to a screen reader: while one is open the
+  // status line only shows what is highlighted.
+  Announce(text, speech == StatusSpeech::kSpoken && !g_main.menuOpen);
 }
 
 void ShowStatusText(const char* key) {
@@ -519,7 +611,10 @@ namespace {
 class WindowObserver : public PageObserver {
  public:
   void RequestRefresh(bool full) override { ::RequestRefresh(full ? 1 : 0); }
-  void RepaintPins() override { PaintPins(g_page, g_view.page); }
+  void RepaintPins() override {
+    PaintPins(g_page, g_view.page);
+    PaintCursor();
+  }
   void RepaintPin(int x, int y) override { PaintPin(g_page, g_view.page, x, y); }
   void RepaintTextLine() override { PaintTextLine(g_page, g_view.txtwnd); }
   void ShowStatus(const char* text) override { ::ShowStatus(text); }
@@ -600,6 +695,12 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       PostMessageA(window, WM_MENU_DONE, 0, 0);
       break;
     case WM_MENU_DONE: g_main.menuCommand = false; return 0;
+    case WM_PAGE_FOCUS: PageFocusChanged(); return 0;
+    case WM_SYSCOLORCHANGE: ColorsChanged(window); break;
+    case WM_DPICHANGED_MESSAGE: ApplyDpi(window, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETHIGHCONTRAST) ColorsChanged(window);
+      break;
     case WM_TIMER: OnTick(window); return 0;
     case WM_HSCROLL: CameraScrolled(wParam, lParam); break;
     case WM_CTLCOLOREDIT: return OnCtlColorEdit(window, message, wParam, lParam);

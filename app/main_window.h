@@ -20,11 +20,23 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 // repaints them all and rewrites the info panel.
 void LayoutMainWindow(int columns, int rows, int pinSize);
 
+// Every change of the status line goes through ShowStatus: the text is
+// shown and, unless it is only shown, spoken to a screen reader (only
+// changes, a burst by its last value; base/accessible.h). Only shown: what
+// a screen reader takes from elsewhere, such as the name of the control
+// that just got the keyboard focus.
+enum class StatusSpeech { kSpoken, kShownOnly };
 void ShowStatus(const char* text);
+void ShowStatus(const char* text, StatusSpeech speech);
 void ShowStatusText(const char* key);
 void ShowStatusPos(const char* key, int x, int y);
 // The info panel: device name, version, port, file title and extension.
 void ShowInfoPanel();
+
+// The window is shown at `dpi` (WM_DPICHANGED, or a start on a screen of
+// another scaling): pin size, fonts, icons and every distance follow; the
+// window takes `suggested` (the system's rectangle for it) when given.
+void ApplyDpi(HWND window, int dpi, const RECT* suggested);
 
 // The close sequence (WM_CLOSE and CMD_EXIT).
 void CloseMainWindow(HWND window);

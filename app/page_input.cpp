@@ -7,13 +7,16 @@
 #include "app/app_state.h"
 #include "app/device_link.h"
 #include "app/main_window.h"
+#include "base/accessible.h"
 #include "base/commands.h"
 #include "base/log.h"
 #include "base/owners.h"
+#include "base/settings.h"
 #include "base/sound.h"
 #include "base/text.h"
 #include "base/ui_resources.h"
 #include "document/page_paint.h"
+#include "document/pin_cursor.h"
 #include "document/tools.h"
 #include "ui/icon_bar.h"
 
@@ -105,7 +108,8 @@ void ShowToolPosition(PagePoint pin) {
 IconBarView BarView(HWND window) {
   return IconBarView{window,       g_app.instance,           g_page.columns ? g_page.columns : kPageColumns,
                      PinSize(),    DeviceConnected(),        g_main.cameraViewActive,
-                     g_tools.tool, ColorBrush(kColMainBack), ColorBrush(kColIcon)};
+                     g_tools.tool, ColorBrush(kColMainBack), ColorBrush(kColIcon),
+                     g_app.dpi};
 }
 
 // ---- the floating text line -------------------------------------------------
@@ -301,3 +305,183 @@ void ChangeTool(int step) {
   // language keys: Pen{1..10}
   ShowStatusText(key);
 }
+
+// ---- the pin cursor ------------------------------------------------------------
+
+namespace {
+
+constexpr int kCursorTextMax = 256;
+
+struct CursorView {
+  bool blinkRead = false;
+  bool blink = true;            // [Def] "Cursor.Blink"
+  bool inverted = false;        // the device is to show the cursor's pin inverted
+  bool dirty = false;           // the device shows another cursor state than wanted
+  int phaseTicks = 0;           // ticks since the blink's phase changed
+  int frameTicks = 0;           // ticks since the last frame for the cursor
+  PagePoint framed = {-1, -1};  // where the frame is drawn on the screen
+};
+
+CursorView& Cursor() {
+  static CursorView view;
+  return view;
+}
+
+bool BlinkOn() {
+  CursorView& c = Cursor();
+  if (!c.blinkRead) {
+    c.blinkRead = true;
+    c.blink = ProfileGetInt("Cursor.Blink", 1, "Def") != 0;
+  }
+  return c.blink;
+}
+
+// The cursor is felt at its place now: the marked phase first.
+void FeelCursorNow() {
+  CursorView& c = Cursor();
+  c.inverted = PageHasFocus() && BlinkOn();
+  c.phaseTicks = 0;
+  c.dirty = true;
+}
+
+void PinState(char (&text)[kValueMax]) {
+  if (PinRaisedAtCursor(g_cursor, g_page))
+    GetText("Pin.up", text, "erh\xf6ht", sizeof text);
+  else
+    GetText("Pin.down", text, "gesenkt", sizeof text);
+}
+
+void ToolName(char (&text)[kValueMax]) {
+  char key[kToolKeyMax];
+  ToolKey(key);
+  // language keys: Pen{1..10}
+  GetText(key, text, "-", sizeof text);
+}
+
+// "[ x  y] <state>", then what the action did.
+void AnnounceCursor(CursorDid did) {
+  char state[kValueMax], what[kValueMax] = "", tool[kValueMax];
+  PinState(state);
+  ToolName(tool);
+  switch (did) {
+    case CursorDid::kNothing: GetText("Cursor.edge", what, "Rand", sizeof what); break;
+    case CursorDid::kAnchored: GetText("Cursor.anchor", what, "Anfangspunkt", sizeof what); break;
+    case CursorDid::kShapeDrawn: GetText("Cursor.drawn", what, "gezeichnet", sizeof what); break;
+    case CursorDid::kFilled: GetText("Fill", what, "F\xfcllen", sizeof what); break;
+    case CursorDid::kCancelled: GetText("Cursor.cancel", what, "Form verworfen", sizeof what); break;
+    default: break;
+  }
+  char text[kCursorTextMax];
+  if (did == CursorDid::kAnchored || did == CursorDid::kShapeDrawn)
+    std::snprintf(text, sizeof text, "[%2d %2d] %s %s", g_cursor.column, g_cursor.row, tool, what);
+  else if (what[0])
+    std::snprintf(text, sizeof text, "[%2d %2d] %s %s", g_cursor.column, g_cursor.row, state, what);
+  else
+    std::snprintf(text, sizeof text, "[%2d %2d] %s", g_cursor.column, g_cursor.row, state);
+  CancelPendingStatus();
+  ShowStatus(text);
+  NotifyNameChanged(g_view.page);
+}
+
+CursorDid CursorAction(int id, bool pen) {
+  switch (id) {
+    case CMD_LEFT: return MoveCursor(g_cursor, g_tools, g_page, -1, 0, pen, MainPageObserver());
+    case CMD_RIGHT: return MoveCursor(g_cursor, g_tools, g_page, +1, 0, pen, MainPageObserver());
+    case CMD_UP: return MoveCursor(g_cursor, g_tools, g_page, 0, -1, pen, MainPageObserver());
+    case CMD_DOWN: return MoveCursor(g_cursor, g_tools, g_page, 0, +1, pen, MainPageObserver());
+    case CMD_PIN: return TogglePinAtCursor(g_cursor, g_page, MainPageObserver());
+    case CMD_OK: return ApplyToolAtCursor(g_cursor, g_tools, g_page, MainPageObserver());
+    case CMD_CANCEL: return CancelAnchor(g_cursor, g_page, MainPageObserver());
+    default: return CursorDid::kNothing;
+  }
+}
+
+}  // namespace
+
+bool PageHasFocus() { return g_view.page && GetFocus() == g_view.page; }
+
+bool CursorCommand(int id, LPARAM lParam) {
+  if (!PageHasFocus()) return false;
+  if (id == CMD_CANCEL && !g_cursor.anchored) return false;  // Esc does its other work
+  const bool move = id == CMD_LEFT || id == CMD_RIGHT || id == CMD_UP || id == CMD_DOWN;
+  if (!move && id != CMD_PIN && id != CMD_OK && id != CMD_CANCEL) return false;
+  const bool pen = move && lParam == 1;
+  const CursorDid did = CursorAction(id, pen);
+  if (did == CursorDid::kRaised || did == CursorDid::kAnchored || did == CursorDid::kShapeDrawn ||
+      did == CursorDid::kFilled || (pen && did == CursorDid::kMoved))
+    PlayEventSound("Draw", kSoundStart);
+  AnnounceCursor(did);
+  PaintCursor();
+  FeelCursorNow();
+  return true;
+}
+
+bool CursorDeviceKey(int key) {
+  static constexpr int kKeys[kDeviceButtons] = {CMD_PIN, CMD_UP, CMD_LEFT, CMD_RIGHT, CMD_DOWN, CMD_OK};
+  if (key < 0 || key >= kDeviceButtons) return false;
+  return CursorCommand(kKeys[key], 0);
+}
+
+void PageFocusChanged() {
+  EndCursorStroke(g_cursor);
+  PaintCursor();
+  FeelCursorNow();
+}
+
+void CursorText(char* out, int size) {
+  char state[kValueMax];
+  PinState(state);
+  std::snprintf(out, static_cast<std::size_t>(size), "[%2d %2d] %s", g_cursor.column, g_cursor.row, state);
+}
+
+void PaintCursor() {
+  CursorView& c = Cursor();
+  const bool show = PageHasFocus();
+  const PagePoint at = {g_cursor.column, g_cursor.row};
+  if (c.framed.column >= 0 && (!show || c.framed.column != at.column || c.framed.row != at.row))
+    UnpaintPinFrame(g_page, g_view.page, c.framed.column, c.framed.row);
+  c.framed = PagePoint{-1, -1};
+  if (!show) return;
+  PaintPinFrame(g_page, g_view.page, at.column, at.row, ColorBrush(kColButtonFocus));
+  c.framed = at;
+}
+
+void CursorBlinkTick() {
+  CursorView& c = Cursor();
+  if (!PageHasFocus() || !BlinkOn()) {
+    if (c.inverted) {
+      c.inverted = false;
+      c.dirty = true;
+    }
+  } else if (++c.phaseTicks >= kCursorBlinkTicks) {
+    c.phaseTicks = 0;
+    c.inverted = !c.inverted;
+    c.dirty = true;
+  }
+  if (c.frameTicks < kCursorFrameTicks) ++c.frameTicks;
+  if (!c.dirty || c.frameTicks < kCursorFrameTicks) return;
+  c.dirty = false;
+  c.frameTicks = 0;
+  DeviceSendGraphic();
+}
+
+void CursorOnDevice(std::uint8_t* graphic) {
+  // The camera and screen views send their own pins; the blinking rests
+  // meanwhile, so the device always gets the pins the views compare with.
+  if (g_main.cameraViewActive || g_main.screenViewActive) return;
+  if (!graphic || !Cursor().inverted || !PageHasFocus()) return;
+  graphic[PackedByte(g_cursor.column, g_cursor.row)] ^=
+      static_cast<std::uint8_t>(1u << PackedBit(g_cursor.column, g_cursor.row));
+}
+
+void ToggleCursorBlink() {
+  CursorView& c = Cursor();
+  c.blink = !BlinkOn();
+  ProfileWriteInt("Cursor.Blink", c.blink ? 1 : 0, "Def");
+  HMENU menu = GetMenu(g_app.mainWindow);
+  if (menu) CheckMenuItem(menu, CMD_CURSOR_BLINK, MF_BYCOMMAND | (c.blink ? MF_CHECKED : MF_UNCHECKED));
+  ShowStatusText(c.blink ? "Cursor.blink.on" : "Cursor.blink.off");
+  FeelCursorNow();
+}
+
+void EndCursorRun() { EndCursorStroke(g_cursor); }

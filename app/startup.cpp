@@ -10,9 +10,11 @@
 #include "app/build_date.h"
 #include "app/camera_link.h"
 #include "app/device_link.h"
+#include "app/keyboard_focus.h"
 #include "app/language.h"
 #include "app/main_window.h"
 #include "base/commands.h"
+#include "base/dpi.h"
 #include "base/hotkeys.h"
 #include "base/log.h"
 #include "base/owners.h"
@@ -115,7 +117,7 @@ void InitResources() {
   ClearSubstitutionTexts();
   LoadColors();
   BmpFontInit();
-  CreateInterfaceFonts();
+  CreateInterfaceFonts(g_app.dpi);
 }
 
 void ShowSplash() {
@@ -195,6 +197,9 @@ void StartPlatform(HINSTANCE instance) {
   InitCommonControlsEx(&controls);
   g_app.instance = instance;
   SetProgramFolder(instance);
+  // Before any window: each window is made for its screen's scaling.
+  g_app.dpiAwareness = MakeDpiAware();
+  g_app.dpi = static_cast<int>(WindowDpi(nullptr));
 }
 
 // The sound switch and the interface language, before the log starts.
@@ -209,6 +214,7 @@ void StartLogging() {
   StartLog();
   LogStartLine();
   LogSetLevel(ProfileGetInt("Debug", 0, "Def"));
+  LogWrite("DPI: %d (%s)", g_app.dpi, g_app.dpiAwareness);
   g_main.refreshPeriod = ProfileGetInt("Refresh", 10, "Def");
 }
 
@@ -222,7 +228,7 @@ void StartSoundAndPorts() {
   SoundInit(nullptr, g_app.programFolder, &g_app.soundFlag);
   PlayEventSound("Start", kSoundStart);
   DeviceScanPorts();
-  g_app.boxSize = ProfileGetInt("Box_Size", 10, "Def");
+  g_app.boxSize = ScaleToDpi(ProfileGetInt("Box_Size", 10, "Def"), g_app.dpi);
 }
 
 // The main window; its icon bar takes the braille focus marks among its
@@ -232,6 +238,9 @@ bool CreateAndShowMainWindow(HINSTANCE instance) {
   if (!RegisterMainClass(instance)) return false;
   g_app.mainWindow = CreateMainWindow(instance, g_app.boxSize);
   if (!g_app.mainWindow) return false;
+  // Opened on a screen of another scaling than the main screen's.
+  const int dpi = static_cast<int>(WindowDpi(g_app.mainWindow));
+  if (dpi != g_app.dpi) ApplyDpi(g_app.mainWindow, dpi, nullptr);
   SoundInit(g_app.mainWindow, g_app.programFolder, &g_app.soundFlag);
   DialogsInit(g_app.mainWindow, DialogSources{FileTitle, ConnectedDevice});
   ShowWindow(g_app.mainWindow, SW_SHOW);
@@ -250,7 +259,7 @@ void StartMenusAndTick() {
 void StartKeys() {
   LogWrite("DefMyAcc:%d", ReadKeyDefinitions(g_app.mainWindow));
   PostMessageA(g_app.mainWindow, WM_ACTIVATEAPP, TRUE, 0);
-  InstallKeyboardHook(g_app.mainWindow, MenuIsOpen, PopupIsOpen);
+  InstallKeyboardHook(g_app.mainWindow, MenuIsOpen, PopupIsOpen, FocusTakesArrows);
 }
 
 // The extension table, the braille translator and the capture library with
@@ -272,6 +281,8 @@ void ShutDown() {
 }  // namespace
 
 int RunProgram(HINSTANCE instance) {
+  // A screen reader asks the windows for their accessible objects through COM.
+  ComInit com;
   StartPlatform(instance);
   // Before anything is read with a default: a second instance must not
   // write anything, not even a missing default.

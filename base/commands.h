@@ -26,6 +26,14 @@ constexpr int CMD_DOWN = 122;
 constexpr int CMD_TAB = 123;
 constexpr int CMD_BTAB = 124;
 constexpr int CMD_CAMRES = 125;
+// Drawing with keys: the pin cursor on the page (lParam 1 with the pen),
+// the pin under it, the page's keyboard focus, the cursor's blinking pin
+// on the device.
+constexpr int CMD_LEFT = 126;
+constexpr int CMD_RIGHT = 127;
+constexpr int CMD_PIN = 128;
+constexpr int CMD_FOCUS_PAGE = 129;
+constexpr int CMD_CURSOR_BLINK = 130;
 constexpr int CMD_BFONT = 150;
 constexpr int CMD_TFONT = 160;
 constexpr int CMD_PLUS = 170;

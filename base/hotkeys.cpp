@@ -34,6 +34,7 @@ struct HotKeyState {
   HWND keyTarget = nullptr;
   HookFlagFn menuOpen = nullptr;
   HookFlagFn popupOpen = nullptr;
+  HookFlagFn arrowsToFocus = nullptr;
   KeyboardHookHandle hook;
   // A defined key that the platform would take as a menu key was forwarded
   // and kept from the window; its release is kept back too.
@@ -143,11 +144,12 @@ const KeyDefinitions& CurrentKeyDefinitions() { return State().defs; }
 
 void UnregisterHotKeys() { State().UnregisterAll(); }
 
-bool InstallKeyboardHook(HWND target, HookFlagFn menuOpen, HookFlagFn popupOpen) {
+bool InstallKeyboardHook(HWND target, HookFlagFn menuOpen, HookFlagFn popupOpen, HookFlagFn arrowsToFocus) {
   HotKeyState& s = State();
   s.keyTarget = target;
   s.menuOpen = menuOpen;
   s.popupOpen = popupOpen;
+  s.arrowsToFocus = arrowsToFocus;
   HHOOK hook = SetWindowsHookExA(WH_KEYBOARD, KeyboardHookProc, nullptr, GetCurrentThreadId());
   if (!hook) {
     LogWrite("Err: SetWindowsHookEx %lu", static_cast<unsigned long>(GetLastError()));
@@ -185,8 +187,9 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam) {
     s.heldMenuKey = vk;
     return 1;
   }
-  bool popup = s.popupOpen && s.popupOpen();
-  if (!popup && (vk == kVkTab || vk == kVkUp || vk == kVkDown)) return -1;
+  if (s.popupOpen && s.popupOpen()) return 0;
+  if (vk == kVkTab) return -1;
+  if ((vk == kVkUp || vk == kVkDown) && !(s.arrowsToFocus && s.arrowsToFocus())) return -1;
   return 0;
 }
 

@@ -41,13 +41,16 @@ void UnregisterHotKeys();
 
 // Main-window states the hook asks on every key: a menu of the main window
 // is open (nothing is forwarded), the pop-up menu of the camera or screen
-// view is open (Tab, Up and Down reach that menu).
+// view is open (Tab, Up and Down reach that menu), the focused control
+// moves with Up and Down itself (a slider: they reach it, and are
+// forwarded as well).
 using HookFlagFn = bool (*)();
 
 // Installs the thread keyboard hook for the calling thread with `target` as
 // the key target; logs "SetWindowsHookEx Keyboard" or
-// "Err: SetWindowsHookEx %d". Either function may be null (flag never set).
-bool InstallKeyboardHook(HWND target, HookFlagFn menuOpen = nullptr, HookFlagFn popupOpen = nullptr);
+// "Err: SetWindowsHookEx %d". Any function may be null (flag never set).
+bool InstallKeyboardHook(HWND target, HookFlagFn menuOpen = nullptr, HookFlagFn popupOpen = nullptr,
+                         HookFlagFn arrowsToFocus = nullptr);
 // Removes the hook if it is installed (after the message loop).
 void RemoveKeyboardHook();
 bool KeyboardHookInstalled();
@@ -59,7 +62,8 @@ HWND KeyTarget();
 
 // The hook procedure: forwards key presses (not releases, not while a menu
 // is open) as kHookKeyMessage to the key target, and consumes Tab, Up and
-// Down unless the pop-up menu is open. While a modal window that is not the
+// Down unless the pop-up menu is open (Up and Down also while the focused
+// control moves with them itself). While a modal window that is not the
 // key target (a common file dialog, a message box) has the keyboard, every
 // key passes on untouched and nothing is forwarded. A defined key that the
 // platform would take as a menu key (F10, a key with Alt) is forwarded and

@@ -21,7 +21,10 @@ void Line(HDC dc, int x0, int y0, int x1, int y1) {
 }
 
 void Grid(HDC dc, int s, int columns, int rows) {
-  SelectGuard pen(dc, GetStockObject(BLACK_PEN));
+  // In high contrast the lines take the system's text colour.
+  GdiObject<HPEN> system;
+  if (SystemColorsInUse()) system.Reset(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT)));
+  SelectGuard pen(dc, system ? static_cast<HGDIOBJ>(system.Get()) : GetStockObject(BLACK_PEN));
   for (int r = 0; r <= rows; ++r) Line(dc, 0, s * r, columns * s, s * r);
   for (int c = 0; c <= columns; ++c) Line(dc, s * c, 0, s * c, rows * s);
 }
@@ -232,6 +235,25 @@ void PaintTextLine(const DotPage& page, HWND window, bool force) {
   canvas.Blit(window, size);
   last.window = window;
   std::memcpy(last.pins, page.textPins, kTextPins);
+}
+
+void PaintPinFrame(const DotPage& page, HWND pageWindow, int x, int y, HBRUSH brush) {
+  const int s = PinSize(page);
+  if (!pageWindow || s <= 0 || !PinInRange(x, y)) return;
+  const RECT client = ClientInWindow(pageWindow);
+  WindowDc dc(pageWindow);
+  if (!dc) return;
+  // On the grid lines around the square and one pixel into it.
+  RECT r = {s * x - client.left, s * y - client.top, s * x + s + 1 - client.left, s * y + s + 1 - client.top};
+  for (int ring = 0; ring < kPinFrameWidth; ++ring, InflateRect(&r, -1, -1)) FrameRect(dc.Get(), &r, brush);
+}
+
+void UnpaintPinFrame(const DotPage& page, HWND pageWindow, int x, int y) {
+  const int s = PinSize(page);
+  if (!pageWindow || s <= 0 || !PinInRange(x, y)) return;
+  PageCanvas* p = PageFor(pageWindow, s);
+  if (!p) return;
+  p->canvas->Blit(pageWindow, RECT{s * x, s * y, s * x + s + 1, s * y + s + 1});
 }
 
 void ReleasePageCanvas() { ThePage().canvas.reset(); }

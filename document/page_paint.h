@@ -30,5 +30,11 @@ void PaintPageWindow(const DotPage& page, HWND pageWindow);
 void PaintTextLine(const DotPage& page, HWND window, bool force = false);
 // The brush of a pin byte.
 HBRUSH PinBrush(std::uint8_t pin);
+// The pin cursor: a frame of kPinFrameWidth pixels on the grid lines
+// around the square of pin (x, y), drawn on the window only (the bitmap
+// keeps the pin); UnpaintPinFrame puts the square and its lines back.
+constexpr int kPinFrameWidth = 2;
+void PaintPinFrame(const DotPage& page, HWND pageWindow, int x, int y, HBRUSH brush);
+void UnpaintPinFrame(const DotPage& page, HWND pageWindow, int x, int y);
 // Drops the page's bitmap (when the window goes).
 void ReleasePageCanvas();

@@ -3,9 +3,11 @@
 
 Usage: make_images.py OUTPUT_DIR
 
-Writes program.ico, icon100.ico ... icon122.ico (16, 32 and 48 pixels,
+Writes program.ico, icon100.ico ... icon122.ico (the bar's icons at 16 to 96 pixels,
+the small ones at 16 to 32,
 32-bit with alpha) and splash.bmp (600 x 300, 24-bit). Plain Python: shapes
-are sampled on a 4 x 4 grid per pixel, so the edges are smooth.
+are sampled on a 4 x 4 grid per pixel (2 x 2 for icons above 48 pixels), so
+the edges are smooth.
 """
 import math
 import os
@@ -13,11 +15,13 @@ import struct
 import sys
 
 SS = 4  # samples per pixel edge
+SS_LARGE = 2  # for icons above 48 pixels, whose edges need fewer
 
 
 class Canvas:
-    def __init__(self, w, h, color=(0, 0, 0, 0)):
+    def __init__(self, w, h, color=(0, 0, 0, 0), ss=SS):
         self.w, self.h = w, h
+        self.ss = ss
         self.px = [list(color) for _ in range(w * h)]
 
     def blend(self, x, y, color, cover):
@@ -37,17 +41,18 @@ class Canvas:
         x0, y0, x1, y1 = box if box else (0, 0, self.w, self.h)
         x0, y0 = max(0, int(x0)), max(0, int(y0))
         x1, y1 = min(self.w, int(math.ceil(x1))), min(self.h, int(math.ceil(y1)))
+        ss = self.ss
         for y in range(y0, y1):
             for x in range(x0, x1):
                 hits = 0
-                for sy in range(SS):
-                    v = (y + (sy + 0.5) / SS) / self.h
-                    for sx in range(SS):
-                        u = (x + (sx + 0.5) / SS) / self.w
+                for sy in range(ss):
+                    v = (y + (sy + 0.5) / ss) / self.h
+                    for sx in range(ss):
+                        u = (x + (sx + 0.5) / ss) / self.w
                         if inside(u, v):
                             hits += 1
                 if hits:
-                    self.blend(x, y, color, hits / (SS * SS))
+                    self.blend(x, y, color, hits / (ss * ss))
 
 
 # ---- shapes in unit coordinates ---------------------------------------------
@@ -224,7 +229,7 @@ def icons():
 
 
 def render(shapes, size):
-    c = Canvas(size, size)
+    c = Canvas(size, size, ss=SS if size <= 48 else SS_LARGE)
     for f, color in shapes:
         c.shape(f, color)
     return c
@@ -337,13 +342,21 @@ def splash():
     return c
 
 
+# The icons drawn 16 pixels wide (the shape arrows, the braille focus marks)
+# and those drawn 48 wide (the icon bar), each also at 150 and 200 percent
+# scaling, so that a scaled screen gets sharp icons, not stretched ones.
+SMALL_ICONS = {104, 105, 120, 121, 122}
+SMALL_SIZES = (32, 24, 16)
+LARGE_SIZES = (96, 72, 48, 32, 16)
+
+
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else "."
     os.makedirs(out, exist_ok=True)
     program, table = icons()
-    write_ico(os.path.join(out, "program.ico"), program)
+    write_ico(os.path.join(out, "program.ico"), program, LARGE_SIZES)
     for n, shapes in sorted(table.items()):
-        write_ico(os.path.join(out, "icon%d.ico" % n), shapes)
+        write_ico(os.path.join(out, "icon%d.ico" % n), shapes, SMALL_SIZES if n in SMALL_ICONS else LARGE_SIZES)
     write_bmp(os.path.join(out, "splash.bmp"), splash())
 
 

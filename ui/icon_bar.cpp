@@ -18,6 +18,7 @@ constexpr int kFrameWidth = 2;
 
 struct IconBar {
   IconHandle icons[kLastIcon - kFirstIcon + 1][2];  // large and small
+  int sizes[kLastIcon - kFirstIcon + 1][2] = {};    // the size each was loaded at
   HoverAreas areas;
   HintAreaRegistrar focusMarks = nullptr;
   int framed = -1;          // hint area under the pointer
@@ -30,11 +31,17 @@ IconBar& Bar() {
   return bar;
 }
 
-HICON Icon(HINSTANCE instance, int id, int size) {
+// The icon at the size it is drawn: the icon files hold each one at the
+// sizes of 100, 150 and 200 percent scaling.
+HICON Icon(HINSTANCE instance, int id, int size, bool large) {
   if (id < kFirstIcon || id > kLastIcon) return nullptr;
-  IconHandle& icon = Bar().icons[id - kFirstIcon][size == kLayoutIconSize ? 0 : 1];
-  if (!icon)
+  const int slot = large ? 0 : 1;
+  IconHandle& icon = Bar().icons[id - kFirstIcon][slot];
+  int& loaded = Bar().sizes[id - kFirstIcon][slot];
+  if (!icon || loaded != size) {
     icon.Reset(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    loaded = size;
+  }
   return icon.Get();
 }
 
@@ -60,7 +67,7 @@ void Place(HDC dc, const IconBarView& view, int id, const LayoutRect& at, int co
   if (!AddHoverArea(areas, x, y, size, command, text)) return;
   RECT r = AreaRect(areas.area[areas.count - 1], kFrameWidth);
   FillRect(dc, &r, view.background);
-  HICON icon = Icon(view.instance, id, size);
+  HICON icon = Icon(view.instance, id, size, size >= ScaleToDpi(kLayoutIconSize, view.dpi));
   if (icon) DrawIconEx(dc, x, y, icon, size, size, 0, nullptr, DI_NORMAL);
 }
 
@@ -109,7 +116,7 @@ void DrawIconBar(const IconBarView& view) {
   if (!view.window) return;
   WindowDc dc(view.window);
   if (!dc) return;
-  const MainLayout layout = LayoutMain(view.columns, 0, view.pinSize, 0, 0);
+  const MainLayout layout = LayoutMain(view.columns, 0, view.pinSize, 0, 0, view.dpi);
   char toolKey[16];
   std::snprintf(toolKey, sizeof toolKey, "Pen%1d", view.tool);
   Place(dc.Get(), view, view.connected ? IDI_CONNECTED : IDI_NOT_CONNECTED, layout.connectIcon, CMD_CONNECT,

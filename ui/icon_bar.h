@@ -17,6 +17,7 @@ struct IconBarView {
   int tool;           // 1..10
   HBRUSH background;  // "Main.Back"
   HBRUSH frame;       // "Icon": the frame of the area under the pointer
+  int dpi;            // the screen's scaling: the icons' size
 };
 
 // Adds hint areas of another part between the camera icon and the arrows

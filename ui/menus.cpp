@@ -171,6 +171,7 @@ void AppendItem(MenuState& s, const MenuSources& sources, HMENU menu, int m, int
   UINT flags = MF_STRING;
   if (id == CMD_AUTOSTART) flags |= Checked(ProfileGetInt("autostart", 0, "Device") != 0);
   if (id == CMD_SOUND) flags |= Checked(ProfileGetInt("sound", 1, "Def") != 0);
+  if (id == CMD_CURSOR_BLINK) flags |= Checked(ProfileGetInt("Cursor.Blink", 1, "Def") != 0);
   AppendMenuA(menu, flags, static_cast<UINT_PTR>(id), caption);
 }
 

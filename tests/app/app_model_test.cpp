@@ -151,12 +151,14 @@ TEST(HoverAreas, FirstAreaHoldingThePointWinsAndTheListIsBounded) {
 // client area of the first window (frames and menu bar taken off
 // generously), none covers another (but the language and grade lists,
 // which share a border line), and the icon bar stays between the page and
-// the camera area.
+// the camera area. At 150 and 200 percent scaling too, the pin size
+// scaled with the screen.
 TEST(MainLayout, PiecesFitTheFirstWindowWithoutCoveringEachOther) {
-  for (int p : {10, 14, 20}) {
-    const LayoutRect window = MainWindowRect(p);
-    const int W = window.Width() - 16, H = window.Height() - 60;
-    const MainLayout l = LayoutMain(60, 40, p, W, H);
+  const std::pair<int, int> sizes[] = {{10, 96}, {14, 96}, {20, 96}, {15, 144}, {20, 192}};
+  for (auto [p, dpi] : sizes) {
+    const LayoutRect window = MainWindowRect(p, dpi);
+    const int W = window.Width() - ScaleToDpi(16, dpi), H = window.Height() - ScaleToDpi(60, dpi);
+    const MainLayout l = LayoutMain(60, 40, p, W, H, dpi);
     std::vector<std::pair<const char*, LayoutRect>> pieces = {{"page", l.page},
                                                               {"text line", l.textLine},
                                                               {"camera button", l.cameraButton},
@@ -188,6 +190,24 @@ TEST(MainLayout, PiecesFitTheFirstWindowWithoutCoveringEachOther) {
       }
     }
     EXPECT_GE(l.connectIcon.left, l.page.right) << p;
-    EXPECT_LE(l.shapeForwardIcon.right, 61 * p + kLayoutCameraAreaGap) << p;
+    EXPECT_LE(l.shapeForwardIcon.right, 61 * p + ScaleToDpi(kLayoutCameraAreaGap, dpi)) << p;
   }
+}
+
+// At 200 percent everything is twice as large and twice as far, not a
+// stretched picture: but the page, which stays where the mouse expects it.
+TEST(MainLayout, TwiceTheScalingIsTwiceEverySize) {
+  const MainLayout one = LayoutMain(60, 40, 10, 700, 600, 96);
+  const MainLayout two = LayoutMain(60, 40, 20, 1400, 1200, 192);
+  auto twice = [](const LayoutRect& a, const LayoutRect& b) {
+    return b.left == 2 * a.left && b.top == 2 * a.top && b.Width() == 2 * a.Width() && b.Height() == 2 * a.Height();
+  };
+  EXPECT_TRUE(twice(one.toolIcon, two.toolIcon));
+  EXPECT_TRUE(twice(one.shapeBackIcon, two.shapeBackIcon));
+  EXPECT_TRUE(twice(one.statusLine, two.statusLine));
+  EXPECT_TRUE(twice(one.languageList, two.languageList));
+  EXPECT_TRUE(twice(one.deviceKeys[3], two.deviceKeys[3]));
+  EXPECT_EQ(two.page.left, one.page.left);
+  EXPECT_EQ(two.page.Width(), 2 * one.page.Width());
+  EXPECT_EQ(MainWindowRect(20, 192).Width(), 2 * MainWindowRect(10, 96).Width());
 }

@@ -48,14 +48,53 @@ HWND InfoPanel(HWND main) {
   return nullptr;
 }
 
-void ExpectGeometry(int p) {
+// The scaling of the screen for the programs that start while it lives:
+// Wine takes it from the prefix's settings at a program's start.
+class ScreenScaling {
+ public:
+  explicit ScreenScaling(DWORD dpi) {
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                        nullptr) != ERROR_SUCCESS)
+      return;
+    DWORD size = sizeof old_;
+    had_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) == 0;
+    RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  }
+  ~ScreenScaling() { Restore(); }
+  ScreenScaling(const ScreenScaling&) = delete;
+  ScreenScaling& operator=(const ScreenScaling&) = delete;
+  void Restore() {
+    if (!key_) return;
+    if (had_)
+      RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof old_);
+    else
+      RegDeleteValueA(key_, "LogPixels");
+    RegCloseKey(key_);
+    key_ = nullptr;
+  }
+
+ private:
+  HKEY key_ = nullptr;
+  DWORD old_ = 0;
+  bool had_ = false;
+};
+
+// Box_Size p on a screen of `dpi` dots per inch: the pins are p scaled.
+void ExpectGeometry(int boxSize, int dpi = 96) {
   char extra[64];
-  std::snprintf(extra, sizeof extra, "Box_Size=%d\r\n", p);
+  std::snprintf(extra, sizeof extra, "Box_Size=%d\r\n", boxSize);
   AppRun run;
-  ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini(extra).c_str())));
+  {
+    ScreenScaling scaling(static_cast<DWORD>(dpi));
+    ASSERT_TRUE(StartApp(run, MakeRunFolder(Ini(extra).c_str())));
+  }
+  const int p = ScaleToDpi(boxSize, dpi);
+  char line[32];
+  std::snprintf(line, sizeof line, "DPI: %d (", dpi);
+  EXPECT_NE(ReadFileText(run.LogPath()).find(line), std::string::npos) << ReadFileText(run.LogPath());
   RECT window;
   GetWindowRect(run.main, &window);
-  const LayoutRect first = MainWindowRect(p);
+  const LayoutRect first = MainWindowRect(p, dpi);
   EXPECT_EQ(window.left, first.left);
   EXPECT_EQ(window.top, first.top);
   EXPECT_EQ(window.right - window.left, first.Width());
@@ -68,7 +107,7 @@ void ExpectGeometry(int p) {
 
   RECT client;
   GetClientRect(run.main, &client);
-  const MainLayout at = LayoutMain(60, 40, p, client.right, client.bottom);
+  const MainLayout at = LayoutMain(60, 40, p, client.right, client.bottom, dpi);
   std::vector<ChildInfo> children = Children(run.main);
   EXPECT_EQ(children.size(), 15u);
   struct Expected {
@@ -211,6 +250,9 @@ TEST(App, SecondInstanceIsRefusedAndWritesNothing) {
 
 TEST(App, WindowAndChildrenForPinSize10) { ExpectGeometry(10); }
 TEST(App, WindowAndChildrenForPinSize14) { ExpectGeometry(14); }
+// At 150 percent scaling the window is made for the screen: the pins are
+// 15 pixels, every distance and size half as large again.
+TEST(App, WindowAndChildrenAt150Percent) { ExpectGeometry(10, 144); }
 
 TEST(App, KeyDefinitionPostsItsCommand) {
   AppRun run;
