@@ -84,6 +84,11 @@ void DeviceSelectPort(int entry) {
   if (ProfileGetInt("autostart", 0, "Device") != 0) Connect(s);
 }
 
+void DeviceSendGraphic() {
+  DeviceSession& s = Session();
+  if (s.ready) SendFrame(s, 1, kPackedGraphic, g_dtm.graphic);
+}
+
 void DeviceSendPage() {
   DeviceSession& s = Session();
   if (!s.ready) return;

@@ -16,6 +16,8 @@ void DeviceToggleConnection();
 void DeviceSelectPort(int entry);
 // CMD_SEND_PAGE.
 void DeviceSendPage();
+// The graphic alone, when the device is ready (only when it changed).
+void DeviceSendGraphic();
 void DeviceScanPorts();
 // Device name, version and port for the info panel.
 const char* DeviceName();

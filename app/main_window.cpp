@@ -19,6 +19,7 @@
 #include "base/settings.h"
 #include "base/sound.h"
 #include "base/text.h"
+#include "base/trace.h"
 #include "base/ui_resources.h"
 #include "braille/fonts.h"
 #include "document/file_select.h"
@@ -326,6 +327,7 @@ void OnTick(HWND window) {
   if (first) {
     first = false;
     LogWrite("Erster Takt");
+    TraceMark(TraceStage::kStartPhase, 8, "first-tick");
   }
   DeviceReadFrame();
   std::uint16_t code = 0;
@@ -507,7 +509,10 @@ namespace {
 
 class WindowObserver : public PageObserver {
  public:
-  void RequestRefresh(bool full) override { ::RequestRefresh(full ? 1 : 0); }
+  void RequestRefresh(bool full) override {
+    TraceMark(TraceStage::kPageChanged, full ? 1 : 0);
+    ::RequestRefresh(full ? 1 : 0);
+  }
   void RepaintPins() override { PaintPins(g_page, g_view.page); }
   void RepaintPin(int x, int y) override { PaintPin(g_page, g_view.page, x, y); }
   void RepaintTextLine() override { PaintTextLine(g_page, g_view.txtwnd); }

@@ -18,6 +18,7 @@
 #include "base/settings.h"
 #include "base/sound.h"
 #include "base/text.h"
+#include "base/trace.h"
 #include "base/ui_resources.h"
 #include "braille/fonts.h"
 #include "document/ext_settings.h"
@@ -40,8 +41,11 @@ constexpr const char* kErrorRunDefault = "Diese Anwendung l\xe4uft bereits und s
 // Reads a value without writing a default back: a second instance must not
 // touch the settings file.
 void PeekValue(const char* key, const char* section, const char* def, char* out, int size) {
-  GetPrivateProfileStringA(section, key, "", out, static_cast<DWORD>(size), SettingsPath());
-  if (!out[0]) CopyText(out, static_cast<std::size_t>(size), def);
+  if (ProfileHasKey(key, section)) {
+    ProfileGetString(key, out, def, section, size);
+  } else {
+    CopyText(out, static_cast<std::size_t>(size), def);
+  }
 }
 
 // True when another instance runs; the mutex handle stays open for the
@@ -133,7 +137,12 @@ void ShowSplash() {
   UpdateWindow(g_app.splash);
 }
 
+bool IsInput(UINT message) {
+  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST);
+}
+
 void NoteMessage(const MSG& msg) {
+  if (IsInput(msg.message)) TraceMark(TraceStage::kInputTaken, static_cast<long>(msg.message));
   g_main.lastMessagePoint = msg.pt;
   g_main.lastMessageWindow = msg.hwnd;
   if (msg.message == WM_MOUSEWHEEL) g_main.wheelDirection = ((msg.wParam >> 24) & 0xFF) != 0 ? +1 : -1;
@@ -167,6 +176,8 @@ int MessageLoop() {
   MSG msg;
   BOOL got;
   while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
+    // One message reads the settings file as it was when it began.
+    SettingsBatch batch;
     NoteMessage(msg);
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
@@ -204,8 +215,22 @@ void ReadStartSettings() {
   SetLanguageSection(language);
 }
 
+// The trace of the stages from input to frame, when [Def] Trace names its
+// file (below the program folder unless the name is a full path). A
+// missing key stays missing: the trace is for developers.
+void StartTrace() {
+  if (!ProfileHasKey("Trace", "Def")) return;
+  char name[kValueMax];
+  ProfileGetString("Trace", name, "", "Def", sizeof name);
+  char path[kPathMax];
+  const bool full = name[0] == '\\' || (name[0] && name[1] == ':');
+  std::snprintf(path, sizeof path, "%s%s", full ? "" : g_app.programFolder, name);
+  TraceOpen(path);
+}
+
 void StartLogging() {
   StartLog();
+  StartTrace();
   LogStartLine();
   LogSetLevel(ProfileGetInt("Debug", 0, "Def"));
   g_main.refreshPeriod = ProfileGetInt("Refresh", 10, "Def");
@@ -261,6 +286,7 @@ void StartOptionalParts() {
 }
 
 void ShutDown() {
+  TraceClose();
   RemoveKeyboardHook();
   UnregisterHotKeys();
   LogWrite("***Ende");
@@ -293,16 +319,28 @@ int RunProgram(HINSTANCE instance) {
     RefuseSecondInstance();
     return 0;
   }
-  ReadStartSettings();
-  StartLogging();
-  LoadFontsColoursAndTexts();
-  StartSoundAndPorts();
-  if (!CreateAndShowMainWindow(instance)) return 1;
-  ShowSplash();
-  DispatchMessages(kStartMessages);
-  StartMenusAndTick();
-  StartKeys();
-  StartOptionalParts();
+  {
+    // The start-up reads the settings file as it was when it began.
+    SettingsBatch batch;
+    ReadStartSettings();
+    StartLogging();
+    TraceMark(TraceStage::kStartPhase, 0, "settings");
+    LoadFontsColoursAndTexts();
+    TraceMark(TraceStage::kStartPhase, 1, "fonts");
+    StartSoundAndPorts();
+    TraceMark(TraceStage::kStartPhase, 2, "sound-ports");
+    if (!CreateAndShowMainWindow(instance)) return 1;
+    ShowSplash();
+    TraceMark(TraceStage::kStartPhase, 3, "window");
+    DispatchMessages(kStartMessages);
+    TraceMark(TraceStage::kStartPhase, 4, "first-paint");
+    StartMenusAndTick();
+    TraceMark(TraceStage::kStartPhase, 5, "menus");
+    StartKeys();
+    TraceMark(TraceStage::kStartPhase, 6, "keys");
+    StartOptionalParts();
+    TraceMark(TraceStage::kStartPhase, 7, "libraries");
+  }
   int code = MessageLoop();
   ShutDown();
   return code;

@@ -7,6 +7,7 @@
 #include "base/log.h"
 #include "base/owners.h"
 #include "base/text.h"
+#include "base/trace.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ int FillGrades(HWND list, int language) {
 // The selection is stored on every translation: the file is written only
 // when a value changed.
 void StoreInt(const char* key, int value) {
-  if (GetPrivateProfileIntA(kBrailleSection, key, value + 1, SettingsPath()) != static_cast<UINT>(value))
+  if (!ProfileHasKey(key, kBrailleSection) || ProfileGetInt(key, value, kBrailleSection) != value)
     ProfileWriteInt(key, value, kBrailleSection);
 }
 
@@ -300,7 +301,10 @@ int TranslateText(const LouisModule& louis, const BrailleView& view, const char*
   LogWrite("Tabelle:%s CodePage:%d", tables, codePage);
   LouisChar chars[kBrailleWorkSize];
   const int length = TextToChars(text, codePage, chars);
-  if (!TranslateChars(translate, tables, chars, mode, cells, count)) {
+  TraceMark(TraceStage::kTranslated, 0);
+  const bool translated = TranslateChars(translate, tables, chars, mode, cells, count);
+  TraceMark(TraceStage::kTranslated, 1);
+  if (!translated) {
     LogWrite(
         "Err: Braille-\xdc"
         "bersetzung fehlgeschlagen: %s",
