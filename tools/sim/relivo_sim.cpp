@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "sim_protocol.h"
+#include "sim_wire.h"
 
 namespace {
 
@@ -62,6 +63,10 @@ struct Options {
   int stallMs = 2500;
   int exitAfter = 0;  // seconds, 0 = run until stopped
   bool acks = true;
+  // Timed mode: the line at this speed (0: instant) and the device's time
+  // from a frame to its reply.
+  long baud = 0;
+  int replyDelayUs = 0;
 };
 
 struct ScriptKey {
@@ -114,6 +119,9 @@ struct Device {
   bool stormSent = false;
   bool stalled = false;  // reads nothing until stallEnd
   Clock::time_point stallEnd;
+  SimWire toDevice;             // the program's bytes on their way
+  SimWire toProgram;            // the device's bytes on their way
+  Clock::time_point replyAt{};  // a reply leaves no earlier (timed mode)
 };
 
 void Usage() {
@@ -150,6 +158,10 @@ void Usage() {
       "  --split-delay-us N   pause between the pieces of a split frame (default 300)\n"
       "  --stall-ms N         length of a stall (default 2500)\n"
       "  --no-acks            do not answer display data\n"
+      "  --baud N             timed mode: every byte takes its time on the line at N baud,\n"
+      "                       both ways (10 bits a byte); frames are handled when whole\n"
+      "  --reply-delay-us N   timed mode: the device answers a frame N us after it\n"
+      "                       arrived whole (default 0)\n"
       "  --view | --no-view   live view in the terminal (default: when stdout is one)\n"
       "  --plain              one line per frame on stdout instead of the live view\n"
       "  --exit-after S       stop after S seconds\n"
@@ -250,6 +262,10 @@ bool ParseArgs(int argc, char** argv, Options& o) {
       o.stallMs = std::atoi(next("--stall-ms"));
     else if (a == "--no-acks")
       o.acks = false;
+    else if (a == "--baud")
+      o.baud = std::atol(next("--baud"));
+    else if (a == "--reply-delay-us")
+      o.replyDelayUs = std::atoi(next("--reply-delay-us"));
     else if (a == "--view")
       o.view = 1;
     else if (a == "--no-view")
@@ -265,6 +281,10 @@ bool ParseArgs(int argc, char** argv, Options& o) {
       std::fprintf(stderr, "relivo-sim: unknown option %s\n", a.c_str());
       return false;
     }
+  }
+  if (o.baud < 0 || o.replyDelayUs < 0) {
+    std::fprintf(stderr, "relivo-sim: --baud and --reply-delay-us take numbers of 0 or more\n");
+    return false;
   }
   if (o.com < 0 || o.com > 254 || (o.com > 0 && (o.wineprefix.empty() || o.wineRun.empty()))) {
     std::fprintf(stderr, "relivo-sim: --com needs a port 1..254, --wineprefix and --wine-run\n");
@@ -356,7 +376,7 @@ bool MapComPort(const Options& o, const std::string& target) {
 
 // ---- sending ---------------------------------------------------------------
 
-void WriteAll(Device& d, const std::uint8_t* bytes, std::size_t n) {
+void WriteNow(Device& d, const std::uint8_t* bytes, std::size_t n) {
   std::size_t done = 0;
   while (done < n) {
     ssize_t w = write(d.master, bytes + done, n - done);
@@ -370,6 +390,30 @@ void WriteAll(Device& d, const std::uint8_t* bytes, std::size_t n) {
       return;
     }
   }
+}
+
+void ProcessInbox(Device& d);
+
+// In timed mode the bytes go onto the line and reach the program byte by
+// byte (DeliverLine); otherwise at once.
+void WriteAll(Device& d, const std::uint8_t* bytes, std::size_t n) {
+  if (d.toProgram.Timed()) {
+    d.toProgram.Send(bytes, n, Clock::now(), d.replyAt);
+  } else {
+    WriteNow(d, bytes, n);
+  }
+}
+
+// Timed mode: what is through the line from the program reaches the
+// inbox, what is through towards the program reaches the pty.
+void DeliverLine(Device& d) {
+  const Clock::time_point now = Clock::now();
+  std::vector<std::uint8_t> out;
+  d.toProgram.Arrived(now, out);
+  if (!out.empty()) WriteNow(d, out.data(), out.size());
+  const std::size_t before = d.inbox.size();
+  d.toDevice.Arrived(now, d.inbox);
+  if (d.inbox.size() != before) ProcessInbox(d);
 }
 
 // A flow-control byte on its own, outside any frame.
@@ -442,6 +486,13 @@ void PlainLine(Device& d, const char* what) {
 }
 
 void HandleFrame(Device& d, const std::uint8_t* f, std::size_t size) {
+  // Replies leave after the device's own time; keys sent outside a frame
+  // leave at once.
+  struct ReplyTime {
+    Device& d;
+    ~ReplyTime() { d.replyAt = {}; }
+  } replyTime{d};
+  d.replyAt = Clock::now() + std::chrono::microseconds(d.opt.replyDelayUs);
   ++d.frames;
   bool good = FrameChecksumOk(f, size);
   LogBytes(d, good ? "RX" : "RX-badsum", f, size);
@@ -640,6 +691,8 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  d.toDevice = SimWire(d.opt.baud);
+  d.toProgram = SimWire(d.opt.baud);
   if (!OpenPty(d)) return 1;
   std::string reachable = d.ptyPath;
   if (!d.opt.link.empty()) {
@@ -700,17 +753,32 @@ int main(int argc, char** argv) {
         if (left < timeout) timeout = static_cast<int>(left);
       }
     }
+    // The line's next byte is due to the microsecond.
+    long long waitUs = timeout * 1000LL;
+    for (const SimWire* wire : {&d.toDevice, &d.toProgram}) {
+      if (!wire->Busy()) continue;
+      const long long left = std::chrono::duration_cast<std::chrono::microseconds>(wire->Next() - now).count();
+      if (left < waitUs) waitUs = left < 0 ? 0 : left;
+    }
+    const timespec wait{static_cast<time_t>(waitUs / 1000000), static_cast<long>(waitUs % 1000000) * 1000};
     // A stalled device leaves the bytes for it where they are.
     pollfd fds[3] = {{d.stalled ? -1 : d.master, POLLIN, 0}, {control, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
     int nfds = term.active ? 3 : 2;  // a negative fd is skipped by poll
-    int r = poll(fds, static_cast<nfds_t>(nfds), timeout);
+    int r = ppoll(fds, static_cast<nfds_t>(nfds), &wait, nullptr);
     if (r < 0 && errno != EINTR) break;
     if (r > 0 && (fds[0].revents & POLLIN)) {
       std::uint8_t buf[4096];
       ssize_t n;
-      while ((n = read(d.master, buf, sizeof buf)) > 0) d.inbox.insert(d.inbox.end(), buf, buf + n);
-      ProcessInbox(d);
+      while ((n = read(d.master, buf, sizeof buf)) > 0) {
+        if (d.toDevice.Timed()) {
+          d.toDevice.Send(buf, static_cast<std::size_t>(n), Clock::now());
+        } else {
+          d.inbox.insert(d.inbox.end(), buf, buf + n);
+        }
+      }
+      if (!d.toDevice.Timed()) ProcessInbox(d);
     }
+    if (d.toDevice.Timed()) DeliverLine(d);
     if (r > 0 && control >= 0 && (fds[1].revents & POLLIN) && !ReadControl(d, control, pending)) break;
     if (nfds == 3 && r > 0 && (fds[2].revents & POLLIN)) {
       char c = 0;
