@@ -21,6 +21,7 @@ constexpr int kDeviceButtons = 6;
 constexpr UINT_PTR kTickTimerId = 100;
 constexpr UINT kTickPeriodMs = 50;
 constexpr UINT WM_MENU_DONE = WM_STILL_CAPTURED + 1;  // posted to itself when a menu closed
+constexpr UINT WM_START_LATER = WM_MENU_DONE + 1;     // the start-up's part that runs from the loop
 
 // Values set during start-up and read everywhere.
 struct AppState {

@@ -116,6 +116,7 @@ void CommandDeviceKey(int id) {
 
 void CommandConnect() {
   DeviceToggleConnection();
+  TraceMark(TraceStage::kStartPhase, 10, "connect");
   if (DeviceConnected()) PlayEventSound("connect", kSoundStart);
   DrawMainIconBar(g_app.mainWindow);
   if (g_app.splash) {

@@ -327,7 +327,7 @@ void OnTick(HWND window) {
   if (first) {
     first = false;
     LogWrite("Erster Takt");
-    TraceMark(TraceStage::kStartPhase, 8, "first-tick");
+    TraceMark(TraceStage::kStartPhase, 11, "first-tick");
   }
   DeviceReadFrame();
   std::uint16_t code = 0;
@@ -441,16 +441,16 @@ void LayoutMainWindow(int columns, int rows, int pinSize) {
   PaintGrid(g_page, g_view.page, g_view.txtwnd);
   HWND children[] = {g_view.cambutton, g_view.brLngWnd,  g_view.brGradeWnd, g_view.brDotWnd,
                      g_view.editWnd,   g_view.statusWnd, g_view.infoWnd};
+  // Repainted when the queue has nothing else: a layout follows every
+  // change of the whole page, and input must not wait for the paint.
   for (HWND child : children) {
     ShowWindow(child, SW_SHOW);
     InvalidateRect(child, nullptr, TRUE);
-    UpdateWindow(child);
   }
   BrailleLayout();
   for (HWND button : g_view.buttons) {
     ShowWindow(button, SW_SHOW);
     InvalidateRect(button, nullptr, TRUE);
-    UpdateWindow(button);
   }
   DrawMainIconBar(g_app.mainWindow);
 }
@@ -590,6 +590,10 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       PostMessageA(window, WM_MENU_DONE, 0, 0);
       break;
     case WM_MENU_DONE: g_main.menuCommand = false; return 0;
+    case WM_START_LATER:
+      CaptureStart();
+      TraceMark(TraceStage::kStartPhase, 9, "capture");
+      return 0;
     case WM_TIMER: OnTick(window); return 0;
     case WM_HSCROLL: CameraScrolled(wParam, lParam); break;
     case WM_CTLCOLOREDIT: return OnCtlColorEdit(window, message, wParam, lParam);

@@ -32,7 +32,6 @@ constexpr int kSplashWidth = 700;
 constexpr int kSplashHeight = 400;
 constexpr int kSplashPicture = 600;  // width of the picture "Splash"
 constexpr int kStartMessages = 10;
-constexpr DWORD kStartWaitMs = 1000;
 constexpr const char* kInstanceMutex = "RelivoX.SingleInstance";
 constexpr const char* kErrorRunDefault = "Diese Anwendung l\xe4uft bereits und sollte nur einmal gestartet werden!";
 
@@ -125,15 +124,19 @@ void ShowSplash() {
   RECT main;
   GetWindowRect(g_app.mainWindow, &main);
   int x = main.left + (main.right - main.left) / 2 - kSplashPicture / 2;
-  g_app.splash = CreateWindowExA(WS_EX_TOPMOST | WS_EX_STATICEDGE, "STATIC", "", WS_POPUP | WS_VISIBLE | SS_BITMAP, x,
-                                 100, kSplashWidth, kSplashHeight, g_app.mainWindow, nullptr, g_app.instance, nullptr);
+  // Shown without taking the activation: the keyboard focus (and with it
+  // the screen reader) stays in the main window, and a window that was
+  // never active goes away at once when the first connect destroys it.
+  g_app.splash =
+      CreateWindowExA(WS_EX_TOPMOST | WS_EX_STATICEDGE | WS_EX_NOACTIVATE, "STATIC", "", WS_POPUP | SS_BITMAP, x, 100,
+                      kSplashWidth, kSplashHeight, g_app.mainWindow, nullptr, g_app.instance, nullptr);
   if (!g_app.splash) return;
   // The static control does not own the picture: it is kept here until
   // the process ends.
   static GdiObject<HBITMAP> picture;
   picture.Reset(static_cast<HBITMAP>(LoadImageA(g_app.instance, "Splash", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
   if (picture) SendMessageA(g_app.splash, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.Get()));
-  ShowWindow(g_app.splash, SW_SHOW);
+  ShowWindow(g_app.splash, SW_SHOWNOACTIVATE);
   UpdateWindow(g_app.splash);
 }
 
@@ -148,19 +151,14 @@ void NoteMessage(const MSG& msg) {
   if (msg.message == WM_MOUSEWHEEL) g_main.wheelDirection = ((msg.wParam >> 24) & 0xFF) != 0 ? +1 : -1;
 }
 
-// Takes n messages and dispatches them, so that the main window and the
-// picture get painted. A fresh window may have fewer than n messages to
-// give: the wait ends after kStartWaitMs at the latest.
+// Takes at most n messages and dispatches them, so that the main window
+// and the picture get painted. A fresh window has fewer than n messages to
+// give: the start goes on as soon as the queue is empty instead of waiting
+// for messages that do not come.
 void DispatchMessages(int n) {
-  const DWORD start = GetTickCount();
   MSG msg;
   for (int i = 0; i < n;) {
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      DWORD waited = GetTickCount() - start;
-      if (waited >= kStartWaitMs) return;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, kStartWaitMs - waited, QS_ALLINPUT);
-      continue;
-    }
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return;
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return;
@@ -230,7 +228,6 @@ void StartTrace() {
 
 void StartLogging() {
   StartLog();
-  StartTrace();
   LogStartLine();
   LogSetLevel(ProfileGetInt("Debug", 0, "Def"));
   g_main.refreshPeriod = ProfileGetInt("Refresh", 10, "Def");
@@ -263,10 +260,14 @@ bool CreateAndShowMainWindow(HINSTANCE instance) {
   return true;
 }
 
-// Menus, texts and the layout; the connect of autostart; the tick.
+// Menus, texts and the layout; the tick. What can wait is posted first, so
+// that it runs as soon as the window is up, before anything else the
+// queue takes: the connect of autostart (the first page on the pins), then
+// the capture library with its camera list.
 void StartMenusAndTick() {
-  RebuildMenus();
   if (ProfileGetInt("autostart", 0, "Device") != 0) PostMessageA(g_app.mainWindow, WM_COMMAND, CMD_CONNECT, 0);
+  PostMessageA(g_app.mainWindow, WM_START_LATER, 0, 0);
+  RebuildMenus();
   SetTimer(g_app.mainWindow, kTickTimerId, kTickPeriodMs, nullptr);
 }
 
@@ -277,12 +278,12 @@ void StartKeys() {
   InstallKeyboardHook(g_app.mainWindow, MenuIsOpen, PopupIsOpen);
 }
 
-// The extension table, the braille translator and the capture library with
-// its camera list; the user is told when a library is missing.
+// The extension table and the braille translator (the tick translates the
+// text line); the user is told when it is missing. The capture library
+// follows from the message loop (WM_START_LATER).
 void StartOptionalParts() {
   ReadExtensionTable(g_files);
   BrailleStart();
-  CaptureStart();
 }
 
 void ShutDown() {
@@ -322,6 +323,7 @@ int RunProgram(HINSTANCE instance) {
   {
     // The start-up reads the settings file as it was when it began.
     SettingsBatch batch;
+    StartTrace();
     ReadStartSettings();
     StartLogging();
     TraceMark(TraceStage::kStartPhase, 0, "settings");
@@ -330,16 +332,17 @@ int RunProgram(HINSTANCE instance) {
     StartSoundAndPorts();
     TraceMark(TraceStage::kStartPhase, 2, "sound-ports");
     if (!CreateAndShowMainWindow(instance)) return 1;
-    ShowSplash();
     TraceMark(TraceStage::kStartPhase, 3, "window");
+    ShowSplash();
+    TraceMark(TraceStage::kStartPhase, 4, "splash");
     DispatchMessages(kStartMessages);
-    TraceMark(TraceStage::kStartPhase, 4, "first-paint");
+    TraceMark(TraceStage::kStartPhase, 5, "first-paint");
     StartMenusAndTick();
-    TraceMark(TraceStage::kStartPhase, 5, "menus");
+    TraceMark(TraceStage::kStartPhase, 6, "menus");
     StartKeys();
-    TraceMark(TraceStage::kStartPhase, 6, "keys");
+    TraceMark(TraceStage::kStartPhase, 7, "keys");
     StartOptionalParts();
-    TraceMark(TraceStage::kStartPhase, 7, "libraries");
+    TraceMark(TraceStage::kStartPhase, 8, "translator");
   }
   int code = MessageLoop();
   ShutDown();

@@ -239,7 +239,7 @@ void StartPhases(const Trace& t, Samples& s) {
   for (const Stamp& stamp : t.stamps) {
     if (stamp.stage != "start") continue;
     char name[64];
-    std::snprintf(name, sizeof name, "  phase %ld %s", stamp.number, stamp.label.c_str());
+    std::snprintf(name, sizeof name, "  phase %2ld %s", stamp.number, stamp.label.c_str());
     s[name].push_back((stamp.us - last) / 1000);
     last = stamp.us;
   }
@@ -332,8 +332,7 @@ void Run(const char* simLog, Figures& f) {
     char cls[32] = "";
     GetClassNameA(child, cls, sizeof cls);
     const LONG style = GetWindowLongA(child, GWL_STYLE);
-    if (_stricmp(cls, "Edit") == 0 && !(style & ES_READONLY) && !(style & ES_MULTILINE) && (style & WS_BORDER) &&
-        (style & ES_AUTOVSCROLL))
+    if (_stricmp(cls, "Edit") == 0 && !(style & ES_READONLY) && !(style & ES_MULTILINE) && (style & ES_AUTOVSCROLL))
       edit = child;
   }
   for (int i = 0; edit && i < kChanges; ++i) {
@@ -358,6 +357,8 @@ void Run(const char* simLog, Figures& f) {
   CloseWithoutSaving(run);
   WaitExit(run, 10000);
   const Trace trace = ReadTrace(folder + kTraceName);
+  // The last run's trace stays beside the benchmark for a closer look.
+  CopyFileA((folder + kTraceName).c_str(), "last.trace", FALSE);
   for (const Stamp& s : trace.stamps)
     if (s.stage == "start" && s.label == "first-tick" && trace.openedMs >= 0)
       f.firstTick.push_back(trace.openedMs + s.us / 1000 - started);
