@@ -160,7 +160,7 @@ const char* LanguageSection() { return State().language; }
 int ProfileGetString(const char* key, char* out, const char* def, const char* section, int size) {
   if (!out || size <= 0) return 1;
   if (!ReadValue(key, section, out, size)) {
-    WritePrivateProfileStringA(section, key, def ? def : "", State().path);
+    ProfileWriteString(key, def ? def : "", section);
     CopyText(out, static_cast<std::size_t>(size), def);
   }
   return 1;

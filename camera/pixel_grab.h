@@ -1,10 +1,14 @@
-// The pixels under a fly window, read with a few block transfers: each of
-// the 40 page rows takes the one source row through its middle into a
-// device-independent bitmap, and the 60 pixels through the middles of its
-// columns are picked from it in code. Whole source pixels are taken, never
-// blended, as a stretch without blending would take them; but only 40 rows
-// cross the display connection instead of the whole area, so a large area
-// costs little more than a small one. A small area is read in one transfer.
+// The pixels under a fly window, read in one of two ways, each taking whole
+// source pixels, never blending them:
+// - rows: each of the 40 page rows takes the one source row through its
+//   middle into a device-independent bitmap, one transfer a row, and the 60
+//   pixels through the middles of its columns are picked from it in code.
+//   Only 40 rows cross the display connection, so a large area costs little
+//   more than a small one (a small area is read in one transfer);
+// - stretch: the platform stretches the whole area into the 60 x 40 picture
+//   in one call, which is fast where the platform reads the screen through
+//   shared memory, and slow where every pixel of the area crosses.
+// The first grabs of an area's size try both in turn and keep the faster.
 // The 60 x 40 picture is kept in its own bitmap, which the camera view
 // shows.
 #pragma once
@@ -25,9 +29,19 @@ struct PixelBitmap {
   std::optional<SelectGuard> selected;  // the bitmap in dc, put back first
 };
 
+// Which way an area's size is read: tried in turn, then chosen.
+struct GrabChoice {
+  int width = 0, height = 0;
+  int tries = 0;
+  double rowsMs = 0, stretchMs = 0;  // the best time of each
+  bool stretch = false;              // the choice once tries reached kGrabTries
+};
+constexpr int kGrabTries = 6;
+
 struct PictureSurface {
   PixelBitmap page;  // 60 x 40: what was converted
   PixelBitmap rows;  // the source rows read, as wide as the area
+  GrabChoice choice;
 };
 
 // Makes the 60 x 40 surface; false (and the system's error code kept by the

@@ -258,12 +258,15 @@ TEST_F(SettingsTest, OddFilesReadAsThePlatformReadsThem) {
 TEST_F(SettingsTest, ChangesAreWrittenThroughAndReadByThePlatform) {
   WriteFileText(path_, ReadFileText(RELIVO_SHIPPED_INI));
   SetSettingsPath(path_.c_str());
+  char value[kValueMax];
+  ProfileGetString("Missing", value, "written back", "Def", sizeof value);
   ProfileWriteInt("Sound", 0, "def");
   ProfileWriteString("Trigger", "77", "Cam");
   ProfileWriteString("Name", "  Relivo  ", "0044");
   ProfileWriteString("k", "v", "Brand new");
   ProfileWriteString("Box_Size", nullptr, "Def");
-  char value[kValueMax];
+  GetPrivateProfileStringA("Def", "Missing", "", value, sizeof value, path_.c_str());
+  EXPECT_STREQ(value, "written back") << "a default stays when other changes follow";
   EXPECT_EQ(GetPrivateProfileIntA("Def", "Sound", 9, path_.c_str()), 0u);
   GetPrivateProfileStringA("CAM", "trigger", "", value, sizeof value, path_.c_str());
   EXPECT_STREQ(value, "77");
