@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/camera_menu.h"
+#include "app/device_link.h"
 #include "app/main_window.h"
 #include "base/commands.h"
 #include "base/log.h"
@@ -40,7 +41,21 @@ CameraHost Host() {
   return host;
 }
 
-void SendPage() { PostMessageA(g_app.mainWindow, WM_COMMAND, CMD_SEND_PAGE, 0); }
+// After a conversion: whenever the device shows something else than the
+// record (a still picture converts to the same pins again, but a delete, an
+// invert, a file or a refresh in between sent other pins), the page goes
+// out again. The session writes nothing while the device has it already.
+void SendWhereDiffers() {
+  if (DeviceGraphicDiffers(g_dtm.graphic)) PostMessageA(g_app.mainWindow, WM_COMMAND, CMD_SEND_PAGE, 0);
+}
+
+// The pointer where it is, also over the windows of other programs, which
+// send this program no message that would tell.
+POINT PointerNow() {
+  POINT p = g_main.lastMessagePoint;
+  GetCursorPos(&p);
+  return p;
+}
 
 void EnableCameraMenu(bool on) {
   HMENU bar = GetMenu(g_app.mainWindow);
@@ -59,45 +74,52 @@ void SyncFlags() {
 constexpr int kPopupCommands[] = {0,         CMD_BIGSMALL, CMD_PLUS, CMD_MINUS, CMD_CTRL_PLUS, CMD_CTRL_MINUS,
                                   CMD_PAUSE, CMD_TRIGGER};
 
+// The camera's own entries (large or small, pause) act while the camera
+// view is the one shown.
+bool CameraShown() { return g_camera.open && !g_main.screenViewActive; }
+
 void PopupEntry(int entry) {
   if (entry <= 0 || entry >= static_cast<int>(sizeof kPopupCommands / sizeof kPopupCommands[0])) return;
-  // Entries 1 and 6 are the camera's own.
-  if (!g_camera.open && (entry == 1 || entry == 6)) return;
+  if (!CameraShown() && (entry == kPopupBigSmall || entry == kPopupPause)) return;
   PostMessageA(g_app.mainWindow, WM_COMMAND, static_cast<WPARAM>(kPopupCommands[entry]), 0);
 }
 
 void ScreenPopup() {
-  const int entry = ViewPopup(Host(), g_main.lastMessagePoint);
+  const int entry = ViewPopup(Host(), PointerNow(), false);
   // From the pop-up the dynamic switch only toggles.
-  if (entry == 7) {
+  if (entry == kPopupDynamic) {
     ScreenDynamic(g_screen);
     return;
   }
   PopupEntry(entry);
 }
 
+// While a pop-up menu is open its loop still dispatches the ticks: the
+// views wait until it is closed.
 void TrackScreenTick() {
   if (g_main.popupOpen) return;
   if (GetAsyncKeyState(VK_RBUTTON) & 0x8000) ScreenPopup();
-  if (TrackScreen(g_screen, g_main.lastMessagePoint, g_main.wheelDirection, g_dtm)) SendPage();
+  TrackScreen(g_screen, PointerNow(), g_main.wheelDirection, g_dtm);
+  SendWhereDiffers();
 }
 
 void TrackCameraTick() {
-  if (TrackCamera(g_camera, Host(), g_main.lastMessagePoint, g_main.wheelDirection, g_main.lastMessageWindow))
-    SendPage();
+  if (g_main.popupOpen) return;
+  TrackCamera(g_camera, Host(), PointerNow(), g_main.wheelDirection, g_main.lastMessageWindow);
+  SendWhereDiffers();
 }
 
-// A command's action on the camera view when it is open and on the screen
-// view when it runs, each followed by its tick.
+// A command's action on the view the user sees, followed by its tick: the
+// screen view while it runs (the camera view waits behind it), else the
+// camera view when it is open.
 template <typename Camera, typename Screen>
 void ForViews(Camera camera, Screen screen) {
-  if (g_camera.open) {
-    camera();
-    TrackCameraTick();
-  }
   if (g_main.screenViewActive) {
     screen();
     TrackScreenTick();
+  } else if (g_camera.open) {
+    camera();
+    TrackCameraTick();
   }
 }
 
@@ -149,17 +171,21 @@ void FillResolutionMenu(HMENU menu) { FillResolutionEntries(g_camera, menu); }
 
 bool CameraTick(HWND window, std::uint16_t code) {
   (void)window;
-  if (g_main.cameraViewActive) {
-    if (code == kKeyButton0) LogWrite("Cam: Maus %ld %ld", g_main.lastMessagePoint.x, g_main.lastMessagePoint.y);
-    TrackCameraTick();
-    PaintPins(g_page, g_view.page);
-    return true;
-  }
+  // The screen view runs in front of an open camera view, whose windows
+  // are hidden with the main window meanwhile.
   if (g_main.screenViewActive) {
-    if (code == kKeyButton0) LogWrite("Scr: Maus %ld %ld", g_main.lastMessagePoint.x, g_main.lastMessagePoint.y);
+    const POINT p = PointerNow();
+    if (code == kKeyButton0) LogWrite("Scr: Maus %ld %ld", p.x, p.y);
     if (code == kKeyButton2) g_main.wheelDirection = -1;
     if (code == kKeyButton3) g_main.wheelDirection = +1;
     TrackScreenTick();
+    return true;
+  }
+  if (g_main.cameraViewActive) {
+    const POINT p = PointerNow();
+    if (code == kKeyButton0) LogWrite("Cam: Maus %ld %ld", p.x, p.y);
+    TrackCameraTick();
+    PaintPins(g_page, g_view.page);
     return true;
   }
   return false;
@@ -169,8 +195,7 @@ void ScreenHotKey(HWND window) {
   if (!g_main.screenViewActive) {
     ShowWindow(window, SW_HIDE);
     if (g_camera.fly) ShowWindow(g_camera.fly, SW_HIDE);
-    StartScreenView(g_screen, window, g_app.instance, g_main.lastMessagePoint);
-    g_main.popupOpen = false;
+    StartScreenView(g_screen, window, g_app.instance, PointerNow());
     g_main.screenViewActive = true;
   } else {
     ShowWindow(window, SW_SHOW);
@@ -178,7 +203,6 @@ void ScreenHotKey(HWND window) {
     g_main.screenViewActive = false;
     StopScreenView(g_screen);
     SetCapture(window);
-    g_main.popupOpen = false;
     RequestRefresh(1);
   }
 }
@@ -195,7 +219,7 @@ bool CameraCommand(int id) {
     if (CameraUsable(g_camera)) ChooseCameraResolution(g_camera, host, id - CMD_CAMRES_FIRST);
     return true;
   }
-  const bool camera = g_camera.open;
+  const bool camera = CameraShown();
   switch (id) {
     case CMD_CAM_ONOFF: CameraOnOff(); return true;
     case CMD_PLUS:
@@ -222,11 +246,11 @@ bool CameraCommand(int id) {
       return true;
     case CMD_TRACK:
       LogWrite("CMD_TRACK");
-      if (camera) {
-        LogWrite("TrackPopupMenu");
-        PopupEntry(ViewPopup(host, g_main.lastMessagePoint));
-      } else if (g_main.screenViewActive) {
+      if (g_main.screenViewActive) {
         ScreenPopup();
+      } else if (camera) {
+        LogWrite("TrackPopupMenu");
+        PopupEntry(ViewPopup(host, PointerNow(), true));
       }
       return true;
     case CMD_BIGSMALL:

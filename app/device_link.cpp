@@ -26,6 +26,7 @@ class MainWindowSessionHost : public WindowsSessionHost {
  public:
   void ShowStatusText(const char* key, const char* def) override {
     (void)def;
+    // language key from the callers of ShowStatusText, argument 0
     ::ShowStatusText(key);
   }
   void ReadEditText(char* out, int size) override {
@@ -94,6 +95,11 @@ void DeviceSendPage() {
   if (!s.ready) return;
   SendFrame(s, 1, kPackedGraphic, g_dtm.graphic);
   SendFrame(s, 0, kTextCells, g_dtm.cells);
+}
+
+bool DeviceGraphicDiffers(const std::uint8_t* graphic) {
+  const DeviceSession& s = Session();
+  return s.connected && GraphicDiffers(s, graphic);
 }
 
 void DeviceScanPorts() { ScanComPorts(); }

@@ -18,6 +18,8 @@ void DeviceSelectPort(int entry);
 void DeviceSendPage();
 // The graphic alone, when the device is ready (only when it changed).
 void DeviceSendGraphic();
+// True while the connected device shows another graphic than this one.
+bool DeviceGraphicDiffers(const std::uint8_t* graphic);
 void DeviceScanPorts();
 // Device name, version and port for the info panel.
 const char* DeviceName();

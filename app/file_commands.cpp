@@ -46,6 +46,7 @@ bool RunDialog(HWND window, bool save) {
 // its folder (the message dialog expands backslash escapes).
 void TellFileFailed(const char* key, const char* def) {
   char format[kValueMax];
+  // language key from the callers of TellFileFailed, argument 0
   GetText(key, format, def, sizeof format);
   char name[kFileTitleMax + kFileExtMax + 1];
   std::snprintf(name, sizeof name, g_files.extension[0] ? "%s.%s" : "%s", g_files.title, g_files.extension);

@@ -137,8 +137,10 @@ void ReadButtonLabels() {
   for (int i = 0; i < kDeviceButtons; ++i) {
     char key[16];
     std::snprintf(key, sizeof key, "Button%1d", i);
+    // language keys: Button{0..5}
     GetText(key, g_view.buttonLabel[i], "<>", kButtonLabelMax);
     std::snprintf(key, sizeof key, "Buttons%1d.str", i);
+    // language keys: Buttons{0..5}.str
     GetText(key, g_view.buttonHelp[i], "<>", kButtonLabelMax);
     // The help text is the key's accessible name.
     if (g_view.buttons[i]) SetWindowTextA(g_view.buttons[i], g_view.buttonHelp[i]);
@@ -332,9 +334,12 @@ void OnTick(HWND window) {
   DeviceReadFrame();
   std::uint16_t code = 0;
   if (DeviceTakeKey(code) && g_app.soundFlag) Beep(1800, 15);
-  if (CameraTick(window, code)) return;
-  int command = DeviceKeyCommand(code);
-  if (command) PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(command), 0);
+  // The camera and screen views take the device's keys for themselves; the
+  // braille line follows the typed text in every view.
+  if (!CameraTick(window, code)) {
+    int command = DeviceKeyCommand(code);
+    if (command) PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(command), 0);
+  }
   DeviceUpdateTextLine();
 }
 
@@ -463,12 +468,14 @@ void ShowStatus(const char* text) {
 
 void ShowStatusText(const char* key) {
   char text[kValueMax];
+  // language key from the callers of ShowStatusText, argument 0
   GetText(key, text, "-", sizeof text);
   ShowStatus(text);
 }
 
 void ShowStatusPos(const char* key, int x, int y) {
   char text[kValueMax];
+  // language key from the callers of ShowStatusPos, argument 0
   GetText(key, text, "-", sizeof text);
   char line[kValueMax + 16];
   std::snprintf(line, sizeof line, "[%2d %2d] %s", x, y, text);
@@ -517,6 +524,10 @@ class WindowObserver : public PageObserver {
   void RepaintPin(int x, int y) override { PaintPin(g_page, g_view.page, x, y); }
   void RepaintTextLine() override { PaintTextLine(g_page, g_view.txtwnd); }
   void ShowStatus(const char* text) override { ::ShowStatus(text); }
+  void GetText(const char* key, char* out, const char* def, int size) override {
+    // language key from the callers of GetText, argument 0
+    ::GetText(key, out, def, size);
+  }
   void SetEditText(const char* text) override {
     if (g_view.editWnd) SetWindowTextA(g_view.editWnd, text);
     DeviceUpdateTextLine();

@@ -78,6 +78,7 @@ void CancelPendingStatus() {
 
 void CALLBACK ShowPendingStatus(HWND, UINT, UINT_PTR, DWORD) {
   CancelPendingStatus();
+  // language key from the callers of ShowPositionSoon, argument 0
   ShowStatusPos(Pending().key, Pending().pin.column, Pending().pin.row);
 }
 
@@ -96,6 +97,7 @@ void ShowToolPosition(PagePoint pin) {
   CancelPendingStatus();
   char key[kToolKeyMax];
   ToolKey(key);
+  // language keys: Pen{1..10}
   ShowStatusPos(key, pin.column, pin.row);
   Pointer().shown = pin;
 }
@@ -238,14 +240,17 @@ void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
   const bool left = (wParam & MK_LBUTTON) != 0, right = (wParam & MK_RBUTTON) != 0;
   PagePoint pin;
   const bool onPage = PointerToPin(p.x, p.y, PinSize(), pin);
+  const bool newPin = onPage && (pin.column != Pointer().shown.column || pin.row != Pointer().shown.row);
+  // The position first, also while the floating text line is carried: it
+  // tells where the line will be stamped.
   if (g_view.flyWnd) {
+    if (newPin) ShowPositionSoon("pos", pin);
     MoveFlyWindow(p);
     return;
   }
   if (!left && !right) {
     EndStroke(g_tools);
-    if (onPage && (pin.column != Pointer().shown.column || pin.row != Pointer().shown.row))
-      ShowPositionSoon("pos", pin);
+    if (newPin) ShowPositionSoon("pos", pin);
     HoverButtons(p);
     HoverIcons(p);
     if (!Pointer().tracking) {
@@ -260,6 +265,7 @@ void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
   if (!TakeDragPin(g_tools, p.x, p.y, PinSize(), pin, from)) return;
   char key[kToolKeyMax];
   ToolKey(key);
+  // language keys: Pen{1..10}
   ShowPositionSoon(key, pin);
   ToolDrag(g_tools, g_page, from, pin, left, MainPageObserver());
 }
@@ -292,5 +298,6 @@ void ChangeTool(int step) {
   char key[kToolKeyMax];
   ToolKey(key);
   CancelPendingStatus();
+  // language keys: Pen{1..10}
   ShowStatusText(key);
 }

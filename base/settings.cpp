@@ -227,6 +227,7 @@ int ProfileWriteInt(const char* key, std::int32_t value, const char* section) {
 }
 
 int GetText(const char* key, char* out, const char* def, int size) {
+  // language key from the callers of GetText, argument 0
   return ProfileGetString(key, out, def, LanguageSection(), size);
 }
 

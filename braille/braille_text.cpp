@@ -226,6 +226,7 @@ void BrailleFocusMarks(const BrailleView& view, FocusMark (&marks)[kFocusMarks])
     FocusMark& mark = marks[i];
     mark = FocusMark{};
     mark.command = elements[i].command;
+    // language keys: RadioBrLng RadioBrGrade RadioBrDisp
     GetText(elements[i].key, mark.text, elements[i].def, sizeof mark.text);
     if (!view.main || !elements[i].window) continue;
     RECT r;
@@ -262,6 +263,7 @@ void ShowBrailleFocus(const BrailleView& view, int focus) {
     std::snprintf(key, sizeof key, "BR%1d", focus);
   }
   char text[kUnescapeWorkArea];
+  // language keys: BR{0..2} BRmenu
   GetText(key, text, "", kValueMax);
   UnescapeText(text, kHintTextMax);
   text[kHintTextMax - 1] = '\0';

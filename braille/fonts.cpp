@@ -60,12 +60,15 @@ HFONT MakeFont(const char* face, int height, bool braille) {
 void ReadFace(const char* prefix, int n, const char* def, char* face, int size) {
   char key[16];
   std::snprintf(key, sizeof key, "%s%02d", prefix, n);
+  // The chosen font's keys; the shipped settings choose font 0.
+  // language keys: BFont00 TFont00
   GetText(key, face, def, size);
 }
 
 int ReadHeight(const char* prefix, int n, const char* suffix) {
   char key[24];
   std::snprintf(key, sizeof key, "%s%02d.%s", prefix, n, suffix);
+  // language keys: BFont00.size BFont00.si TFont00.size TFont00.si
   return ProfileGetInt(key, kDefaultFontHeight, LanguageSection());
 }
 

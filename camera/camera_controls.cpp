@@ -20,6 +20,13 @@ constexpr const char* kPropertyNames[] = {"BRIGHTNESS",  "CONTRAST",     "HUE",
                                           "SATURATION",  "SHARPNESS",    "GAMMA",
                                           "COLORENABLE", "WHITEBALANCE", "BACKLIGHTCOMPENSATION",
                                           "GAIN"};
+// The labels of properties 0..4 ("prop%d") and of a property the camera
+// lacks ("prop%d.no"): built-in German defaults.
+constexpr const char* kPropertyLabels[kPictureProperties] = {"Helligkeit: %d", "Kontrast: %d", "Farbton: %d",
+                                                             "S\xe4ttigung: %d", "Sch\xe4rfe: %d"};
+constexpr const char* kPropertyMissing[kPictureProperties] = {
+    "Helligkeit: nicht verf\xfcgbar", "Kontrast: nicht verf\xfcgbar", "Farbton: nicht verf\xfcgbar",
+    "S\xe4ttigung: nicht verf\xfcgbar", "Sch\xe4rfe: nicht verf\xfcgbar"};
 constexpr int kBarHeight = 24;
 constexpr int kLabelTextMax = 128;
 constexpr int kThresholdSliderMax = 100;
@@ -52,8 +59,10 @@ void SetLabel(HWND label, const char* key, const char* def, const char* noKey, c
   if (!label) return;
   char format[kValueMax], text[kLabelTextMax];
   if (fixed) {
+    // language key from the callers of SetLabel, argument 3
     GetText(noKey, text, noDef, sizeof text);
   } else {
+    // language key from the callers of SetLabel, argument 1
     GetText(key, format, def, sizeof format);
     const FormatArg arg = IntArg(value);
     FormatUserText(text, sizeof text, format, &arg, 1);
@@ -220,10 +229,8 @@ void ShowProperty(CameraView& view, const CameraHost& host, int p) {
   ApplyProperty(view, host, p);
   std::snprintf(noKey, sizeof noKey, "prop%d.no", p);
   const bool fixed = info.minimum == info.maximum;
-  SetLabel(view.controls.propertyLabels[p], key, "Helligkeit: %d", noKey,
-           "kein verf\xfc"
-           "gbar",
-           fixed, info.value);
+  // language keys: prop{0..4} prop{0..4}.no
+  SetLabel(view.controls.propertyLabels[p], key, kPropertyLabels[p], noKey, kPropertyMissing[p], fixed, info.value);
   if (view.controls.propertyBars[p]) EnableWindow(view.controls.propertyBars[p], !fixed);
 }
 

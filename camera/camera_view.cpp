@@ -43,8 +43,12 @@ void FitMainToCamera(const CameraView& view, const CameraHost& host) {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void HidePreview(const CameraView& view, const CameraHost& host) {
-  if (view.device) CAPTURE_PROC(*host.capture, LumenoShowPreview)(view.device, FALSE);
+// The device goes before the camera window: the window owns the video
+// renderer's window, and destroying it under a running graph destroys the
+// renderer's window too.
+void CloseDevice(CameraView& view, const CameraHost& host) {
+  if (view.device) CAPTURE_PROC(*host.capture, LumenoCloseDevice)(view.device);
+  view.device = nullptr;
 }
 
 void LogCaptureCaps(UINT32 caps) {
@@ -168,24 +172,34 @@ void ReadCameraCaps(CameraView& view, const CameraHost& host) {
   }
   // Never more than the buffer holds, nor than the table.
   const std::size_t fits = (buffer.size() - offsetof(LumenoResolutionList, items)) / sizeof(LumenoResolution);
-  view.resolutionCount = static_cast<int>(std::min<std::size_t>({list->count, fits, kResolutionsMax}));
+  const int listed = static_cast<int>(std::min<std::size_t>(list->count, fits));
   std::fill(std::begin(view.resolutions), std::end(view.resolutions), CameraResolution{});
-  LogWrite("Resolutions: %d", view.resolutionCount);
   view.largestWidth = view.largestHeight = 0;
-  for (int i = 0; i < view.resolutionCount; ++i) {
+  // A driver lists a size once for every picture format (and header kind)
+  // it delivers it in: the user chooses among sizes, each once.
+  for (int i = 0; i < listed && view.resolutionCount < kResolutionsMax; ++i) {
     const LumenoResolution& r = list->items[i];
-    view.resolutions[i] = CameraResolution{r.maxWidth, r.maxHeight};
+    const CameraResolution* first = view.resolutions;
+    const CameraResolution* end = first + view.resolutionCount;
+    if (std::find_if(first, end, [&](const CameraResolution& known) {
+          return known.width == r.maxWidth && known.height == r.maxHeight;
+        }) != end)
+      continue;
+    view.resolutions[view.resolutionCount++] = CameraResolution{r.maxWidth, r.maxHeight};
     if (r.maxWidth >= view.largestWidth && r.maxHeight >= view.largestHeight) {
       view.largestWidth = r.maxWidth;
       view.largestHeight = r.maxHeight;
     }
   }
+  LogWrite("Resolutions: %d", view.resolutionCount);
   FillResolutionEntries(view, view.resolutionMenu);
 }
 
 void FillResolutionEntries(CameraView& view, HMENU menu) {
   view.resolutionMenu = menu;
   if (!menu) return;
+  while (GetMenuItemCount(menu) > 0)
+    if (!DeleteMenu(menu, 0, MF_BYPOSITION)) break;
   for (int i = 0; i < view.resolutionCount; ++i) {
     char text[48];
     std::snprintf(text, sizeof text, "[%3d]\t%4d * %4d", i, view.resolutions[i].width, view.resolutions[i].height);
@@ -279,7 +293,7 @@ void CreateCam(CameraView& view, const CameraHost& host) {
   GetWindowRect(host.main, &view.savedMain);
   SetWindowPos(host.main, nullptr, 0, 0, view.savedMain.right - view.savedMain.left + kMainWidening,
                view.savedMain.bottom - view.savedMain.top, SWP_NOMOVE | SWP_NOZORDER);
-  HidePreview(view, host);
+  CloseDevice(view, host);
   DestroyWindowOf(view.window);
   RECT client;
   GetClientRect(host.main, &client);
@@ -299,7 +313,7 @@ void CreateBigCam(CameraView& view, const CameraHost& host) {
   view.large = true;
   SetWindowPos(host.main, nullptr, view.savedMain.left, view.savedMain.top, view.savedMain.right - view.savedMain.left,
                view.savedMain.bottom - view.savedMain.top, SWP_NOZORDER);
-  HidePreview(view, host);
+  CloseDevice(view, host);
   DestroyWindowOf(view.info);
   DestroyCamControls(view);
   DestroyWindowOf(view.window);
@@ -353,7 +367,7 @@ bool TrackCamera(CameraView& view, const CameraHost& host, POINT pointer, int& w
   if (right & 0x8000) {
     PlayEventSound("Rklick", kSoundStart);
     LogWrite("was ist los?");
-    const int entry = ViewPopup(host, pointer);
+    const int entry = ViewPopup(host, pointer, true);
     if (entry && host.popupEntry) host.popupEntry(entry);
   }
   wheelStep = 0;
@@ -365,7 +379,7 @@ bool TrackCamera(CameraView& view, const CameraHost& host, POINT pointer, int& w
   view.flyRect = FlyArea{area.x - camera.left, area.y - camera.top, area.width, area.height};
   bool changed = false;
   ConvertCameraPicture(view, host, changed);
-  PackPage(*host.page, *host.record);
+  PackGraphic(*host.page, *host.record);
   if (view.info) {
     char status[128];
     std::snprintf(status, sizeof status, "%d x %d %d-%d-%d-%d [%d %d %d] [%04X]", static_cast<int>(pointer.x),
@@ -406,8 +420,13 @@ void ChooseCamera(CameraView& view, const CameraHost& host, int index) {
   view.chosen = index;
   CopyName(view.chosenName, sizeof view.chosenName, view.names[index]);
   ProfileWriteString("Camera", view.chosenName, kCam);
-  if (view.open) OpenCamera(view, host);
+  // The chosen camera's own sizes, its stored (or first) one opened.
+  ReadCameraCaps(view, host);
   SelectResolution(view, host);
+  if (view.open) {
+    OpenCamera(view, host);
+    CreateCamFly(view, host);
+  }
 }
 
 void ChooseCameraResolution(CameraView& view, const CameraHost& host, int index) {
@@ -421,12 +440,18 @@ void ChooseCameraResolution(CameraView& view, const CameraHost& host, int index)
   SelectResolution(view, host);
 }
 
-int ViewPopup(const CameraHost& host, POINT pointer) {
-  if (!host.popupMenu) return 0;
-  if (host.popupOpen) *host.popupOpen = true;
+int ViewPopup(const CameraHost& host, POINT pointer, bool cameraEntries) {
+  if (!host.popupMenu || !host.popupOpen) return 0;
+  // One pop-up at a time: a tick or a command that comes while one is open
+  // (its menu loop dispatches them) neither opens another nor clears the
+  // flag that keeps the arrow keys going to the open one.
+  if (*host.popupOpen) return 0;
+  for (int entry : {kPopupBigSmall, kPopupPause})
+    EnableMenuItem(host.popupMenu, static_cast<UINT>(entry), MF_BYCOMMAND | (cameraEntries ? MF_ENABLED : MF_GRAYED));
+  *host.popupOpen = true;
   const int entry = static_cast<int>(TrackPopupMenu(host.popupMenu, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD,
                                                     pointer.x, pointer.y, 0, host.main, nullptr));
   PostMessageA(host.main, WM_NULL, 0, 0);
-  if (host.popupOpen) *host.popupOpen = false;
+  *host.popupOpen = false;
   return entry;
 }

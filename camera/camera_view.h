@@ -137,9 +137,21 @@ void CameraDynamic(CameraView& view, const CameraHost& host);
 void CameraPause(CameraView& view, const CameraHost& host);
 void ChooseCamera(CameraView& view, const CameraHost& host, int index);
 void ChooseCameraResolution(CameraView& view, const CameraHost& host, int index);
-// The camera pop-up menu at the pointer (both views use it): the chosen
-// entry, 0 for none.
-int ViewPopup(const CameraHost& host, POINT pointer);
+// The entries of the camera pop-up menu (both views use it): the menu
+// build gives entry n the identifier n.
+enum ViewPopupEntry {
+  kPopupBigSmall = 1,
+  kPopupThresholdUp,
+  kPopupThresholdDown,
+  kPopupFactorUp,
+  kPopupFactorDown,
+  kPopupPause,
+  kPopupDynamic,
+};
+// The camera pop-up menu at the pointer: the chosen entry, 0 for none.
+// The camera's own entries (large/small, pause) are greyed unless
+// `cameraEntries`. While one pop-up is open another gives 0 at once.
+int ViewPopup(const CameraHost& host, POINT pointer, bool cameraEntries);
 
 // Picture controls (the column below the camera window).
 void SetCamControls(CameraView& view, const CameraHost& host);

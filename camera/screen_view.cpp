@@ -1,7 +1,6 @@
 #include "camera/screen_view.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "base/log.h"
 #include "base/settings.h"
@@ -95,7 +94,7 @@ bool TrackScreen(ScreenView& view, POINT pointer, int& wheelStep, DTM& record) {
   if (view.conversions++ < kLoggedConversions) LogWrite("DYN: %3.2f", static_cast<double>(mean));
   const DotsRule rule{view.dynamic ? DotsMode::kDynamicScreen : DotsMode::kFixed, view.threshold};
   const bool changed = ConvertPicture(picture, rule, view.pins);
-  std::memset(&record, 0, sizeof record);
+  // Only the graphic: the braille line stays on the device.
   PinsToGraphic(view.pins.pins, record.graphic);
   return changed;
 }

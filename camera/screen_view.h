@@ -40,7 +40,8 @@ void StartScreenView(ScreenView& view, HWND owner, HINSTANCE instance, POINT poi
 void StopScreenView(ScreenView& view);
 // One tick: a pending wheel step (consumed) changes the factor, the fly
 // window moves to the pointer, and the pixels under it become the packed
-// graphic of `record` (cleared first). True when the pins changed.
+// graphic of `record` (its braille cells and text stay). True when the
+// pins changed.
 bool TrackScreen(ScreenView& view, POINT pointer, int& wheelStep, DTM& record);
 // The threshold and dynamic-mode commands: +1 / -1 / toggle (0).
 void ScreenThreshold(ScreenView& view, int direction);

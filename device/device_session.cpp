@@ -284,7 +284,7 @@ void SendFrame(DeviceSession& s, int target, int k, const std::uint8_t* data) {
     return;
   }
   if (target == kTargetGraphic) {
-    bool same = !s.graphicUnsure && std::memcmp(s.lastGraphic, data, static_cast<std::size_t>(k)) == 0;
+    bool same = k == kGraphicSize && !GraphicDiffers(s, data);
     std::memcpy(s.lastGraphic, data, static_cast<std::size_t>(k));
     if (same) return;
   }
@@ -302,6 +302,10 @@ void SendFrame(DeviceSession& s, int target, int k, const std::uint8_t* data) {
   ReadFrame(s);
   TraceMark(TraceStage::kReplyRead, target);
   s.ready = 1;
+}
+
+bool GraphicDiffers(const DeviceSession& s, const std::uint8_t* graphic) {
+  return s.graphicUnsure || std::memcmp(s.lastGraphic, graphic, kGraphicSize) != 0;
 }
 
 void ReadFrame(DeviceSession& s) {

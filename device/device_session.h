@@ -146,6 +146,9 @@ bool Connect(DeviceSession& s);
 void Disconnect(DeviceSession& s);
 void SendCommand(DeviceSession& s, std::uint16_t command);
 void SendFrame(DeviceSession& s, int target, int k, const std::uint8_t* data);
+// True when the device may show another graphic than these 300 bytes: they
+// differ from the graphic written last, or that write may have failed.
+bool GraphicDiffers(const DeviceSession& s, const std::uint8_t* graphic);
 // Reads and handles at most one frame. Bytes before a frame start (AA 55)
 // are dropped; a frame whose checksum fails and that holds the start of the
 // next frame (a byte of it was lost on the line) ends there, so the reader

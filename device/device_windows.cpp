@@ -23,6 +23,7 @@ void WindowsSessionHost::WriteInt(const char* key, int value, const char* sectio
 
 void WindowsSessionHost::GetText(const char* key, char* out, const char* def, int size) {
   if (out == nullptr || size <= 0) return;
+  // language key from the callers of GetText, argument 0
   ::GetText(key, out, def, size);
   UnescapeText(out, static_cast<std::size_t>(size));
   out[size - 1] = '\0';

@@ -58,6 +58,11 @@ void SetPin(DotPage& page, int x, int y, bool set, bool age, PageObserver& view)
 
 void PackPage(const DotPage& page, DTM& record) {
   std::memset(record.Bytes(), 0, kDtmSize);
+  PackGraphic(page, record);
+}
+
+void PackGraphic(const DotPage& page, DTM& record) {
+  std::memset(record.graphic, 0, sizeof record.graphic);
   for (int y = 0; y < kPageRows; ++y)
     for (int x = 0; x < kPageColumns; ++x)
       if (Pin(page, x, y) != 0) SetBit(record.graphic, x, y);

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/text.h"
+
 constexpr int kPageColumns = 60;
 constexpr int kPageRows = 40;
 constexpr int kPagePins = kPageColumns * kPageRows;  // 2400
@@ -75,6 +77,11 @@ class PageObserver {
   }
   virtual void RepaintTextLine() {}
   virtual void ShowStatus(const char* text) { (void)text; }
+  // A text of the interface language, `def` (German) where there is none.
+  virtual void GetText(const char* key, char* out, const char* def, int size) {
+    (void)key;
+    CopyText(out, size > 0 ? static_cast<std::size_t>(size) : 0, def);
+  }
   // Puts the text into the edit line, which translates and sends it.
   virtual void SetEditText(const char* text) { (void)text; }
 };
@@ -93,6 +100,9 @@ bool ClearMarks(DotPage& page, std::uint8_t mask);
 void AgeMarks(DotPage& page, PageObserver& view);
 void SetPin(DotPage& page, int x, int y, bool set, bool age, PageObserver& view);
 void PackPage(const DotPage& page, DTM& record);
+// Only the graphic: the braille cells and the text stay as they are (the
+// camera view's tick, which must not take the braille line away).
+void PackGraphic(const DotPage& page, DTM& record);
 // ORs the text pins into the cells and copies the last translated text
 // (at most 79 characters) into the text buffer.
 void PackTextLine(const DotPage& page, DTM& record, const char* lastText);

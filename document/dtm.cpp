@@ -43,16 +43,16 @@ int DTM::Load(const char* fileName, DotPage& page, PageObserver& view) {
 
 int DTM::Save(const char* fileName, PageObserver& view) {
   std::memcpy(header, kDtmMagic, sizeof kDtmMagic);
-  File file(fileName, "wb");
-  if (!file.get()) {
+  const FileWrite written = WriteDocumentFile(fileName, Bytes(), kDtmSize);
+  if (written == FileWrite::kCannotOpen) {
     LogWrite(
         "Err: DTM beim \xD6"
         "ffnen von: %s",
         fileName ? fileName : "");
     return 0;
   }
-  int bytes = static_cast<int>(std::fwrite(Bytes(), 1, kDtmSize, file.get()));
-  if (std::fflush(file.get()) != 0) bytes = 0;
+  // A failed write left the file as it was.
+  const int bytes = written == FileWrite::kWritten ? kDtmSize : 0;
   // The text field holds at most 20 bytes and need not be terminated.
   LogWrite("DTM::Save %s mit %d Byte. [%.20s]", fileName, bytes, text);
   char message[kDtmTextBuffer + 300];

@@ -1,6 +1,7 @@
 #include "document/file_bytes.h"
 
 #include "base/log.h"
+#include "document/file_replace.h"
 
 FileRead ReadDocumentFile(const char* name, std::size_t limit, std::vector<std::uint8_t>& out) {
   out.clear();
@@ -23,10 +24,23 @@ FileRead ReadDocumentFile(const char* name, std::size_t limit, std::vector<std::
   return std::ferror(file.get()) ? FileRead::kCannotOpen : FileRead::kRead;
 }
 
+std::string TempFileName(const char* name) { return std::string(name) + kTempFileSuffix; }
+
 FileWrite WriteDocumentFile(const char* name, const void* bytes, std::size_t size) {
-  File file(name, "wb");
-  if (!file.get()) return FileWrite::kCannotOpen;
-  if (std::fwrite(bytes, 1, size, file.get()) != size || std::fflush(file.get()) != 0) return FileWrite::kWriteFailed;
+  if (!name || !name[0]) return FileWrite::kCannotOpen;
+  const std::string temp = TempFileName(name);
+  std::FILE* file = std::fopen(temp.c_str(), "wb");
+  if (!file) return FileWrite::kCannotOpen;
+  bool written = std::fwrite(bytes, 1, size, file) == size && CommitFile(file);
+  written = std::fclose(file) == 0 && written;
+  if (!written) {
+    std::remove(temp.c_str());
+    return FileWrite::kWriteFailed;
+  }
+  if (!ReplaceFileWith(temp.c_str(), name)) {
+    std::remove(temp.c_str());
+    return FileWrite::kCannotOpen;
+  }
   return FileWrite::kWritten;
 }
 

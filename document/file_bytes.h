@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 // A std::FILE opened on construction and closed at the end.
@@ -32,7 +33,15 @@ FileRead ReadDocumentFile(const char* name, std::size_t limit, std::vector<std::
 
 enum class FileWrite { kWritten, kCannotOpen, kWriteFailed };
 
-// Creates or truncates the file and writes the bytes in binary mode.
+// Beside the file while it is saved: name + this.
+constexpr const char* kTempFileSuffix = ".tmp";
+std::string TempFileName(const char* name);
+
+// Writes the bytes in binary mode into a new file beside `name` and, once
+// every byte is on the disk, puts it in the place of `name`. A write that
+// fails part way (a full disk, a stick pulled out) leaves the file as it
+// was and no new file beside it. kCannotOpen when the new file cannot be
+// made or cannot take the old one's place.
 FileWrite WriteDocumentFile(const char* name, const void* bytes, std::size_t size);
 
 // The same for a format's Load and Save, with the log lines of a failure:

@@ -1,10 +1,15 @@
 #include "document/picture.h"
 
-#include <cstdio>
-
 #include "base/log.h"
 #include "base/text.h"
+#include "base/textformat.h"
 #include "document/file_select.h"
+
+namespace {
+
+constexpr int kPictureStatusMax = 256;
+
+}  // namespace
 
 int LoadPicture(const char* fileName, const PictureDecoder* decoder, float thresholdPercent, DotPage& page,
                 PageObserver& view) {
@@ -23,9 +28,12 @@ int LoadPicture(const char* fileName, const PictureDecoder* decoder, float thres
   }
   // Nothing can fail from here on: the pins are written in place.
   PictureToPins(picture, DotsRule{DotsMode::kFixed, ThresholdFromPercent(thresholdPercent)}, page.pins);
-  char message[kFilePathMax + kPictureProblemMax];
-  std::snprintf(message, sizeof message, "Bild %s mit %d x %d Punkten geladen.", name, fitter.Width(), fitter.Height());
-  LogWrite("%s", message);
+  LogWrite("Bild %s mit %d x %d Punkten geladen.", name, fitter.Width(), fitter.Height());
+  char format[kPictureStatusMax];
+  view.GetText("Picture.loaded", format, "Bild %s mit %d x %d Punkten geladen.", sizeof format);
+  const FormatArg args[] = {TextArg(name), IntArg(fitter.Width()), IntArg(fitter.Height())};
+  char message[kFilePathMax + kPictureStatusMax];
+  FormatUserText(message, sizeof message, format, args, sizeof args / sizeof args[0]);
   view.ShowStatus(message);
   view.RepaintPins();
   return 1;

@@ -13,6 +13,4 @@ void PinsFromMonoImage(DotPage& page, const std::uint8_t* bits, int stride) {
   page.modified = 1;
   for (int y = 0; y < kPageRows; ++y)
     for (int x = 0; x < kPageColumns; ++x) Pin(page, x, y) = Black(bits, stride, x, y) ? kPinCommitted : 0;
-  for (int y = 0; y < kTextRows; ++y)
-    for (int x = 0; x < kTextColumns; ++x) TextPin(page, x, y) = Black(bits, stride, x, kPageRows + y) ? 1 : 0;
 }

@@ -166,6 +166,72 @@ const char* ProblemText(XmlProblem problem) {
 
 bool Bit(const std::vector<std::uint8_t>& bytes, std::size_t bit) { return (bytes[bit / 8] >> (7 - bit % 8)) & 1u; }
 
+// The text line as XML text: markup characters and control characters as
+// references, so that no text can end the element early or make the file
+// ill-formed for another reader.
+std::string EscapeText(const char* text, std::size_t length) {
+  std::string out;
+  for (std::size_t i = 0; i < length; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      default:
+        if (c < 32 && c != '\t') {
+          out += "&#" + std::to_string(c) + ";";
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out;
+}
+
+// The character a reference at `at` stands for, and its length; 0 when
+// there is none (the ampersand is then taken as it stands, as in files
+// written before texts were escaped).
+std::size_t ReadReference(const char* at, std::size_t left, char& c) {
+  static const struct {
+    const char* name;
+    char c;
+  } kNamed[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+  for (const auto& n : kNamed) {
+    const std::size_t length = std::strlen(n.name);
+    if (left >= length && std::memcmp(at, n.name, length) == 0) {
+      c = n.c;
+      return length;
+    }
+  }
+  if (left < 4 || at[1] != '#') return 0;
+  const bool hex = at[2] == 'x' || at[2] == 'X';
+  unsigned value = 0;
+  std::size_t i = hex ? 3 : 2;
+  const std::size_t first = i;
+  for (; i < left && i < first + 3; ++i) {
+    const int digit = hex ? HexValue(at[i]) : (at[i] >= '0' && at[i] <= '9' ? at[i] - '0' : -1);
+    if (digit < 0) break;
+    value = value * (hex ? 16u : 10u) + static_cast<unsigned>(digit);
+  }
+  if (i == first || i >= left || at[i] != ';' || value == 0 || value > 255) return 0;
+  c = static_cast<char>(value);
+  return i + 1;
+}
+
+// Unescapes a text line into `out` (at most size - 1 characters).
+void UnescapeTextLine(const char* text, std::size_t length, char* out, std::size_t size) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < length && n + 1 < size;) {
+    char c = text[i];
+    const std::size_t used = c == '&' ? ReadReference(text + i, length - i, c) : 0;
+    out[n++] = c;
+    i += used ? used : 1;
+  }
+  out[n] = '\0';
+}
+
 }  // namespace
 
 std::string XmlFormat(const DotPage& page, const char* text, const char* language) {
@@ -180,7 +246,7 @@ std::string XmlFormat(const DotPage& page, const char* text, const char* languag
   std::string textLine;
   if (text) {
     const void* end = std::memchr(text, '\0', kDtmTextBuffer);
-    textLine.assign(text, end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : kDtmTextBuffer);
+    textLine = EscapeText(text, end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : kDtmTextBuffer);
   }
   const std::string lines[] = {
       "<?xml version=\"1.0\" standalone=\"no\"?>",
@@ -230,9 +296,7 @@ XmlReading XmlReadPage(const char* bytes, std::size_t size, DotPage& page) {
         Bit(hex, bit) ? 1 : 0;
 
   if (!reader.Find(kTagLanguage) || !reader.Content(kTagLanguageEnd, text)) return result;
-  std::size_t length = std::min(text.length, sizeof result.text - 1);
-  std::memcpy(result.text, text.start, length);
-  result.text[length] = '\0';
+  UnescapeTextLine(text.start, text.length, result.text, sizeof result.text);
   reader.Find(kTagDotEnd);
   return result;
 }

@@ -11,12 +11,14 @@
 //   20 hex digits: the first 20 pins of each of the 4 text-line rows
 //   </info>
 //   <lng value="0049">
-//   the line's text
+//   the line's text: & < > " ' and control characters as references
 //   </lng>
 //   </dot>
 //
 // The reader goes from tag to tag, line by line; a tag is found anywhere in
-// a line, ASCII letters compared without regard to case.
+// a line, ASCII letters compared without regard to case. It takes the
+// references back in the text; an ampersand that starts none (a text
+// written before texts were escaped) stays as it is.
 #pragma once
 #include <cstddef>
 #include <string>

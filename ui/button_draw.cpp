@@ -15,8 +15,12 @@ void DrawFace(const DRAWITEMSTRUCT& item, const ButtonLook& look) {
   FillRect(dc, &r, look.face);
   char caption[kButtonCaptionMax] = "";
   GetWindowTextA(item.hwndItem, caption, sizeof caption);
+  // A caption that is still a key (a dialog translates its buttons when it
+  // starts) is looked up; any other text is drawn as it stands.
   char text[kButtonCaptionMax] = "";
-  if (caption[0]) GetText(caption, text, caption, sizeof text);
+  CopyText(text, sizeof text, caption);
+  // language keys read only where present
+  if (caption[0] && ProfileHasKey(caption, LanguageSection())) GetText(caption, text, caption, sizeof text);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, (item.itemState & ODS_FOCUS) ? look.textHi : look.text);
   SelectGuard font(dc, look.font);

@@ -1,7 +1,7 @@
 // Owner drawing of the program's buttons (the dialogs' buttons, and any
 // owner-drawn button of the main window): a flat face in the program's
-// colours, the caption looked up as a language text, a pressed or raised
-// edge and a focus mark.
+// colours, the caption (looked up as a language text where it is a key of
+// the language section), a pressed or raised edge and a focus mark.
 #pragma once
 #include <windows.h>
 
@@ -43,7 +43,8 @@ HFONT CreateButtonFont();
 
 // Draws one owner-drawn button for WM_DRAWITEM:
 //  - whole item: face, then the caption (window text looked up as a key of
-//    the language section, default the text itself), centred on one line;
+//    the language section where it is one, else the text itself), centred
+//    on one line;
 //  - whole item, selection or focus: the pressed look (4-pixel right and
 //    bottom edges "Button.press", 2-pixel top and left "Button.nopress")
 //    for the states 0x51, else the raised look (4-pixel right and bottom

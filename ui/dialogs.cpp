@@ -133,6 +133,24 @@ void BuildMessageText(MessageMode mode, char (&out)[kMessageTextMax + 1]) {
   out[kMessageTextMax] = '\0';
 }
 
+// The captions of the owner-drawn buttons in the templates are keys of the
+// language section: each button takes its text when the dialog starts, so
+// that it is shown and read out in the interface language.
+void TranslateButtons(HWND dialog) {
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char cls[16] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    const bool ownerDrawn = (GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW;
+    if (lstrcmpiA(cls, "Button") != 0 || !ownerDrawn || GetDlgCtrlID(child) == IDC_HEAD) continue;
+    char caption[kButtonCaptionMax] = "", text[kButtonCaptionMax] = "";
+    GetWindowTextA(child, caption, sizeof caption);
+    if (!caption[0]) continue;
+    // language keys: @dialog-buttons
+    GetText(caption, text, caption, sizeof text);
+    SetWindowTextA(child, text);
+  }
+}
+
 void FocusControl(HWND dialog, int id) {
   SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
 }
@@ -222,6 +240,7 @@ INT_PTR SelectInit(HWND dialog, LPARAM lParam) {
     PlayEventSound("Hint", kSoundStart);
     SetKeyTarget(dialog);
   }
+  TranslateButtons(dialog);
   HWND area = GetDlgItem(dialog, IDC_MESSAGE);
   if (area)
     rec->areaProc =
@@ -255,6 +274,7 @@ INT_PTR AboutInit(HWND dialog, LPARAM lParam) {
   }
   rec->previousTarget = KeyTarget();
   SetKeyTarget(dialog);
+  TranslateButtons(dialog);
   RECT client;
   GetClientRect(dialog, &client);
   int x = (GetSystemMetrics(SM_CXFULLSCREEN) - client.right) / 4 + 20;

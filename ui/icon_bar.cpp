@@ -54,6 +54,7 @@ void Place(HDC dc, const IconBarView& view, int id, const LayoutRect& at, int co
            const char* def) {
   const int x = at.left, y = at.top, size = at.Width();
   char text[kHoverTextMax];
+  // language key from the callers of Place, argument 5
   GetText(key, text, def, sizeof text);
   HoverAreas& areas = Bar().areas;
   if (!AddHoverArea(areas, x, y, size, command, text)) return;
@@ -115,6 +116,7 @@ void DrawIconBar(const IconBarView& view) {
         "Icon.connect", "verbinden/trennen");
   Place(dc.Get(), view, IDI_BACK, layout.backIcon, CMD_BACK, "Icon.back", "R\374ckg\344ngig");
   Place(dc.Get(), view, IDI_ACCEPT, layout.acceptIcon, CMD_ACP, "Icon.uebernehmen", "\334bernehmen");
+  // language keys: Pen{1..10}
   Place(dc.Get(), view, IDI_FIRST_TOOL - 1 + view.tool, layout.toolIcon, CMD_TOOL_NEXT, toolKey, "Pinsel");
   Place(dc.Get(), view, view.cameraOn ? IDI_CAMERA_ON : IDI_CAMERA_OFF, layout.cameraIcon, CMD_CAM_ONOFF,
         "Icon.cam_onoff", "Kamera ein/aus");

@@ -29,6 +29,7 @@ MenuState& State() {
 // A caption from the language section: escapes expanded, cut to `max`.
 void ReadCaption(const char* key, char* out, int max) {
   char text[kUnescapeWorkArea];
+  // language key from the callers of ReadCaption, argument 0
   GetText(key, text, "-", kValueMax);
   UnescapeText(text, kValueMax);
   text[kValueMax - 1] = '\0';
@@ -104,6 +105,7 @@ HMENU LanguageMenu(const MenuState& s) {
 // language section; the chosen one checked.
 HMENU FontMenu(const char* prefix, int firstId) {
   HMENU menu = CreatePopupMenu();
+  // language key from the callers of FontMenu, argument 0
   const int chosen = ProfileGetInt(prefix, 0, LanguageSection());
   int position = 0;
   for (int n = 0; n <= 99 && position < kFontChoicesInMenu; ++n) {
@@ -111,6 +113,7 @@ HMENU FontMenu(const char* prefix, int firstId) {
     std::snprintf(key, sizeof key, "%s%02d", prefix, n);
     if (!ProfileHasKey(key, LanguageSection())) continue;
     char face[kMenuCaptionMax + 1];
+    // language keys read only where present
     ReadCaption(key, face, kMenuCaptionMax);
     AppendMenuA(menu, MF_STRING | Checked(position == chosen), static_cast<UINT_PTR>(firstId + position), face);
     ++position;
@@ -148,6 +151,7 @@ void AppendItem(MenuState& s, const MenuSources& sources, HMENU menu, int m, int
   char key[16];
   std::snprintf(key, sizeof key, "Menu%1d-%1d", m, i);
   char caption[kMenuCaptionMax + 1];
+  // language keys: @menus
   ReadCaption(key, caption, kMenuCaptionMax);
   char token[kValueMax];
   ProfileGetString(key, token, "0", "CMD", sizeof token);
@@ -189,6 +193,7 @@ void AppendMenuBarEntry(MenuState& s, const MenuSources& sources, int m) {
   char key[16];
   std::snprintf(key, sizeof key, "Menu%1d", m);
   char caption[kMenuCaptionMax + 1];
+  // language keys: @menus
   ReadCaption(key, caption, kMenuCaptionMax);
   HMENU menu = CreatePopupMenu();
   for (int i = 0; i < kMenuItemsMax; ++i) {
@@ -216,6 +221,8 @@ HMENU CameraPopup() {
     std::snprintf(key, sizeof key, "%s%02d", "PCam", n);
     if (!ProfileHasKey(key, LanguageSection())) continue;
     char caption[kPopupCaptionMax + 1];
+    // The entries of the camera and screen pop-up menu.
+    // language keys: PCam{00..06}
     ReadCaption(key, caption, kPopupCaptionMax);
     AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(n + 1), caption);
     ++count;

@@ -207,6 +207,15 @@ bool CloseWithoutSaving(AppRun& run) {
   return WaitExit(run, 15000);
 }
 
+bool CloseAnsweringNo(AppRun& run) {
+  PostMessageA(run.main, WM_CLOSE, 0, 0);
+  const DWORD start = GetTickCount();
+  while (!WaitExit(run, 100) && GetTickCount() - start < 15000) {
+    for (HWND question : Dialogs(run.Pid())) ClickButton(question, IDCANCEL);
+  }
+  return WaitExit(run, 0);
+}
+
 std::vector<HWND> Dialogs(DWORD pid) {
   DialogSearch search{pid, nullptr, {}};
   EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&search));

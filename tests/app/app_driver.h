@@ -45,6 +45,9 @@ bool Sync(const AppRun& run, DWORD timeoutMs = 10000);
 // Closes the program and declines to save the modified page when it asks;
 // true when it asked and has ended.
 bool CloseWithoutSaving(AppRun& run);
+// Closes the program; the question about an unsaved page, if it comes, is
+// answered with no. True when it has ended.
+bool CloseAnsweringNo(AppRun& run);
 
 // A visible top-level dialog (#32770) of the process, optionally with a
 // title; nullptr after the time-out.

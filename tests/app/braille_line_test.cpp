@@ -15,70 +15,16 @@
 #include "base/commands.h"
 #include "base/library_files.h"
 #include "tests/app/app_driver.h"
+#include "tests/app/braille_frames.h"
 #include "tests/app/sim_log.h"
 #include "tests/host_louis.h"
 
 namespace {
 
-constexpr int kCells = 20;
+constexpr int kCells = kLineCells;
 constexpr DWORD kFrameWaitMs = 15000;
 // Its text is UTF-8, whatever locale the host gives the programs that Wine starts.
 constexpr const char* kXdotool = "LC_ALL=C.UTF-8 /usr/bin/xdotool ";
-// The device keeps dots 1, 2, 3, 7 in bits 0..3 and dots 4, 5, 6, 8 in
-// bits 4..7: translator bit k goes to device bit kDeviceBit[k].
-constexpr int kDeviceBit[8] = {0, 1, 2, 4, 5, 6, 3, 7};
-
-using Cells = std::vector<unsigned char>;
-
-std::string WindowsPath(std::string path) {
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
-bool IsBrailleLine(const Frame& f) { return f.size() == 10 + kCells && f[4] == 0x00 && f[5] == 0x02 && f[6] == 0x00; }
-
-// The cells of the last braille line the device received.
-bool LastLine(Cells& cells) {
-  std::vector<Frame> frames = ReceivedFrames();
-  for (size_t i = frames.size(); i-- > 0;) {
-    if (!IsBrailleLine(frames[i])) continue;
-    cells.assign(frames[i].begin() + 9, frames[i].begin() + 9 + kCells);
-    return true;
-  }
-  return false;
-}
-
-// What the device must show for a text: the host translator's first 20
-// cells in the device's dot order, empty cells after them. The tables are
-// those of the output folder that every run copies.
-Cells Expected(const char* table, const std::string& text) {
-  std::vector<std::uint8_t> dots;
-  EXPECT_TRUE(HostTranslate(HostPath(RELIVO_APP_OUT) + "/tbl/" + table, text, CP_ACP, dots)) << table;
-  Cells cells(kCells, 0);
-  for (size_t i = 0; i < dots.size() && i < cells.size(); ++i)
-    for (int k = 0; k < 8; ++k)
-      if (dots[i] & (1 << k)) cells[i] |= static_cast<unsigned char>(1 << kDeviceBit[k]);
-  return cells;
-}
-
-std::string Describe(const Cells& cells) {
-  std::string text;
-  char hex[4];
-  for (unsigned char c : cells) std::snprintf(hex, sizeof hex, "%02X ", c), text += hex;
-  return text;
-}
-
-::testing::AssertionResult DeviceLineIs(const Cells& expected) {
-  Cells last;
-  const DWORD start = GetTickCount();
-  do {
-    if (LastLine(last) && last == expected) return ::testing::AssertionSuccess();
-    Sleep(50);
-  } while (GetTickCount() - start < kFrameWaitMs);
-  return ::testing::AssertionFailure() << "the device shows " << Describe(last) << "\nexpected         "
-                                       << Describe(expected);
-}
 
 // The shipped settings, connecting at start-up, silent, logging.
 std::string RunFolder() {
@@ -126,23 +72,11 @@ void WaitForTheDevice(const AppRun& run) {
   ASSERT_GE(graphics, 2) << ReadFileText(run.LogPath());  // the logo, then the page
 }
 
-// Closes the program; the question about an unsaved page, if it comes, is
-// answered with no.
-void CloseAnsweringNo(AppRun& run) {
-  PostMessageA(run.main, WM_CLOSE, 0, 0);
-  const DWORD start = GetTickCount();
-  while (!WaitExit(run, 100) && GetTickCount() - start < 15000) {
-    for (HWND question : Dialogs(run.Pid())) ClickButton(question, IDCANCEL);
-  }
-  EXPECT_TRUE(WaitExit(run, 0));
-}
-
 }  // namespace
 
 TEST(AppBraille, TypedTextArrivesAsTheTranslatorsCellsAndAGradeRetranslates) {
   ASSERT_FALSE(SimLog().empty());
-  if (GetFileAttributesA((WindowsPath(RELIVO_APP_OUT) + "\\" + kLouisLibraryFile).c_str()) == INVALID_FILE_ATTRIBUTES)
-    GTEST_SKIP() << "this tree builds no translator (no liblouis sources)";
+  if (!TranslatorBuilt()) GTEST_SKIP() << "this tree builds no translator (no liblouis sources)";
   AppRun run;
   const std::string folder = RunFolder();
   ASSERT_TRUE(StartApp(run, folder));
@@ -162,7 +96,7 @@ TEST(AppBraille, TypedTextArrivesAsTheTranslatorsCellsAndAGradeRetranslates) {
   const std::string translated = "Braille: " + std::to_string(text.size()) + " Zeichen";
   ASSERT_TRUE(WaitForText(run.LogPath(), translated.c_str(), kFrameWaitMs)) << ReadFileText(run.LogPath());
   ASSERT_EQ(WindowText(edit), text);
-  EXPECT_TRUE(DeviceLineIs(Expected("de-g0.utb", text)));
+  EXPECT_TRUE(DeviceLineIs(ExpectedLine("de-g0.utb", text)));
   std::string log = ReadFileText(run.LogPath());
   EXPECT_NE(log.find("Tabelle:" + folder + "tbl\\de-g0.utb CodePage:0"), std::string::npos) << log;
   EXPECT_NE(log.find("die Zeile zeigt die ersten 20"), std::string::npos);
@@ -176,8 +110,8 @@ TEST(AppBraille, TypedTextArrivesAsTheTranslatorsCellsAndAGradeRetranslates) {
   // Tab, Tab: the grade list; Down: contracted German, the same text
   // translated again.
   Keys("Tab Tab Down");
-  ASSERT_NE(Expected("de-g2.ctb", text), Expected("de-g0.utb", text));
-  EXPECT_TRUE(DeviceLineIs(Expected("de-g2.ctb", text)));
+  ASSERT_NE(ExpectedLine("de-g2.ctb", text), ExpectedLine("de-g0.utb", text));
+  EXPECT_TRUE(DeviceLineIs(ExpectedLine("de-g2.ctb", text)));
   ASSERT_TRUE(WaitForText(run.LogPath(), "GetBrList:00-01-F=de-g2.ctb", kFrameWaitMs));
 
   // The page keeps the same cells and the first 20 bytes of the text.
@@ -190,10 +124,10 @@ TEST(AppBraille, TypedTextArrivesAsTheTranslatorsCellsAndAGradeRetranslates) {
   ASSERT_TRUE(WaitForText(run.LogPath(), "DTM::Save", 10000));
   std::vector<unsigned char> page = ReadFileBytes(file);
   ASSERT_EQ(page.size(), 350u);
-  EXPECT_EQ(Cells(page.begin() + 310, page.begin() + 330), Expected("de-g2.ctb", text));
+  EXPECT_EQ(Cells(page.begin() + 310, page.begin() + 330), ExpectedLine("de-g2.ctb", text));
   EXPECT_EQ(std::string(page.begin() + 330, page.begin() + 350), text.substr(0, 20));
 
-  CloseAnsweringNo(run);
+  EXPECT_TRUE(CloseAnsweringNo(run));
   EXPECT_EQ(IniValue(run.IniPath(), "Braille", "Lng"), "0");
   EXPECT_EQ(IniValue(run.IniPath(), "Braille", "00-G"), "1");
 }
@@ -225,7 +159,7 @@ TEST(AppBraille, WithoutTheTranslatorTheProgramSaysSoAndTheLineStaysEmpty) {
     if (!IsBrailleLine(f)) continue;
     EXPECT_TRUE(std::all_of(f.begin() + 9, f.begin() + 9 + kCells, [](int c) { return c == 0; }));
   }
-  CloseAnsweringNo(run);
+  EXPECT_TRUE(CloseAnsweringNo(run));
   log = ReadFileText(run.LogPath());
   EXPECT_NE(log.find("***Ende"), std::string::npos);
 

@@ -18,6 +18,7 @@
 #include "base/commands.h"
 #include "document/tools.h"
 #include "tests/app/app_driver.h"
+#include "tests/app/braille_frames.h"
 #include "tests/app/sim_log.h"
 #include "tests/host_louis.h"
 
@@ -105,6 +106,18 @@ bool WaitForWindowText(HWND window, const std::string& text) {
   } while (GetTickCount() - start < kFrameWaitMs);
   ADD_FAILURE() << "window text: \"" << WindowText(window) << "\", expected \"" << text << "\"";
   return false;
+}
+
+// The status line: the lowest edit field of the main window.
+HWND StatusLine(HWND main) {
+  HWND found = nullptr;
+  LONG lowest = -1;
+  for (const ChildInfo& c : Children(main))
+    if (_stricmp(c.cls.c_str(), "Edit") == 0 && c.rect.top > lowest) {
+      lowest = c.rect.top;
+      found = c.window;
+    }
+  return found;
 }
 
 // The real pointer over the main window, in its client coordinates.
@@ -200,6 +213,7 @@ TEST(AppDraw, StrokesUndoErasingAndTheStampedLineReachTheDevice) {
   // Picked up from the text line, carried to pin (10, 20), stamped.
   mouse.Click(100 + 10, kRows * kPin + 60 + 10);
   mouse.Move(kPageOffset + 10 * kPin + 2, kPageOffset + 20 * kPin + 2);
+  EXPECT_TRUE(WaitForWindowText(StatusLine(run.main), "[10 20] Position")) << "the line is carried to a pin";
   mouse.Click(kPageOffset + 10 * kPin + 2, kPageOffset + 20 * kPin + 2);
   Pins stamped;
   for (int c = 0; c < 4; ++c)
@@ -254,6 +268,10 @@ TEST(AppDraw, DeviceKeysBrowseTheTypedTextInBraille) {
            !dot(45, 31) && !dot(53, 31);
   };
   EXPECT_TRUE(DeviceShowsWhere(big)) << Describe(LastGraphic());
+  // The braille line keeps showing the typed text meanwhile.
+  if (TranslatorBuilt()) {
+    EXPECT_TRUE(DeviceLineIs(ExpectedLine("de-g0.utb", "El")));
+  }
 
   // Key 5 (BUTTON4): the text from its start, small, above its cells: "E"
   // is dots 1 and 5, "l" dots 1, 2, 3; dots of 2 pins, 4 apart, cells 10
@@ -267,6 +285,9 @@ TEST(AppDraw, DeviceKeysBrowseTheTypedTextInBraille) {
            dot(10, 27) && dot(10, 31) && !dot(14, 23);
   };
   EXPECT_TRUE(DeviceShowsWhere(line)) << Describe(LastGraphic());
+  if (TranslatorBuilt()) {
+    EXPECT_TRUE(DeviceLineIs(ExpectedLine("de-g0.utb", "El")));
+  }
   std::string log = ReadFileText(run.LogPath());
   EXPECT_NE(log.find("Show:  1.36 bmW:60 bmH:44 bmWB:8 bmP:1 bmBP:1"), std::string::npos) << log;
   EXPECT_NE(log.find("Font: Relivo Braille Size:40"), std::string::npos);
@@ -276,6 +297,7 @@ TEST(AppDraw, DeviceKeysBrowseTheTypedTextInBraille) {
   // (a face without its key falls back to "Arial", height 32).
   PostCommand(run, CMD_TFONT + 2);
   ASSERT_TRUE(WaitForText(run.LogPath(), "Font: Arial Size:32", 10000));
+  ASSERT_TRUE(Sync(run));  // all four made, not only the first Arial
   EXPECT_EQ(IniValue(run.IniPath(), "0049", "TFont"), "2");
   log = ReadFileText(run.LogPath());
   size_t again = log.rfind("BmpFontInit() aufgerufen");

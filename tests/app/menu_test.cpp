@@ -138,7 +138,8 @@ bool Shows(HWND main, const std::string& text) {
 }
 
 void ExpectTexts(const AppRun& run, const std::string& dump, const char* notConnected, const char* key1,
-                 const char* hint, const char* undo, const char* ready, const char* device) {
+                 const char* hint, const char* undo, const char* ready, const char* device, const char* okay) {
+  for (int i = 0; i < 100 && WindowText(InfoPanel(run.main)).rfind(notConnected, 0) != 0; ++i) Sleep(50);
   EXPECT_EQ(WindowText(InfoPanel(run.main)).rfind(notConnected, 0), 0u) << WindowText(InfoPanel(run.main));
   EXPECT_TRUE(Shows(run.main, key1)) << key1;
   EXPECT_TRUE(Shows(run.main, hint)) << hint;
@@ -152,6 +153,7 @@ void ExpectTexts(const AppRun& run, const std::string& dump, const char* notConn
   ASSERT_NE(dialog, nullptr);
   const std::string message = WindowText(GetDlgItem(dialog, IDC_ABOUT_TEXT));
   EXPECT_EQ(message.rfind(device, 0), 0u) << message;
+  EXPECT_EQ(WindowText(GetDlgItem(dialog, IDOK)), okay) << "the button is named in the language";
   ClickButton(dialog, IDOK);
   for (int i = 0; i < 100 && !Dialogs(run.Pid()).empty(); ++i) Sleep(50);
 }
@@ -181,7 +183,7 @@ TEST(AppMenus, ShippedMenusKeyboardAndALiveLanguageSwitch) {
   ExpectTexts(run, dump, "nicht\r\nverbunden", "Taste 1", "Braillegrafik",
               "R\xfc"
               "ckg\xe4ngig",
-              "Bereit", "Ger\xe4t:");
+              "Bereit", "Ger\xe4t:", "Okay");
 
   // A command by keyboard: Alt, G(er\xe4t), A(u)tomatisch verbinden.
   ASSERT_TRUE(OpenMenu(run, 'G', "V  Verbinden/Trennen\tF2"));
@@ -200,7 +202,7 @@ TEST(AppMenus, ShippedMenusKeyboardAndALiveLanguageSwitch) {
   dump = ReadMenus(run);
   ExpectBarFromSettings(run, dump, "0044");
   EXPECT_NE(Item(dump, "bar 5.1.1").find("checked=1"), std::string::npos);
-  ExpectTexts(run, dump, "not\r\nconnected", "Key 1", "Braille graphic", "Undo", "Ready", "Device:");
+  ExpectTexts(run, dump, "not\r\nconnected", "Key 1", "Braille graphic", "Undo", "Ready", "Device:", "OK");
   ASSERT_TRUE(OpenMenu(run, 'D', "C  Connect/Disconnect\tF2"));
   SaveScreen("menu-0044.bmp");
   CloseMenu(run);
@@ -210,6 +212,13 @@ TEST(AppMenus, ShippedMenusKeyboardAndALiveLanguageSwitch) {
   ASSERT_TRUE(Sync(run));
   ExpectBarFromSettings(run, ReadMenus(run), "0049");
   EXPECT_EQ(WindowText(InfoPanel(run.main)).rfind("nicht", 0), 0u);
+
+  // The screen view needs no camera: its entry is in the options menu,
+  // enabled while the camera menu is greyed.
+  dump = ReadMenus(run);
+  EXPECT_NE(Item(dump, "bar 4").find("gray=1"), std::string::npos) << "no camera here";
+  EXPECT_NE(Item(dump, "bar 5.2").find("id=" + std::to_string(CMD_FLY) + " "), std::string::npos) << dump;
+  EXPECT_NE(Item(dump, "bar 5.2").find("gray=0"), std::string::npos);
   std::string log = ReadFileText(run.LogPath());
   EXPECT_NE(log.find("Cam Popup:"), std::string::npos);
   // Each language made its own render fonts: at start-up and at both switches.

@@ -43,6 +43,14 @@ TEST(Packing, PackPageClearsHeaderCellsAndText) {
   for (int i = 0; i < kDtmSize; ++i) EXPECT_EQ(record.Bytes()[i], 0) << i;
   // Only the 20 bytes of the record's text field are cleared.
   EXPECT_EQ(record.text[kDtmTextField], 'x');
+  // Packing the graphic alone keeps the braille line.
+  std::memset(record.cells, 0x55, sizeof record.cells);
+  std::memset(record.graphic, 0xFF, sizeof record.graphic);
+  Pin(page, 1, 0) = 1;
+  PackGraphic(page, record);
+  EXPECT_EQ(record.graphic[0], 0x10);
+  EXPECT_EQ(record.graphic[1], 0x00);
+  EXPECT_EQ(record.cells[0], 0x55);
 }
 
 TEST(Packing, TextLineUsesTheSameBitsAndKeepsTheWholeText) {

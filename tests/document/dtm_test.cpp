@@ -3,8 +3,15 @@
 #include <cstdio>
 #include <string>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
 #include "base/log.h"
 #include "document/dtm.h"
+#include "document/file_bytes.h"
 #include "document/formats.h"
 #include "page_fixture.h"
 
@@ -130,4 +137,29 @@ TEST_F(DtmFiles, MissingFileLeavesTheRecordAndUnwritablePathWritesNothing) {
                        "ffnen von: no/such/folder/x.dtm"),
             std::string::npos);
   EXPECT_TRUE(view.status.empty());
+}
+
+TEST_F(DtmFiles, ASaveThatFailsPartWayKeepsThePreviousFile) {
+  const char* name = "kept.dtm";
+  record.graphic[0] = 0x11;
+  ASSERT_EQ(record.Save(name, view), kDtmSize);
+  const std::string before = ReadBytes(name);
+  EXPECT_EQ(ReadBytes(TempFileName(name)), "") << "nothing is left beside a saved file";
+#ifdef _WIN32
+  GTEST_SKIP() << "a write that fails part way is made with a POSIX file size limit";
+#else
+  // The system refuses every byte beyond the 100th, as a full disk would.
+  rlimit old = {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit small = {100, old.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  record.graphic[0] = 0x22;
+  const int written = record.Save(name, view);
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(written, 0);
+  EXPECT_EQ(ReadBytes(name), before);
+  EXPECT_EQ(ReadBytes(TempFileName(name)), "");
+#endif
 }

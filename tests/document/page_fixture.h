@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +21,12 @@ struct RecordingView : PageObserver {
   void RepaintTextLine() override { ++textRepaints; }
   void ShowStatus(const char* text) override { status.emplace_back(text); }
   void SetEditText(const char* text) override { edits.emplace_back(text); }
+  // Language texts by key; a key not here gives its default.
+  std::map<std::string, std::string> texts;
+  void GetText(const char* key, char* out, const char* def, int size) override {
+    auto found = texts.find(key);
+    CopyText(out, static_cast<std::size_t>(size), found != texts.end() ? found->second.c_str() : def);
+  }
 };
 
 inline DotPage EmptyPage() {

@@ -71,6 +71,10 @@ TEST_F(Pictures, SquarePictureIsCentredAndThresholdedAtHalfBrightness) {
   EXPECT_EQ(page.textPins[3], 1) << "the text line stays";
   EXPECT_EQ(view.status.back(), "Bild square.png mit 100 x 100 Punkten geladen.");
   EXPECT_EQ(view.pageRepaints, 1);
+  // The status is the language's text, filled in safely whatever it holds.
+  view.texts["Picture.loaded"] = "Picture %s: %d x %d dots%s%n";
+  ASSERT_EQ(Load(kFormatPng, "square.png"), 1);
+  EXPECT_EQ(view.status.back(), "Picture square.png: 100 x 100 dots%s%n");
 }
 
 TEST_F(Pictures, OnlyOtherBitmapsGoThePictureWay) {

@@ -129,6 +129,20 @@ TEST_F(Files, XmlRoundTripAndTheReadersFreedoms) {
   EXPECT_EQ(view.edits.back(), std::string(kDtmTextBuffer - 1, 't'));
 }
 
+TEST_F(Files, XmlTextIsEscapedSoThatAnyTextComesBack) {
+  std::strcpy(record.text, "a</lng>&<\"b'\r\x01 &#");
+  ASSERT_EQ(XML().Save("markup.xml", page, record, "0049"), 1);
+  EXPECT_EQ(ReadBytes("markup.xml"),
+            XmlFile(kImageZeros, std::string(20, '0'), "a&lt;/lng&gt;&amp;&lt;&quot;b&apos;&#13;&#1; &amp;#"));
+  ASSERT_EQ(XML().Load("markup.xml", page, view), 1);
+  EXPECT_EQ(view.edits.back(), record.text);
+  // Texts written raw before: markup other than an ampersand reads as it
+  // stands, and so does an ampersand that starts no reference.
+  WriteBytes("raw.xml", XmlFile(kImageZeros, std::string(20, '0'), "R&D <x> &#; &#300; &amp"));
+  ASSERT_EQ(XML().Load("raw.xml", page, view), 1);
+  EXPECT_EQ(view.edits.back(), "R&D <x> &#; &#300; &amp");
+}
+
 TEST_F(Files, BadXmlFilesLeaveThePage) {
   const std::string good = XmlFile(kImageZeros, std::string(20, '0'), "Text");
   struct Case {
