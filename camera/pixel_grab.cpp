@@ -1,5 +1,6 @@
 #include "camera/pixel_grab.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -106,19 +107,30 @@ bool GrabStretched(PictureSurface& surface, HDC source, int x, int y, int width,
 // the way whose turn it is, keeping its best time.
 bool Grab(PictureSurface& surface, HDC source, int x, int y, int width, int height) {
   GrabChoice& c = surface.choice;
-  if (c.width != width || c.height != height) c = GrabChoice{width, height};
-  if (c.tries >= kGrabTries) {
+  if (c.width != width || c.height != height) {
+    c = GrabChoice{width, height};
+    c.trials = kGrabTries;
+  } else if (c.trials == 0 && --c.untilRetry <= 0) {
+    c.trials = 2;
+    c.rowsMs = c.stretchMs = -1;
+  }
+  if (c.trials == 0) {
     return c.stretch ? GrabStretched(surface, source, x, y, width, height)
                      : GrabRows(surface, source, x, y, width, height);
   }
-  const bool stretch = c.tries % 2 == 1;
+  const bool stretch = c.trials % 2 == 1;
   const auto start = std::chrono::steady_clock::now();
   const bool ok =
       stretch ? GrabStretched(surface, source, x, y, width, height) : GrabRows(surface, source, x, y, width, height);
   const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   double& best = stretch ? c.stretchMs : c.rowsMs;
-  if (c.tries < 2 || ms < best) best = ms;
-  if (++c.tries == kGrabTries) c.stretch = c.stretchMs < c.rowsMs;
+  if (best < 0 || ms < best) best = ms;
+  if (--c.trials == 0) {
+    const bool was = c.stretch;
+    c.stretch = c.stretchMs < c.rowsMs;
+    c.retryPeriod = c.retryPeriod == 0 || c.stretch != was ? kGrabRetry : std::min(2 * c.retryPeriod, kGrabRetryMost);
+    c.untilRetry = c.retryPeriod;
+  }
   return ok;
 }
 

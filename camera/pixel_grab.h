@@ -9,6 +9,10 @@
 //   in one call, which is fast where the platform reads the screen through
 //   shared memory, and slow where every pixel of the area crosses.
 // The first grabs of an area's size try both in turn and keep the faster.
+// The platform's reads can get faster later (the stretch of an area, once
+// the platform has served a larger one), so each way is tried once again
+// after kGrabRetry grabs, then after twice as many while the choice holds,
+// up to kGrabRetryMost.
 // The 60 x 40 picture is kept in its own bitmap, which the camera view
 // shows.
 #pragma once
@@ -32,11 +36,15 @@ struct PixelBitmap {
 // Which way an area's size is read: tried in turn, then chosen.
 struct GrabChoice {
   int width = 0, height = 0;
-  int tries = 0;
-  double rowsMs = 0, stretchMs = 0;  // the best time of each
-  bool stretch = false;              // the choice once tries reached kGrabTries
+  int trials = 0;                      // left before the next choice
+  double rowsMs = -1, stretchMs = -1;  // the best time of each in these trials
+  bool stretch = false;                // the choice while no trials are left
+  int untilRetry = 0;                  // grabs before the next trials
+  int retryPeriod = 0;
 };
 constexpr int kGrabTries = 6;
+constexpr int kGrabRetry = 200;
+constexpr int kGrabRetryMost = 6400;
 
 struct PictureSurface {
   PixelBitmap page;  // 60 x 40: what was converted
