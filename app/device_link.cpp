@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstring>
 
 #include "app/app_state.h"
@@ -12,6 +13,7 @@
 #include "base/log.h"
 #include "base/settings.h"
 #include "base/text.h"
+#include "device/device_frame.h"
 #include "device/device_session.h"
 #include "device/device_windows.h"
 #include "device/serial_port.h"
@@ -53,7 +55,40 @@ DeviceSession& Session() {
   return s;
 }
 
+// A graphic frame takes 26.9 ms on the wire at 115200 baud. Frames handed
+// to the port faster than that wait in the line's buffer, and the newest
+// pins behind stale ones (a pen stroke changes the page at every mouse
+// report). So a graphic that comes while the last one is still on the wire
+// waits until the wire is free and then leaves as the newest one.
+using Clock = std::chrono::steady_clock;
+Clock::time_point g_wireFree;
+bool g_graphicWaiting = false;
+
+Clock::duration GraphicWireTime() {
+  const std::uint32_t baud = g_serialPort.baudRate ? g_serialPort.baudRate : kDefaultBaud;
+  const long long bits = 10LL * (kGraphicSize + kFrameOverhead);  // 8N1: ten bits a byte
+  return std::chrono::microseconds(bits * 1000000 / baud);
+}
+
+void SendGraphicWhenFree(DeviceSession& s) {
+  if (!s.ready || g_graphicWaiting) return;
+  const Clock::time_point now = Clock::now();
+  if (now < g_wireFree && GraphicDiffers(s, g_dtm.graphic)) {
+    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(g_wireFree - now).count() + 1;
+    g_graphicWaiting = SetTimer(g_app.mainWindow, kGraphicTimerId, static_cast<UINT>(wait), nullptr) != 0;
+    if (g_graphicWaiting) return;
+  }
+  if (GraphicDiffers(s, g_dtm.graphic)) g_wireFree = now + GraphicWireTime();
+  SendFrame(s, 1, kPackedGraphic, g_dtm.graphic);
+}
+
 }  // namespace
+
+void DeviceGraphicDue() {
+  KillTimer(g_app.mainWindow, kGraphicTimerId);
+  g_graphicWaiting = false;
+  SendGraphicWhenFree(Session());
+}
 
 void DeviceReadFrame() { ReadFrame(Session()); }
 
@@ -85,15 +120,12 @@ void DeviceSelectPort(int entry) {
   if (ProfileGetInt("autostart", 0, "Device") != 0) Connect(s);
 }
 
-void DeviceSendGraphic() {
-  DeviceSession& s = Session();
-  if (s.ready) SendFrame(s, 1, kPackedGraphic, g_dtm.graphic);
-}
+void DeviceSendGraphic() { SendGraphicWhenFree(Session()); }
 
 void DeviceSendPage() {
   DeviceSession& s = Session();
   if (!s.ready) return;
-  SendFrame(s, 1, kPackedGraphic, g_dtm.graphic);
+  SendGraphicWhenFree(s);
   SendFrame(s, 0, kTextCells, g_dtm.cells);
 }
 

@@ -16,8 +16,11 @@ void DeviceToggleConnection();
 void DeviceSelectPort(int entry);
 // CMD_SEND_PAGE.
 void DeviceSendPage();
-// The graphic alone, when the device is ready (only when it changed).
+// The graphic alone, when the device is ready (only when it changed). A
+// graphic that comes while the last one is still on the wire leaves when
+// the wire is free (kGraphicTimerId, then DeviceGraphicDue).
 void DeviceSendGraphic();
+void DeviceGraphicDue();
 // True while the connected device shows another graphic than this one.
 bool DeviceGraphicDiffers(const std::uint8_t* graphic);
 void DeviceScanPorts();

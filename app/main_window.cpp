@@ -605,7 +605,13 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       CaptureStart();
       TraceMark(TraceStage::kStartPhase, 9, "capture");
       return 0;
-    case WM_TIMER: OnTick(window); return 0;
+    case WM_TIMER:
+      if (wParam == kGraphicTimerId) {
+        DeviceGraphicDue();
+        return 0;
+      }
+      OnTick(window);
+      return 0;
     case WM_HSCROLL: CameraScrolled(wParam, lParam); break;
     case WM_CTLCOLOREDIT: return OnCtlColorEdit(window, message, wParam, lParam);
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(window, message, wParam, lParam);
