@@ -36,8 +36,11 @@ struct SettingsState {
   ULONGLONG checkedAtTick = 0;
 };
 
+// Never destroyed: the destructors of other process-wide records (the
+// device session says goodbye to the device) still read settings when the
+// program ends.
 SettingsState& State() {
-  static SettingsState state;
+  static SettingsState& state = *new SettingsState;
   return state;
 }
 

@@ -27,8 +27,10 @@ struct Trace {
   bool written = false;  // the file was begun
 };
 
+// Never destroyed: the destructors of other process-wide records (the
+// device session's last frames) still stamp when the program ends.
 Trace& State() {
-  static Trace trace;
+  static Trace& trace = *new Trace;
   return trace;
 }
 
