@@ -17,12 +17,22 @@ add_custom_command(OUTPUT ${_app_images}
   DEPENDS ${_app_res}/make_images.py
   COMMENT "Drawing the icons and the start-up picture")
 
+# The application manifest, with the project's version and the processor
+# of this build.
+set(RELIVO_VERSION_4 ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0)
+if(RELIVO_WIN64)
+  set(RELIVO_MANIFEST_ARCH amd64)
+else()
+  set(RELIVO_MANIFEST_ARCH x86)
+endif()
+configure_file(${_app_res}/RelivoX.manifest.in ${_app_gen}/RelivoX.manifest @ONLY)
+
 file(GLOB _app_rc_parts ${_app_res}/dialogs.rc ${_app_res}/resource_ids.h)
 set(_app_rc_object ${CMAKE_CURRENT_BINARY_DIR}/RelivoX_rc.o)
 add_custom_command(OUTPUT ${_app_rc_object}
   COMMAND ${CMAKE_RC_COMPILER} -O coff -I ${_app_res} --include-dir ${_app_gen} --include-dir ${_app_res}
           -i ${_app_res}/RelivoX.rc -o ${_app_rc_object}
-  DEPENDS ${_app_res}/RelivoX.rc ${_app_images} ${_app_rc_parts}
+  DEPENDS ${_app_res}/RelivoX.rc ${_app_images} ${_app_rc_parts} ${_app_gen}/RelivoX.manifest
   COMMENT "Compiling the resources of RelivoX")
 
 set(_app_sounds start ende open save saveas erase connect klick key1 key2 key3 draw lklick rklick hint)
@@ -45,3 +55,4 @@ set_target_properties(RelivoX PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RELIVO_OUT})
 add_dependencies(RelivoX relivo_app_sounds lumcap)
 relivo_warnings(RelivoX)
 relivo_link_static(RelivoX)
+relivo_version_resource(RelivoX DESCRIPTION "Relivo X Win" COMMENTS "Read/write station for the Relivo tactile display")

@@ -71,8 +71,8 @@ void SyncFlags() {
 
 // The entries of the camera and screen pop-up menu, as the commands that
 // do the same.
-constexpr int kPopupCommands[] = {0,         CMD_BIGSMALL, CMD_PLUS, CMD_MINUS, CMD_CTRL_PLUS, CMD_CTRL_MINUS,
-                                  CMD_PAUSE, CMD_TRIGGER};
+constexpr int kPopupCommands[] = {0,         CMD_BIGSMALL, CMD_PLUS,   CMD_MINUS, CMD_CTRL_PLUS, CMD_CTRL_MINUS,
+                                  CMD_PAUSE, CMD_TRIGGER,  CMD_OUTLINE};
 
 // The camera's own entries (large or small, pause) act while the camera
 // view is the one shown.
@@ -85,7 +85,7 @@ void PopupEntry(int entry) {
 }
 
 void ScreenPopup() {
-  const int entry = ViewPopup(Host(), PointerNow(), false);
+  const int entry = ViewPopup(Host(), PointerNow(), false, PopupChecks{g_screen.dynamic, g_screen.outline});
   // From the pop-up the dynamic switch only toggles.
   if (entry == kPopupDynamic) {
     ScreenDynamic(g_screen);
@@ -122,6 +122,9 @@ void ForViews(Camera camera, Screen screen) {
     TrackCameraTick();
   }
 }
+
+// The mode is said in the status line when it changes.
+void AnnounceOutline(bool on) { ShowStatusText(on ? "Outline.on" : "Outline.off"); }
 
 void CameraOnOff() {
   PlayEventSound("klick", kSoundStart);
@@ -244,13 +247,20 @@ bool CameraCommand(int id) {
       LogWrite("CMD_TRIGGER");
       ForViews([&] { CameraDynamic(g_camera, host); }, [] { ScreenDynamic(g_screen); });
       return true;
+    case CMD_OUTLINE:
+      // Without a view running, the command is the pictures' (dispatch).
+      if (!g_main.screenViewActive && !g_camera.open) return false;
+      LogWrite("CMD_OUTLINE");
+      ForViews([&] { CameraOutline(g_camera, host); }, [] { ScreenOutline(g_screen); });
+      AnnounceOutline(g_main.screenViewActive ? g_screen.outline : g_camera.outline);
+      return true;
     case CMD_TRACK:
       LogWrite("CMD_TRACK");
       if (g_main.screenViewActive) {
         ScreenPopup();
       } else if (camera) {
         LogWrite("TrackPopupMenu");
-        PopupEntry(ViewPopup(host, PointerNow(), true));
+        PopupEntry(ViewPopup(host, PointerNow(), true, PopupChecks{g_camera.dynamic, g_camera.outline}));
       }
       return true;
     case CMD_BIGSMALL:

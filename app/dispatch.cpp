@@ -278,6 +278,7 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
       // The menu's entry for the screen view does what its hot key does.
       if (g_main.menuCommand) PostMessageA(window, WM_HOTKEY, CMD_FLY, 0);
       break;
+    case CMD_OUTLINE: CommandPictureOutline(window); break;
     case CMD_SOUND: CommandSound(); break;
     case CMD_HELP: CommandHelp(window); break;
     case CMD_WEB: CommandWeb(window); break;

@@ -28,6 +28,8 @@ Document TheDocument() {
   doc.settings.language = LanguageSection();
   const int threshold = ProfileGetInt("Picture.Trigger", static_cast<int>(kPictureThresholdDefault), "Def");
   doc.settings.pictureThreshold = static_cast<float>(std::clamp(threshold, 0, 100));
+  doc.settings.pictureMode =
+      ProfileGetInt("Picture.Outline", 0, "Def") != 0 ? PictureMode::kOutline : PictureMode::kThreshold;
   doc.pictures = &PlatformPictureDecoder();
   return doc;
 }
@@ -141,4 +143,17 @@ void CommandSaveAs(HWND window) {
   const std::int32_t wasModified = g_page.modified;
   g_page.modified = 0;
   SaveCommand(window, false, wasModified);
+}
+
+void CommandPictureOutline(HWND window) {
+  const bool on = ProfileGetInt("Picture.Outline", 0, "Def") == 0;
+  ProfileWriteInt("Picture.Outline", on ? 1 : 0, "Def");
+  LogWrite("Bilder als Umriss: %d", on ? 1 : 0);
+  if (HasChosenFile() && IsPictureFile(g_files.format, g_files.path) && AskToSaveModifiedPage(window)) {
+    char name[kFilePathMax];
+    ChosenFileName(name);
+    Document doc = TheDocument();
+    if (LoadDocument(g_files.format, name, doc) > 0) RequestRefresh(1);
+  }
+  ShowStatusText(on ? "Picture.outline.on" : "Picture.outline.off");
 }

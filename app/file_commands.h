@@ -7,6 +7,11 @@
 void CommandOpen(HWND window);
 void CommandSave(HWND window);
 void CommandSaveAs(HWND window);
+// CMD_OUTLINE while neither the camera nor the screen view runs: pictures
+// are opened as their outline or by the threshold ([Def] "Picture.Outline",
+// kept for the next time); a picture on the page is read again in the new
+// mode (after the question about an unsaved page). Announced.
+void CommandPictureOutline(HWND window);
 
 // When the page is modified, asks whether to save it (message dialog
 // mode 404) and on consent saves it before returning: CMD_SAVE when a file

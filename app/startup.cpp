@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "app/braille_link.h"
+#include "app/build_date.h"
 #include "app/camera_link.h"
 #include "app/device_link.h"
 #include "app/language.h"
@@ -296,21 +297,6 @@ void ShutDown() {
 }
 
 }  // namespace
-
-bool ParseBuildDate(const char* text, int& day, int& month, int& year) {
-  static const char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
-  if (!text || std::strlen(text) < 11) return false;
-  for (int m = 0; m < 12; ++m) {
-    if (std::strncmp(text, kMonths + 3 * m, 3) == 0) {
-      month = m + 1;
-      day = (text[4] == ' ' ? 0 : text[4] - '0') * 10 + (text[5] - '0');
-      year = 0;
-      for (int i = 7; i < 11; ++i) year = year * 10 + (text[i] - '0');
-      return true;
-    }
-  }
-  return false;
-}
 
 int RunProgram(HINSTANCE instance) {
   StartPlatform(instance);

@@ -40,6 +40,8 @@ constexpr int CMD_PAUSE = 178;
 constexpr int CMD_TRIGGER = 179;
 constexpr int CMD_TRACK = 180;
 constexpr int CMD_BIGSMALL = 182;
+// Outline or threshold: the camera or screen view that runs, else pictures.
+constexpr int CMD_OUTLINE = 183;
 constexpr int CMD_LANGUAGE = 200;
 constexpr int CMD_CAM = 250;
 constexpr int CMD_CONNECT = 300;

@@ -360,6 +360,22 @@ class Bstr {
   BSTR text_ = nullptr;
 };
 
+// An activation context (CreateActCtx), released when the owner goes.
+class ActivationContext {
+ public:
+  explicit ActivationContext(HANDLE context) : context_(context) {}
+  ~ActivationContext() {
+    if (context_ != INVALID_HANDLE_VALUE) ReleaseActCtx(context_);
+  }
+  ActivationContext(const ActivationContext&) = delete;
+  ActivationContext& operator=(const ActivationContext&) = delete;
+  HANDLE Get() const { return context_; }
+  explicit operator bool() const { return context_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE context_;
+};
+
 // A registry key closed when the owner goes.
 class RegKey {
  public:

@@ -61,3 +61,19 @@ std::size_t CopyText(char* dest, std::size_t size, const char* src) {
   dest[n] = '\0';
   return n;
 }
+
+namespace {
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+bool ContainsNoCase(const char* text, const char* part) {
+  if (!text || !part) return false;
+  for (const char* t = text;; ++t) {
+    std::size_t n = 0;
+    while (part[n] && LowerAscii(t[n]) == LowerAscii(part[n])) ++n;
+    if (!part[n]) return true;
+    if (!*t) return false;
+  }
+}

@@ -25,3 +25,7 @@ void UnescapeText(char* text, std::size_t capacity);
 // Bounded copy that always terminates (when size > 0); returns the length
 // copied. The one way fixed buffers are filled from outside text.
 std::size_t CopyText(char* dest, std::size_t size, const char* src);
+
+// True when `part` occurs in `text`, letters A to Z compared without
+// regard to case; an empty part occurs in every text.
+bool ContainsNoCase(const char* text, const char* part);

@@ -51,3 +51,5 @@ if(RELIVO_WIN32)
   target_link_options(liblouis PRIVATE -Wl,--add-stdcall-alias)
 endif()
 relivo_link_static(liblouis)
+relivo_version_resource(liblouis DESCRIPTION "liblouis braille translator for RelivoX"
+                        COMMENTS "liblouis 3.24.0, GNU LGPL 2.1 or later; built for RelivoX")

@@ -249,10 +249,12 @@ void ApplyZoom(CameraView& view, const CameraHost& host) {
 }
 
 void ShowTrigger(CameraView& view, const CameraHost& host) {
-  SetLabel(view.controls.thresholdText, "Trigger", "Schwellwert: %d", "Dyn", "Schwellwert: dynamisch", view.dynamic,
-           static_cast<int>(view.threshold));
-  if (view.controls.thresholdBar) EnableWindow(view.controls.thresholdBar, !view.dynamic);
-  DrawMark(view, host, view.dynamic ? IDI_FOCUS_NOT_CHOSEN : IDI_FOCUS_CHOSEN);
+  // The fixed threshold counts neither in dynamic nor in outline mode.
+  const bool noThreshold = view.dynamic || view.outline;
+  SetLabel(view.controls.thresholdText, "Trigger", "Schwellwert: %d", view.outline ? "Outline.on" : "Dyn",
+           view.outline ? kOutlineOnText : "Schwellwert: dynamisch", noThreshold, static_cast<int>(view.threshold));
+  if (view.controls.thresholdBar) EnableWindow(view.controls.thresholdBar, !noThreshold);
+  DrawMark(view, host, noThreshold ? IDI_FOCUS_NOT_CHOSEN : IDI_FOCUS_CHOSEN);
 }
 
 void RefreshCamControls(CameraView& view, const CameraHost& host) {

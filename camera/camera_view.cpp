@@ -108,7 +108,7 @@ void ConvertCameraPicture(CameraView& view, const CameraHost& host, bool& change
               view.flyRect.height, picture);
   ShowConverted(view, host);
   const DotsRule rule{view.dynamic ? DotsMode::kDynamicCamera : DotsMode::kFixed, fixed};
-  changed = ConvertPicture(picture, rule, view.pins);
+  changed = ConvertPicture(picture, view.outline ? PictureMode::kOutline : PictureMode::kThreshold, rule, view.pins);
   for (int i = 0; i < kPagePins; ++i) host.page->pins[i] = view.pins.pins[i];
 }
 
@@ -124,6 +124,7 @@ void ListCameras(CameraView& view, const CameraHost& host, HMENU cameraMenu) {
   view.count = static_cast<int>(std::min<UINT32>(count, kCamerasMax));
   view.threshold = static_cast<float>(ProfileGetInt("Trigger", 50, kCam));
   view.dynamic = ProfileGetInt("dyn", 1, kCam) != 0;
+  view.outline = ProfileGetInt("Outline", 0, kCam) != 0;
   view.chosen = 0;
   if (cameraMenu)
     for (int i = 0; i < kCamerasMax; ++i) DeleteMenu(cameraMenu, 0, MF_BYPOSITION);
@@ -174,7 +175,6 @@ void ReadCameraCaps(CameraView& view, const CameraHost& host) {
   const std::size_t fits = (buffer.size() - offsetof(LumenoResolutionList, items)) / sizeof(LumenoResolution);
   const int listed = static_cast<int>(std::min<std::size_t>(list->count, fits));
   std::fill(std::begin(view.resolutions), std::end(view.resolutions), CameraResolution{});
-  view.largestWidth = view.largestHeight = 0;
   // A driver lists a size once for every picture format (and header kind)
   // it delivers it in: the user chooses among sizes, each once.
   for (int i = 0; i < listed && view.resolutionCount < kResolutionsMax; ++i) {
@@ -186,11 +186,10 @@ void ReadCameraCaps(CameraView& view, const CameraHost& host) {
         }) != end)
       continue;
     view.resolutions[view.resolutionCount++] = CameraResolution{r.maxWidth, r.maxHeight};
-    if (r.maxWidth >= view.largestWidth && r.maxHeight >= view.largestHeight) {
-      view.largestWidth = r.maxWidth;
-      view.largestHeight = r.maxHeight;
-    }
   }
+  const CameraResolution largest = LargestResolution(view.resolutions, view.resolutionCount);
+  view.largestWidth = largest.width;
+  view.largestHeight = largest.height;
   LogWrite("Resolutions: %d", view.resolutionCount);
   FillResolutionEntries(view, view.resolutionMenu);
 }
@@ -343,6 +342,7 @@ void CloseCam(CameraView& view, const CameraHost& host) {
   CAPTURE_PROC(*host.capture, LumenoCloseDevice)(view.device);
   view.device = nullptr;
   ProfileWriteInt("dyn", view.dynamic ? 1 : 0, kCam);
+  ProfileWriteInt("Outline", view.outline ? 1 : 0, kCam);
   ProfileWriteInt("Trigger", static_cast<int>(view.threshold), kCam);
   ProfileWriteInt("Factor", view.factor, kCam);
   DestroyWindowOf(view.window);
@@ -367,7 +367,7 @@ bool TrackCamera(CameraView& view, const CameraHost& host, POINT pointer, int& w
   if (right & 0x8000) {
     PlayEventSound("Rklick", kSoundStart);
     LogWrite("was ist los?");
-    const int entry = ViewPopup(host, pointer, true);
+    const int entry = ViewPopup(host, pointer, true, PopupChecks{view.dynamic, view.outline});
     if (entry && host.popupEntry) host.popupEntry(entry);
   }
   wheelStep = 0;
@@ -402,6 +402,12 @@ void CameraFactor(CameraView& view, int step) { view.factor = StepFactor(view.fa
 void CameraDynamic(CameraView& view, const CameraHost& host) {
   view.dynamic = !view.dynamic;
   ProfileWriteInt("Dyn", view.dynamic ? 1 : 0, "CAM");
+  ShowTrigger(view, host);
+}
+
+void CameraOutline(CameraView& view, const CameraHost& host) {
+  view.outline = !view.outline;
+  ProfileWriteInt("Outline", view.outline ? 1 : 0, kCam);
   ShowTrigger(view, host);
 }
 
@@ -440,7 +446,7 @@ void ChooseCameraResolution(CameraView& view, const CameraHost& host, int index)
   SelectResolution(view, host);
 }
 
-int ViewPopup(const CameraHost& host, POINT pointer, bool cameraEntries) {
+int ViewPopup(const CameraHost& host, POINT pointer, bool cameraEntries, PopupChecks checks) {
   if (!host.popupMenu || !host.popupOpen) return 0;
   // One pop-up at a time: a tick or a command that comes while one is open
   // (its menu loop dispatches them) neither opens another nor clears the
@@ -448,6 +454,8 @@ int ViewPopup(const CameraHost& host, POINT pointer, bool cameraEntries) {
   if (*host.popupOpen) return 0;
   for (int entry : {kPopupBigSmall, kPopupPause})
     EnableMenuItem(host.popupMenu, static_cast<UINT>(entry), MF_BYCOMMAND | (cameraEntries ? MF_ENABLED : MF_GRAYED));
+  CheckMenuItem(host.popupMenu, kPopupDynamic, MF_BYCOMMAND | (checks.dynamic ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(host.popupMenu, kPopupOutline, MF_BYCOMMAND | (checks.outline ? MF_CHECKED : MF_UNCHECKED));
   *host.popupOpen = true;
   const int entry = static_cast<int>(TrackPopupMenu(host.popupMenu, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD,
                                                     pointer.x, pointer.y, 0, host.main, nullptr));

@@ -5,9 +5,9 @@
 //
 // [Cam] keys: "Camera" the chosen camera's name, "00".."09" the names of
 // the listed cameras, "Trigger" fixed threshold in percent (50), "dyn"
-// dynamic threshold (1), "Factor" fly window factor (5), "Alpha" its
-// opacity (128), "Big.x"/"Big.y" the
-// large window's size (800 x 600). The camera's own section (its name):
+// dynamic threshold (1), "Outline" the outline instead of the threshold
+// (0), "Factor" fly window factor (5), "Alpha" its opacity (128),
+// "Big.x"/"Big.y" the large window's size (800 x 600). The camera's own section (its name):
 // "Res" the chosen resolution (-1), "W"/"B" the camera window's size,
 // "Input" the input to select, "prop0".."prop4" the picture properties,
 // "Zoom" the zoom.
@@ -36,15 +36,13 @@ constexpr int kCameraCommandFirst = 250;   // camera n is 250 + n
 constexpr int kResolutionCommandFirst = 2000;
 constexpr int kResolutionEntriesChecked = 50;
 constexpr int kThresholdMarkSize = 16;  // the threshold mark's icon
+// Built-in German default of "Outline.on", the threshold label in outline mode.
+constexpr const char* kOutlineOnText = "Umriss: ein";
 
 // Property ids of the capture library.
 constexpr UINT32 kPropertyPicture = LUMENO_PROPERTY_VIDEO_PROC_AMP;  // + p
 constexpr UINT32 kPropertyZoom = LUMENO_PROPERTY_CAMERA_CONTROL + 3;
 constexpr UINT32 kPropertyFocus = LUMENO_PROPERTY_CAMERA_CONTROL + 6;
-
-struct CameraResolution {
-  int width = 0, height = 0;
-};
 
 struct CameraControls {
   HWND thresholdBar = nullptr, thresholdText = nullptr;
@@ -84,6 +82,7 @@ struct CameraView {
   bool large = false;
   bool paused = false;
   bool dynamic = true;
+  bool outline = false;  // the picture's outline instead of the threshold
   int bigWidth = 800, bigHeight = 600;
   LumenoPropertyInfo zoom = {};
   LumenoPropertyInfo properties[kPictureProperties] = {};
@@ -134,6 +133,8 @@ bool TrackCamera(CameraView& view, const CameraHost& host, POINT pointer, int& w
 void CameraThreshold(CameraView& view, int direction);
 void CameraFactor(CameraView& view, int step);
 void CameraDynamic(CameraView& view, const CameraHost& host);
+// Outline or threshold, stored as "Outline" in [Cam].
+void CameraOutline(CameraView& view, const CameraHost& host);
 void CameraPause(CameraView& view, const CameraHost& host);
 void ChooseCamera(CameraView& view, const CameraHost& host, int index);
 void ChooseCameraResolution(CameraView& view, const CameraHost& host, int index);
@@ -147,11 +148,17 @@ enum ViewPopupEntry {
   kPopupFactorDown,
   kPopupPause,
   kPopupDynamic,
+  kPopupOutline,
 };
 // The camera pop-up menu at the pointer: the chosen entry, 0 for none.
 // The camera's own entries (large/small, pause) are greyed unless
-// `cameraEntries`. While one pop-up is open another gives 0 at once.
-int ViewPopup(const CameraHost& host, POINT pointer, bool cameraEntries);
+// `cameraEntries`; the dynamic and outline entries are checked as given.
+// While one pop-up is open another gives 0 at once.
+struct PopupChecks {
+  bool dynamic;
+  bool outline;
+};
+int ViewPopup(const CameraHost& host, POINT pointer, bool cameraEntries, PopupChecks checks);
 
 // Picture controls (the column below the camera window).
 void SetCamControls(CameraView& view, const CameraHost& host);

@@ -51,6 +51,7 @@ void StartScreenView(ScreenView& view, HWND owner, HINSTANCE instance, POINT poi
   if (view.fly) return;
   view.threshold = static_cast<float>(ProfileGetInt("Trigger", 200, kSection));
   view.dynamic = ProfileGetInt("dyn", 1, kSection) != 0;
+  view.outline = ProfileGetInt("Outline", 0, kSection) != 0;
   view.screen.emplace(nullptr);
   MeasureScreen(view);
   view.pins = PinTracker{};
@@ -73,6 +74,7 @@ void StopScreenView(ScreenView& view) {
   ReleasePictureSurface(view.picture);
   view.screen.reset();
   ProfileWriteInt("dyn", view.dynamic ? 1 : 0, kSection);
+  ProfileWriteInt("Outline", view.outline ? 1 : 0, kSection);
   ProfileWriteInt("Trigger", static_cast<int>(view.threshold), kSection);
   ProfileWriteInt("Factor", view.factor, kSection);
 }
@@ -93,7 +95,8 @@ bool TrackScreen(ScreenView& view, POINT pointer, int& wheelStep, DTM& record) {
   const float mean = MeanBrightness(picture);
   if (view.conversions++ < kLoggedConversions) LogWrite("DYN: %3.2f", static_cast<double>(mean));
   const DotsRule rule{view.dynamic ? DotsMode::kDynamicScreen : DotsMode::kFixed, view.threshold};
-  const bool changed = ConvertPicture(picture, rule, view.pins);
+  const bool changed =
+      ConvertPicture(picture, view.outline ? PictureMode::kOutline : PictureMode::kThreshold, rule, view.pins);
   // Only the graphic: the braille line stays on the device.
   PinsToGraphic(view.pins.pins, record.graphic);
   return changed;
@@ -105,5 +108,10 @@ void ScreenThreshold(ScreenView& view, int direction) {
 }
 
 void ScreenDynamic(ScreenView& view) { view.dynamic = !view.dynamic; }
+
+void ScreenOutline(ScreenView& view) {
+  view.outline = !view.outline;
+  ProfileWriteInt("Outline", view.outline ? 1 : 0, kSection);
+}
 
 void ScreenFactor(ScreenView& view, int step) { view.factor = StepFactor(view.factor, step, view.maxFactor); }

@@ -3,8 +3,9 @@
 // graphic. Started and stopped by the system-wide hot key.
 //
 // [SCR] keys: "Trigger" fixed threshold in brightness units (200), "dyn"
-// dynamic threshold (1), "Factor" fly window factor (5), "Alpha" the fly
-// window's opacity (128).
+// dynamic threshold (1), "Outline" the outline instead of the threshold
+// (0), "Factor" fly window factor (5), "Alpha" the fly window's opacity
+// (128).
 #pragma once
 #include <windows.h>
 
@@ -23,6 +24,7 @@ struct ScreenView {
   int maxFactor = 1;
   float threshold = 200.0f;
   bool dynamic = true;
+  bool outline = false;
   std::optional<WindowDc> screen;      // the whole screen's surface
   PictureSurface picture;              // the 60 x 40 picture
   FlyArea capture;                     // in screen coordinates
@@ -35,8 +37,8 @@ struct ScreenView {
 // shows the fly window around the pointer. Does nothing while its fly
 // window exists.
 void StartScreenView(ScreenView& view, HWND owner, HINSTANCE instance, POINT pointer);
-// Destroys the fly window and the surfaces and stores "dyn", "Trigger" and
-// "Factor".
+// Destroys the fly window and the surfaces and stores "dyn", "Outline",
+// "Trigger" and "Factor".
 void StopScreenView(ScreenView& view);
 // One tick: a pending wheel step (consumed) changes the factor, the fly
 // window moves to the pointer, and the pixels under it become the packed
@@ -46,4 +48,6 @@ bool TrackScreen(ScreenView& view, POINT pointer, int& wheelStep, DTM& record);
 // The threshold and dynamic-mode commands: +1 / -1 / toggle (0).
 void ScreenThreshold(ScreenView& view, int direction);
 void ScreenDynamic(ScreenView& view);
+// Outline or threshold, stored as "Outline" in [SCR].
+void ScreenOutline(ScreenView& view);
 void ScreenFactor(ScreenView& view, int step);

@@ -28,6 +28,13 @@ int ChooseResolution(int stored, int count) {
   return stored < count ? stored : count - 1;
 }
 
+CameraResolution LargestResolution(const CameraResolution* sizes, int count) {
+  CameraResolution largest;
+  for (int i = 0; sizes && i < count; ++i)
+    if (sizes[i].width >= largest.width && sizes[i].height >= largest.height) largest = sizes[i];
+  return largest;
+}
+
 float AspectPercent(int width, int height) {
   if (height == 0) return 100.0f;
   return static_cast<float>((static_cast<std::int64_t>(width) * 100) / height);
@@ -59,8 +66,12 @@ void PinsToGraphic(const std::uint8_t (&pins)[kPagePins], std::uint8_t (&graphic
 }
 
 bool ConvertPicture(const PagePicture& picture, const DotsRule& rule, PinTracker& tracker) {
+  return ConvertPicture(picture, PictureMode::kThreshold, rule, tracker);
+}
+
+bool ConvertPicture(const PagePicture& picture, PictureMode mode, const DotsRule& rule, PinTracker& tracker) {
   std::uint8_t pins[kPagePins];
-  PictureToPins(picture, rule, pins);
+  ConvertPictureMode(picture, mode, rule, pins);
   const bool changed = !tracker.any || std::memcmp(pins, tracker.pins, sizeof pins) != 0;
   std::memcpy(tracker.pins, pins, sizeof pins);
   tracker.any = true;

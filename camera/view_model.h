@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "document/image_dots.h"
+#include "document/image_outline.h"
 
 // The fly window covers (60 k) x (40 k) pixels; k runs from 1 to the
 // largest factor that fits the window or screen it looks at.
@@ -29,6 +30,14 @@ float StepThreshold(float threshold, int direction, float upper);
 // last (the largest). An empty list gives index 0, an empty entry that keeps
 // the device's format; a negative index other than -1 is taken as -1.
 int ChooseResolution(int stored, int count);
+// One size a camera lists (its range's largest width and height).
+struct CameraResolution {
+  int width = 0, height = 0;
+};
+// The largest of a camera's sizes: walking the list, a size becomes the
+// largest when it is at least the largest so far in both width and height.
+// 0 x 0 for an empty list.
+CameraResolution LargestResolution(const CameraResolution* sizes, int count);
 // Width x 100 / height in whole numbers, 100 for a height of 0.
 float AspectPercent(int width, int height);
 // The camera window's height for its width and the picture's aspect.
@@ -55,3 +64,5 @@ struct PinTracker {
   bool any = false;  // a conversion has run
 };
 bool ConvertPicture(const PagePicture& picture, const DotsRule& rule, PinTracker& tracker);
+// The same in a mode: the threshold rule, or the picture's outline.
+bool ConvertPicture(const PagePicture& picture, PictureMode mode, const DotsRule& rule, PinTracker& tracker);

@@ -174,21 +174,20 @@ HRESULT CDIBSection::CreateUncompressed(BITMAPINFOHEADER* copy, const DibLayout&
 
 HRESULT CDIBSection::CreateDecompressed(BITMAPINFOHEADER* source, const DibFields& fields, const BYTE* pixels,
                                         std::size_t length) {
+  const DibFields targetFields = DibDecompressedFields(fields);
+  DibLayout targetLayout;
+  if (!DibLayoutOf(targetFields, &targetLayout)) return E_INVALIDARG;
   BITMAPINFOHEADER target = {};
   target.biSize = sizeof target;
-  target.biWidth = fields.width;
-  target.biHeight = fields.height;
-  target.biPlanes = 1;
-  target.biBitCount = fields.bitCount < 24 ? 24 : fields.bitCount;
+  target.biWidth = targetFields.width;
+  target.biHeight = targetFields.height;
+  target.biPlanes = targetFields.planes;
+  target.biBitCount = targetFields.bitCount;
   target.biCompression = BI_RGB;
-  DibLayout targetLayout;
-  if (!DibLayoutOf(DibFieldsOf(target), &targetLayout)) return E_INVALIDARG;
   target.biSizeImage = static_cast<DWORD>((targetLayout.imageSize + 15) & ~std::uint64_t{15});
 
   // The decompressor reads no more than the bytes that arrived.
-  if (length < source->biSizeImage || source->biSizeImage == 0) {
-    source->biSizeImage = static_cast<DWORD>(length < 0xFFFFFFFFu ? length : 0xFFFFFFFFu);
-  }
+  source->biSizeImage = DibCompressedInputBytes(fields, length);
   void* bits = nullptr;
   SetLastError(0);
   HBITMAP made = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&target), DIB_RGB_COLORS, &bits, nullptr, 0);

@@ -15,6 +15,7 @@
 #define LUMCAP_H
 
 #include <windows.h>
+#include <stddef.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -114,10 +115,18 @@ typedef struct LumenoPropertyInfo {
 #endif
 #if defined(_WIN64)
 LUMCAP_STATIC_ASSERT(sizeof(LumenoOpenParams) == 52, "LumenoOpenParams is 52 bytes in 64-bit");
+LUMCAP_STATIC_ASSERT(offsetof(LumenoOpenParams, subtype) == 36, "the subtype starts at byte 36 in 64-bit");
 #else
+LUMCAP_STATIC_ASSERT(sizeof(void*) == 4 && sizeof(HWND) == 4, "a 32-bit build");
 LUMCAP_STATIC_ASSERT(sizeof(LumenoOpenParams) == 48, "LumenoOpenParams is 48 bytes in 32-bit");
+LUMCAP_STATIC_ASSERT(offsetof(LumenoOpenParams, subtype) == 32, "the subtype starts at byte 32 in 32-bit");
 #endif
+LUMCAP_STATIC_ASSERT(offsetof(LumenoOpenParams, bitCount) + 4 == offsetof(LumenoOpenParams, subtype),
+                     "bit count and reserved word before the subtype");
 LUMCAP_STATIC_ASSERT(sizeof(LumenoResolution) == 52, "LumenoResolution is 52 bytes");
+LUMCAP_STATIC_ASSERT(offsetof(LumenoResolution, subtype) == 36, "the subtype ends the 52 bytes");
+LUMCAP_STATIC_ASSERT(offsetof(LumenoResolutionList, items) == 4 && sizeof(LumenoResolutionList) == 4 + 52,
+                     "a list is 4 + 52 x count bytes");
 LUMCAP_STATIC_ASSERT(sizeof(LumenoPropertyInfo) == 28, "LumenoPropertyInfo is 7 values");
 
 /* Library context and devices */

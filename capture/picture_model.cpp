@@ -102,6 +102,22 @@ bool DibFrameIsComplete(const DibFields& fields, const DibLayout& layout, std::s
   return length > 0;
 }
 
+std::uint32_t DibCompressedInputBytes(const DibFields& fields, std::size_t length) {
+  if (fields.sizeImage != 0 && fields.sizeImage <= length) return fields.sizeImage;
+  return length < 0xFFFFFFFFu ? static_cast<std::uint32_t>(length) : 0xFFFFFFFFu;
+}
+
+DibFields DibDecompressedFields(const DibFields& fields) {
+  DibFields target;
+  target.headerSize = kDibInfoHeaderBytes;
+  target.width = fields.width;
+  target.height = fields.height;
+  target.planes = 1;
+  target.bitCount = fields.bitCount < 24 ? 24 : fields.bitCount;
+  target.compression = kDibCompressionRgb;
+  return target;
+}
+
 bool ExtensionInPatterns(const wchar_t* extension, const wchar_t* patterns) {
   if (!extension || !patterns || *extension != L'.') return false;
   const wchar_t* p = patterns;

@@ -67,6 +67,14 @@ bool DibCheckPacked(const std::uint8_t* bytes, std::size_t length, DibFields* fi
 // every row, a compressed one at least one byte.
 bool DibFrameIsComplete(const DibFields& fields, const DibLayout& layout, std::size_t length);
 
+// The image size a decompressor is told for a compressed frame of `length`
+// bytes: the header's own when the frame holds it, else the frame's length
+// (so that it never reads past what arrived), at most 0xFFFFFFFF.
+std::uint32_t DibCompressedInputBytes(const DibFields& fields, std::size_t length);
+// The picture a compressed frame is decompressed into: same size, no
+// compression, 24 bits (or the frame's bit count when that is larger).
+DibFields DibDecompressedFields(const DibFields& fields);
+
 // True when the extension (".jpg", dot included) is the extension of one
 // pattern of a ';'-separated list such as "*.JPG;*.JPEG;*.JPE;*.JFIF",
 // ignoring the case of ASCII letters.

@@ -3,6 +3,7 @@
 #include "capture/results.h"
 #include "res/lumcap_resources.h"
 
+#include <amvideo.h>
 #include <dvdmedia.h>
 #include <mmsystem.h>
 #include <uuids.h>
@@ -15,6 +16,13 @@ constexpr std::size_t kVideoInfoHeaderBytes = 88;
 constexpr std::size_t kVideoInfoBitmapOffset = 48;
 constexpr std::size_t kVideoInfo2HeaderBytes = 112;
 constexpr std::size_t kVideoInfo2BitmapOffset = 72;
+// The same in both builds: the blocks hold no pointers.
+static_assert(sizeof(VIDEOINFOHEADER) == kVideoInfoHeaderBytes &&
+                  offsetof(VIDEOINFOHEADER, bmiHeader) == kVideoInfoBitmapOffset,
+              "video-info header layout");
+static_assert(sizeof(VIDEOINFOHEADER2) == kVideoInfo2HeaderBytes &&
+                  offsetof(VIDEOINFOHEADER2, bmiHeader) == kVideoInfo2BitmapOffset,
+              "video-info-2 header layout");
 
 HINSTANCE g_module = nullptr;
 

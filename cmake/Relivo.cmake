@@ -87,3 +87,38 @@ macro(relivo_include_parts)
     include(${_part})
   endforeach()
 endmacro()
+
+# The project's version (project() in CMakeLists.txt) as a header for the
+# program and the resources: generated/relivo_version.h. Targets that show it
+# link relivo_version.
+set(RELIVO_GENERATED ${CMAKE_BINARY_DIR}/generated)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/relivo_version.h.in ${RELIVO_GENERATED}/relivo_version.h @ONLY)
+add_library(relivo_version INTERFACE)
+target_include_directories(relivo_version INTERFACE ${RELIVO_GENERATED})
+
+# relivo_version_resource(target DESCRIPTION text [COMMENTS text])
+# Gives a program or library of ours its version block (res/version.rc):
+# the project's version, its file name and what it is.
+function(relivo_version_resource target)
+  if(NOT RELIVO_WINDOWS)
+    return()
+  endif()
+  cmake_parse_arguments(V "" "DESCRIPTION;COMMENTS" "" ${ARGN})
+  get_target_property(type ${target} TYPE)
+  get_target_property(name ${target} OUTPUT_NAME)
+  if(NOT name)
+    set(name ${target})
+  endif()
+  if(type STREQUAL "EXECUTABLE")
+    set(file_type VFT_APP)
+    set(file_name ${name}.exe)
+  else()
+    set(file_type VFT_DLL)
+    set(file_name ${name}.dll)
+  endif()
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  file(CONFIGURE OUTPUT ${rc} CONTENT
+       "#define RELIVO_FILE_DESCRIPTION \"${V_DESCRIPTION}\"\n#define RELIVO_FILE_NAME \"${file_name}\"\n#define RELIVO_FILE_COMMENTS \"${V_COMMENTS}\"\n#define RELIVO_FILE_TYPE ${file_type}\n#include \"version.rc\"\n")
+  target_sources(${target} PRIVATE ${rc})
+  target_include_directories(${target} PRIVATE $<$<COMPILE_LANGUAGE:RC>:${CMAKE_SOURCE_DIR}/res ${RELIVO_GENERATED}>)
+endfunction()

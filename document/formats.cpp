@@ -14,7 +14,8 @@ int SaveXml(const char* fileName, Document& doc) {
 }
 
 int LoadPictureFile(const char* fileName, Document& doc) {
-  return LoadPicture(fileName, doc.pictures, doc.settings.pictureThreshold, doc.page, doc.view);
+  return LoadPicture(fileName, doc.pictures, doc.settings.pictureThreshold, doc.settings.pictureMode, doc.page,
+                     doc.view);
 }
 
 // A bitmap of the page's own layout is a page; any other bitmap is a
@@ -43,6 +44,12 @@ const DocumentFormatRow* FindDocumentFormat(std::int32_t format) {
 bool CanSaveFormat(std::int32_t format) {
   const DocumentFormatRow* row = FindDocumentFormat(format);
   return row && row->save;
+}
+
+bool IsPictureFile(std::int32_t format, const char* fileName) {
+  const DocumentFormatRow* row = FindDocumentFormat(format);
+  if (!row) return false;
+  return row->load == LoadPictureFile || (format == kFormatBmp && BmpFileKind(fileName) == BmpKind::kOtherBitmap);
 }
 
 int LoadDocument(std::int32_t format, const char* fileName, Document& doc) {

@@ -13,6 +13,7 @@ struct DocumentSettings {
   bool bmpGap = false;                                // two blank rows above the text line in a bitmap
   const char* language = "0049";                      // written into an XML file
   float pictureThreshold = kPictureThresholdDefault;  // percent, for pictures
+  PictureMode pictureMode = PictureMode::kThreshold;  // pictures by the threshold or as their outline
 };
 
 // What loading and saving work on: the page, its packed record (braille
@@ -43,6 +44,9 @@ constexpr int kFormatNotSupported = -1;
 const DocumentFormatRow* FindDocumentFormat(std::int32_t format);
 // True when the format's row has a save function.
 bool CanSaveFormat(std::int32_t format);
+// The file is read as a picture (a picture format, or a bitmap of another
+// layout than the page's).
+bool IsPictureFile(std::int32_t format, const char* fileName);
 
 // Loads or saves with the function of the format's row: its result, or
 // kFormatNotSupported.

@@ -11,8 +11,8 @@ constexpr int kPictureStatusMax = 256;
 
 }  // namespace
 
-int LoadPicture(const char* fileName, const PictureDecoder* decoder, float thresholdPercent, DotPage& page,
-                PageObserver& view) {
+int LoadPicture(const char* fileName, const PictureDecoder* decoder, float thresholdPercent, PictureMode mode,
+                DotPage& page, PageObserver& view) {
   const char* name = fileName ? fileName : "";
   char problem[kPictureProblemMax] = "kein Bilddecoder";
   PageFitter fitter;
@@ -27,7 +27,7 @@ int LoadPicture(const char* fileName, const PictureDecoder* decoder, float thres
     return 0;
   }
   // Nothing can fail from here on: the pins are written in place.
-  PictureToPins(picture, DotsRule{DotsMode::kFixed, ThresholdFromPercent(thresholdPercent)}, page.pins);
+  ConvertPictureMode(picture, mode, DotsRule{DotsMode::kFixed, ThresholdFromPercent(thresholdPercent)}, page.pins);
   LogWrite("Bild %s mit %d x %d Punkten geladen.", name, fitter.Width(), fitter.Height());
   char format[kPictureStatusMax];
   view.GetText("Picture.loaded", format, "Bild %s mit %d x %d Punkten geladen.", sizeof format);

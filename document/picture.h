@@ -1,12 +1,14 @@
 // Pictures a user already has (PNG, JPEG, GIF, bitmaps of any depth):
 // decoded by the platform, fitted into the 60 x 40 pins with their aspect
 // ratio kept and centred, and turned into raised pins by the camera's
-// brightness and fixed-threshold rule. The text line stays as it is.
+// brightness and fixed-threshold rule, or as their outline. The text line
+// stays as it is.
 #pragma once
 #include <cstddef>
 
 #include "document/dot_page.h"
 #include "document/image_dots.h"
+#include "document/image_outline.h"
 
 // The threshold in percent of the largest brightness, as the camera keeps
 // it: at 50 a pixel whose red is below 128 becomes a raised pin.
@@ -27,5 +29,5 @@ class PictureDecoder {
 
 // Loads a picture file into the graphic pins: 1 on success; 0, with the
 // page unchanged, when there is no decoder or the file is refused.
-int LoadPicture(const char* fileName, const PictureDecoder* decoder, float thresholdPercent, DotPage& page,
-                PageObserver& view);
+int LoadPicture(const char* fileName, const PictureDecoder* decoder, float thresholdPercent, PictureMode mode,
+                DotPage& page, PageObserver& view);

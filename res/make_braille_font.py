@@ -20,6 +20,7 @@ import math
 import sys
 
 from fontTools.fontBuilder import FontBuilder
+from fontTools.misc.timeTools import timestampSinceEpoch
 from fontTools.pens.ttGlyphPen import TTGlyphPen
 
 FAMILY = "Relivo Braille"
@@ -27,6 +28,8 @@ STYLE = "Bold"
 EM = 1000
 ADVANCE = 500
 RADIUS = 50
+# The font's creation date (2026-01-01, seconds since 1970).
+FONT_DATE = 1767225600
 COLUMNS = (150, 350)
 ROWS = (700, 500, 300, 100)
 # Dot n (1..8) at (column, row).
@@ -115,6 +118,9 @@ def main(out):
     )
     fb.setupPost(isFixedPitch=1)
     fb.font["head"].macStyle = 1  # bold
+    # The same bytes from every build: fixed dates, not the time of making.
+    fb.font.recalcTimestamp = False
+    fb.font["head"].created = fb.font["head"].modified = timestampSinceEpoch(FONT_DATE)
     fb.save(out)
 
 

@@ -4,9 +4,11 @@
 set -euo pipefail
 out=${1:?output folder}
 mkdir -p "$out"
+# -R: the same bytes from every build (the noise and the dither are
+# seeded the same each time).
 s() { # name, sox synth arguments...
   local name=$1; shift
-  sox -q -n -r 22050 -b 16 -c 1 "$out/$name.wav" "$@"
+  sox -R -q -n -r 22050 -b 16 -c 1 "$out/$name.wav" "$@"
 }
 s start     synth 0.12 sine 523 : synth 0.12 sine 659 : synth 0.2 sine 784 fade 0 0.2 0.08 vol 0.5
 s ende      synth 0.12 sine 784 : synth 0.12 sine 659 : synth 0.22 sine 523 fade 0 0.22 0.1 vol 0.5

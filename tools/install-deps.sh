@@ -2,11 +2,13 @@
 # Installs the Debian packages that the build, the tests and the simulated
 # device need. Safe to run again; does nothing when all are present. No
 # version is pinned: the fuzzing runtime is the one of the installed clang.
+# nsis makes the Windows installer; p7zip-full unpacks it again for the
+# release's check (tools/make-release.sh).
 set -euo pipefail
 pkgs=(cmake ninja-build python3 g++ clang clang-format googletest
       mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
       wine wine32:i386 wine64 xvfb xauth x11-utils xdotool imagemagick sox
-      liblouis-data python3-louis python3-fonttools fonts-dejavu-core)
+      liblouis-data python3-louis python3-fonttools fonts-dejavu-core nsis p7zip-full)
 SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
 
 updated=0

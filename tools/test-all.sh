@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the build needs (on a fresh Debian machine), builds the
-# native, fuzz, 32-bit and 64-bit Windows trees and runs every test.
+# native, fuzz, 32-bit and 64-bit Windows trees, runs every test and makes
+# the release into dist/ (tools/make-release.sh); every fuzz target also
+# runs 20 s beyond its corpus (RELIVO_FUZZ_SECONDS), and the 32-bit tree's
+# imports and exports are checked without running it.
 # On a machine that cannot execute 32-bit programs the 32-bit tree is still
 # built, but its tests are not run (the summary says so and why); the 64-bit
 # tree runs the same tests. RELIVO_NO_32BIT=1 plays such a machine.
@@ -65,6 +68,38 @@ run_tests() { # name
   return $rc
 }
 
+# Every fuzz target for a bounded time beyond its corpus, two at a time.
+fuzz_timed() {
+  local seconds=${RELIVO_FUZZ_SECONDS:-20} log="$build_root/fuzz.timed.log"
+  echo "=== fuzz: $seconds s per target"
+  "$here/tools/fuzz-run.sh" --seconds "$seconds" --jobs "$jobs" "$build_root/fuzz" | tee "$log"
+  local rc=${PIPESTATUS[0]}
+  local ran found
+  ran=$(grep -c -E ': [0-9?]+ executions|: FINDING' "$log")
+  found=$(grep -c ': FINDING' "$log")
+  if [ "$rc" = 0 ]; then
+    summary+=("fuzz: $ran targets, $seconds s each, no finding; $(tail -1 "$log")")
+  else
+    summary+=("fuzz: $found of $ran targets found a fault (inputs in $build_root/fuzz/fuzz-findings)")
+  fi
+  return $rc
+}
+
+# The 32-bit tree checked without running it (on every machine): imports,
+# the program's binding tables against the libraries' exports.
+check_win32() {
+  echo "=== check win32"
+  local log="$build_root/win32.check.log"
+  python3 "$here/tools/check-win32.py" "$build_root/win32" | tee "$log"
+  local rc=${PIPESTATUS[0]}
+  if [ "$rc" = 0 ]; then
+    summary+=("win32 checks: $(head -1 "$log"); every name the program binds is exported")
+  else
+    summary+=("win32 checks: $(grep -c '^PROBLEM' "$log") problems (see $log)")
+  fi
+  return $rc
+}
+
 # Once: can this machine execute 32-bit programs (the 32-bit tree's tests)?
 runs_32bit=1
 wine_runs_32bit || runs_32bit=0
@@ -84,10 +119,22 @@ for b in native fuzz win32 win64; do
     else
       run_tests "$b" || status=1
     fi
+    [ "$b" = fuzz ] && { fuzz_timed || status=1; }
+    [ "$b" = win32 ] && { check_win32 || status=1; }
   else
     echo "build $b failed"; summary+=("$b: build failed"); status=1
   fi
 done
+
+# The release (installer, portable archive, checksums) from the two
+# Windows trees just built and tested; CI keeps dist/.
+echo "=== release"
+if [ -f "$build_root/win32/stage/RelivoX/RelivoX.exe" ] && [ -f "$build_root/win64/stage/RelivoX/RelivoX.exe" ] &&
+   "$here/tools/make-release.sh" --no-build; then
+  summary+=("release: $(cd "$here/dist" && ls *.exe *.zip | paste -sd' ') in dist/, with SHA256SUMS")
+else
+  summary+=("release: not made"); status=1
+fi
 
 echo
 echo "=== summary"

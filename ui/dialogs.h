@@ -6,6 +6,8 @@
 #pragma once
 #include <windows.h>
 
+#include "relivo_version.h"
+
 // Longest text of the message dialog after its escapes are expanded.
 constexpr int kMessageTextMax = 512;
 // Longest text of the about dialog after its escapes are expanded.
@@ -23,7 +25,8 @@ enum MessageMode {
 // About dialog modes.
 enum AboutMode { kAboutProgram = 0, kAboutDevice = 1 };
 
-constexpr const char* kProgramVersion = "0.99";
+// The project's version (project() in CMakeLists.txt).
+constexpr const char* kProgramVersion = RELIVO_VERSION_TEXT;
 
 struct DeviceInfoText {
   const char* name;     // the device's name text
@@ -61,5 +64,5 @@ INT_PTR CALLBACK SelectProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 INT_PTR CALLBACK ConfigProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void DrawHead(const DRAWITEMSTRUCT& item);
 
-// The version line of the about dialog: "Relivo X Win 0.99 / Jan 19 2026".
+// The version line of the about dialog: "Relivo X Win 0.99.0 / Jan 19 2026".
 void AboutVersionLine(char* out, int size);

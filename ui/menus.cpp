@@ -1,5 +1,6 @@
 #include "ui/menus.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -8,6 +9,9 @@
 #include "base/log.h"
 #include "base/settings.h"
 #include "base/text.h"
+
+// Screen readers read an owner-drawn item's data as the platform's record.
+static_assert(offsetof(MenuBarEntry, msaa) == 0, "the screen readers' record comes first");
 
 namespace {
 
@@ -80,13 +84,6 @@ void DestroyMenus(HWND window, MenuHandles& h) {
 }
 
 UINT Checked(bool on) { return on ? MF_CHECKED : MF_UNCHECKED; }
-
-bool ContainsNoCase(const char* text, const char* part) {
-  const std::size_t n = std::strlen(part);
-  for (const char* t = text; *t; ++t)
-    if (_strnicmp(t, part, n) == 0) return true;
-  return n == 0;
-}
 
 HMENU LanguageMenu(const MenuState& s) {
   HMENU menu = CreatePopupMenu();
@@ -222,7 +219,7 @@ HMENU CameraPopup() {
     if (!ProfileHasKey(key, LanguageSection())) continue;
     char caption[kPopupCaptionMax + 1];
     // The entries of the camera and screen pop-up menu.
-    // language keys: PCam{00..06}
+    // language keys: PCam{00..07}
     ReadCaption(key, caption, kPopupCaptionMax);
     AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(n + 1), caption);
     ++count;

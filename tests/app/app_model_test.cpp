@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/build_date.h"
 #include "app/device_keys.h"
 #include "base/text.h"
 #include "braille/braille_form.h"
@@ -27,6 +28,18 @@ TEST(DeviceKeys, OtherCodesRaiseNothing) {
   EXPECT_EQ(DeviceKeyCommand(0x0001), 0);
   EXPECT_EQ(DeviceKeyCommand(0x8004), 0);  // two keys at once
   EXPECT_EQ(DeviceKeyCommand(0xFFFF), 0);
+}
+
+// The start line's date: the compiler pads a one-digit day with a space.
+TEST(BuildDate, DayMonthAndYearOfTheCompilersDate) {
+  int day = 0, month = 0, year = 0;
+  ASSERT_TRUE(ParseBuildDate("Jan  9 2026", day, month, year));
+  EXPECT_EQ(day * 10000 + month * 100 + year % 100, 90126);
+  ASSERT_TRUE(ParseBuildDate("Dec 31 2025", day, month, year));
+  EXPECT_EQ(day * 10000 + month * 100 + year % 100, 311225);
+  EXPECT_EQ(year, 2025);
+  EXPECT_FALSE(ParseBuildDate("Foo 12 2025", day, month, year));
+  EXPECT_FALSE(ParseBuildDate("Dec 31 202", day, month, year));
 }
 
 TEST(Refresh, FirstPlainRefreshLaysOut) {
@@ -73,6 +86,11 @@ TEST(Browse, KeysWalkTheTextAndWrap) {
   EXPECT_EQ(step.render, BrowseRender::kChar);
   EXPECT_EQ(step.at, 4);
   EXPECT_EQ(pos, 4);
+  // ... but from the second character it shows the first one, no wrap.
+  pos = 1;
+  step = BrowseText(2, 5, pos);
+  EXPECT_EQ(step.at, 0);
+  EXPECT_EQ(pos, 0);
   // BUTTON4 moves on while five characters can follow, then starts over.
   pos = 0;
   EXPECT_EQ(BrowseText(4, 10, pos).at, 1);

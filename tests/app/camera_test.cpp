@@ -201,7 +201,7 @@ TEST(AppCamera, TheCameraUnderTheFlyWindowReachesThePinsBesideTheBrailleLineAndI
   AppRun run;
   ASSERT_TRUE(StartApp(run, folder));
   ASSERT_TRUE(WaitForText(run.LogPath(), "Name:[Relivo Sim]", 20000)) << ReadFileText(run.LogPath());
-  EXPECT_NE(ReadFileText(run.LogPath()).find("Cam Popup:7"), std::string::npos);
+  EXPECT_NE(ReadFileText(run.LogPath()).find("Cam Popup:8"), std::string::npos);
 
   PostCommand(run, CMD_CAM_ONOFF);
   ASSERT_TRUE(Sync(run));
@@ -253,7 +253,7 @@ TEST(AppCamera, TheCameraUnderTheFlyWindowReachesThePinsBesideTheBrailleLineAndI
   EXPECT_TRUE(Shows(run.main, "Contrast: not available"));
 
   // The pop-up menu, by keys: a second request while it is open opens no
-  // other, and its last entry switches the dynamic threshold on.
+  // other, and its seventh entry switches the dynamic threshold on.
   SetForegroundWindow(run.main);
   PostCommand(run, CMD_TRACK);
   for (int i = 0; i < 100 && OpenPopups(run) == 0; ++i) Sleep(50);
@@ -266,6 +266,12 @@ TEST(AppCamera, TheCameraUnderTheFlyWindowReachesThePinsBesideTheBrailleLineAndI
   for (int i = 0; i < 100 && IniValue(ini, "Cam", "dyn") != "1"; ++i) Sleep(50);
   EXPECT_EQ(IniValue(ini, "Cam", "dyn"), "1");
   EXPECT_TRUE(Shows(run.main, "Threshold: dynamic"));
+  // The outline mode, said and kept, and back.
+  PostCommand(run, CMD_OUTLINE);
+  EXPECT_TRUE(Shows(run.main, "Outline: on"));
+  EXPECT_EQ(IniValue(ini, "Cam", "Outline"), "1");
+  PostCommand(run, CMD_OUTLINE);
+  EXPECT_TRUE(Shows(run.main, "Outline: off"));
 
   // The screen view runs in front of the camera view, which takes over
   // again when it stops.

@@ -52,6 +52,12 @@ std::vector<unsigned char> SaveAsDtm(const AppRun& run, const std::string& path)
   return ReadFileBytes(path);
 }
 
+size_t CountIn(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
 bool PinOf(const std::vector<unsigned char>& dtm, int x, int y) {
   return (dtm[10 + x / 2 + (y / 4) * 30] >> (y % 4 + 4 * (x % 2))) & 1;
 }
@@ -172,6 +178,22 @@ TEST(AppFiles, BitmapsAndPicturesOfAnotherProgramOpenAsPins) {
   ASSERT_EQ(dtm.size(), static_cast<size_t>(kDtmSize));
   for (int y = 0; y < 40; ++y)
     for (int x = 0; x < 60; ++x) ASSERT_EQ(PinOf(dtm, x, y), x < 30 && y >= 5 && y < 35) << x << "," << y;
+
+  // The outline instead, chosen while no view runs: kept in the settings,
+  // and the picture on the page read again. The black half's edges against
+  // the white raise their pins, the page's own edge none.
+  const std::string loaded = "Bild " + Pictures() + "half.png mit 200 x 100";
+  const size_t loads = CountIn(ReadFileText(run.LogPath()), loaded);
+  Open(run, Pictures() + "half.png");
+  for (int i = 0; i < 200 && CountIn(ReadFileText(run.LogPath()), loaded) == loads; ++i) Sleep(50);
+  PostCommand(run, CMD_OUTLINE);
+  ASSERT_TRUE(WaitForText(run.LogPath(), "Bilder als Umriss: 1", kWaitMs));
+  EXPECT_EQ(IniValue(run.IniPath(), "Def", "Picture.Outline"), "1");
+  dtm = SaveAsDtm(run, folder + "data\\outline.dtm");
+  ASSERT_EQ(dtm.size(), static_cast<size_t>(kDtmSize));
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 60; ++x)
+      ASSERT_EQ(PinOf(dtm, x, y), (x == 29 && y >= 5 && y < 35) || (x < 30 && (y == 5 || y == 34))) << x << "," << y;
   EXPECT_EQ(ReadFileText(run.LogPath()).find("Err:"), std::string::npos);
   Close(run);
 }

@@ -27,6 +27,16 @@ std::string Caption(const std::string& line) {
   return at == std::string::npos ? "" : line.substr(at + 6);
 }
 
+// The dumped line of the first item with this command identifier.
+std::string ItemWithId(const std::string& dump, int id) {
+  const std::size_t at = dump.find(" id=" + std::to_string(id) + " ");
+  if (at == std::string::npos) return "";
+  const std::size_t line = dump.rfind('\n', at) + 1;
+  return dump.substr(line, dump.find('\n', at) - line);
+}
+
+bool Checked(const std::string& dump, int id) { return ItemWithId(dump, id).find(" checked=1 ") != std::string::npos; }
+
 HWND ChildAt(HWND main, const char* cls, bool lowest) {
   HWND found = nullptr;
   LONG best = lowest ? -1 : 1 << 30;
@@ -226,6 +236,25 @@ TEST(AppMenus, ShippedMenusKeyboardAndALiveLanguageSwitch) {
   for (std::size_t at = 0; (at = log.find("BmpFontInit() aufgerufen", at)) != std::string::npos; ++at) ++fonts;
   EXPECT_EQ(fonts, 3);
   EXPECT_EQ(log.find("nicht gefunden"), std::string::npos) << "every command of the shipped menus is known";
+
+  // The check marks of the sound (off in this run) and of the chosen fonts
+  // follow their settings and the commands that change them.
+  dump = ReadMenus(run);
+  ASSERT_NE(ItemWithId(dump, CMD_SOUND), "");
+  ASSERT_NE(ItemWithId(dump, CMD_TFONT + 1), "") << "two text fonts ship";
+  EXPECT_FALSE(Checked(dump, CMD_SOUND));
+  EXPECT_TRUE(Checked(dump, CMD_BFONT));
+  EXPECT_TRUE(Checked(dump, CMD_TFONT));
+  EXPECT_FALSE(Checked(dump, CMD_TFONT + 1));
+  PostCommand(run, CMD_SOUND);
+  PostCommand(run, CMD_TFONT + 1);
+  ASSERT_TRUE(Sync(run));
+  dump = ReadMenus(run);
+  EXPECT_TRUE(Checked(dump, CMD_SOUND));
+  EXPECT_EQ(IniValue(ini, "Def", "Sound"), "1");
+  EXPECT_FALSE(Checked(dump, CMD_TFONT));
+  EXPECT_TRUE(Checked(dump, CMD_TFONT + 1));
+  EXPECT_EQ(IniValue(ini, "0049", "TFont"), "1");
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitExit(run, 10000));
 }

@@ -3,7 +3,8 @@
 // exactly its pins; the pointer moves the picture and the wheel changes
 // the factor, which is stored when the view stops. Over the window of a
 // program that Wine does not run, which sends the program no mouse message
-// at all, the picture follows the pointer too.
+// at all, the picture follows the pointer too. In the outline mode the bar
+// raises its edge and not its inside.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -70,6 +71,21 @@ Frame Expected(POINT p, int k, std::initializer_list<RECT> black = {kBar}) {
       for (const RECT& r : black) dark = dark || PtInRect(&r, centre);
       if (dark) graphic[x / 2 + (y / 4) * 30] |= static_cast<unsigned char>(1 << (y % 4 + 4 * (x % 2)));
     }
+  return GraphicFrame(graphic);
+}
+
+// The outline of a black rectangle with the pointer at p and factor k: the
+// pins inside it with a neighbour outside.
+Frame ExpectedOutline(POINT p, int k, const RECT& black) {
+  auto dark = [&](int x, int y) {
+    const POINT centre = {p.x - 30 * k + x * k + k / 2, p.y - 20 * k + y * k + k / 2};
+    return PtInRect(&black, centre) != FALSE;
+  };
+  unsigned char graphic[300] = {};
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 60; ++x)
+      if (dark(x, y) && (!dark(x - 1, y) || !dark(x + 1, y) || !dark(x, y - 1) || !dark(x, y + 1)))
+        graphic[x / 2 + (y / 4) * 30] |= static_cast<unsigned char>(1 << (y % 4 + 4 * (x % 2)));
   return GraphicFrame(graphic);
 }
 
@@ -145,11 +161,16 @@ TEST(AppScreen, TheAreaUnderThePointerReachesThePinsAndFollowsPointerAndWheel) {
         << "the picture follows the pointer over another program's window";
   }
 
+  // The outline mode: the bar's edge, and nothing inside it.
+  PostCommand(run, CMD_OUTLINE);
+  EXPECT_TRUE(WaitForGraphic(ExpectedOutline(kOverOther, 6, kBar), 10000)) << ReadFileText(run.LogPath());
+
   PostMessageA(run.main, WM_HOTKEY, CMD_FLY, 0);
   ASSERT_TRUE(Sync(run));
   EXPECT_TRUE(IsWindowVisible(run.main));
   EXPECT_EQ(IniValue(run.IniPath(), "SCR", "Factor"), "6");
   EXPECT_EQ(IniValue(run.IniPath(), "SCR", "dyn"), "1");
+  EXPECT_EQ(IniValue(run.IniPath(), "SCR", "Outline"), "1");
   DestroyWindow(paper);
   PostMessageA(run.main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitExit(run, 15000));

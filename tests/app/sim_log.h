@@ -24,11 +24,11 @@ inline std::vector<Frame> ReceivedFrames() {
   std::string line;
   while (std::getline(log, line)) {
     std::istringstream fields(line);
-    std::string time, kind, byte;
+    std::string time, kind, hex;
     fields >> time >> kind;
     if (kind != "RX") continue;
     Frame frame;
-    while (fields >> byte) frame.push_back(static_cast<unsigned char>(std::strtoul(byte.c_str(), nullptr, 16)));
+    while (fields >> hex) frame.push_back(static_cast<unsigned char>(std::strtoul(hex.c_str(), nullptr, 16)));
     frames.push_back(frame);
   }
   return frames;

@@ -84,3 +84,15 @@ TEST(CopyText, CutsAndTerminates) {
   EXPECT_EQ(CopyText(buf, sizeof buf, nullptr), 0u);
   EXPECT_STREQ(buf, "");
 }
+
+// The language list checks the entry that holds the current code.
+TEST(ContainsNoCase, FindsThePartAnywhereIgnoringTheCaseOfLetters) {
+  EXPECT_TRUE(ContainsNoCase("0049", "0049"));
+  EXPECT_TRUE(ContainsNoCase("de-0049x", "0049"));
+  EXPECT_TRUE(ContainsNoCase("En_GB", "en_gb"));
+  EXPECT_TRUE(ContainsNoCase("abc", ""));
+  EXPECT_FALSE(ContainsNoCase("004", "0049"));
+  EXPECT_FALSE(ContainsNoCase("0044", "0049"));
+  EXPECT_FALSE(ContainsNoCase("", "x"));
+  EXPECT_FALSE(ContainsNoCase("\xC4", "\xE4"));  // only A to Z
+}

@@ -161,7 +161,7 @@ struct Nested {
 
 void CALLBACK OpenSecondPopup(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
-  g_nested.entry = ViewPopup(*g_nested.host, POINT{200, 200}, true);
+  g_nested.entry = ViewPopup(*g_nested.host, POINT{200, 200}, true, PopupChecks{false, false});
   g_nested.flagMeanwhile = *g_nested.host->popupOpen;
   EndMenu();
 }
@@ -208,18 +208,22 @@ TEST_F(CameraViewTest, WhileAPopupIsOpenAnotherNeitherOpensNorClearsItsFlag) {
   HMENU popup = CreatePopupMenu();
   AppendMenuA(popup, MF_STRING, kPopupBigSmall, "Big/small");
   AppendMenuA(popup, MF_STRING, kPopupDynamic, "Dynamic");
+  AppendMenuA(popup, MF_STRING, kPopupOutline, "Outline");
   host_.popupMenu = popup;
   g_nested = Nested{&host_};
   SetTimer(nullptr, 0, 100, OpenSecondPopup);
-  EXPECT_EQ(ViewPopup(host_, POINT{100, 100}, true), 0);
+  EXPECT_EQ(ViewPopup(host_, POINT{100, 100}, true, PopupChecks{false, false}), 0);
   EXPECT_EQ(g_nested.entry, 0);
   EXPECT_TRUE(g_nested.flagMeanwhile) << "the open pop-up keeps the arrow keys";
   EXPECT_FALSE(popupOpen_) << "cleared by the pop-up that set it";
-  // The screen view's pop-up greys the camera's own entries.
+  // The screen view's pop-up greys the camera's own entries and checks
+  // the modes in force.
   g_nested = Nested{&host_};
   SetTimer(nullptr, 0, 100, OpenSecondPopup);
-  ViewPopup(host_, POINT{100, 100}, false);
+  ViewPopup(host_, POINT{100, 100}, false, PopupChecks{true, true});
   EXPECT_NE(GetMenuState(popup, kPopupBigSmall, MF_BYCOMMAND) & MF_GRAYED, 0u);
   EXPECT_EQ(GetMenuState(popup, kPopupDynamic, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  EXPECT_NE(GetMenuState(popup, kPopupDynamic, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_NE(GetMenuState(popup, kPopupOutline, MF_BYCOMMAND) & MF_CHECKED, 0u);
   DestroyMenu(popup);
 }

@@ -1,15 +1,19 @@
 // Benchmark, printed, not judged: one tick's conversion of the screen and
 // camera views (read the pixels under the fly window from the screen,
-// scale them to 60 x 40, apply the threshold, compare with the last pins,
-// pack the graphic) as a share of the 50 ms tick, at factor 10 and at the
-// largest factor of each view; beside each, in the same run, one stretch of
-// the whole area into 60 x 40 by the platform, the way that reads every
-// pixel of the area.
+// scale them to 60 x 40, convert, compare with the last pins, pack the
+// graphic) as a share of the 50 ms tick, at factor 10 and at the largest
+// factor of each view, by the threshold rule and as the outline in the same
+// run: both conversions of the same picture in every round, so that the
+// outline's extra time per tick (its target: at most 0.5 ms) is not lost in
+// the changing time of the screen transfer. Beside them, in the same
+// rounds, one stretch of the whole area into 60 x 40 by the platform, the
+// way that reads every pixel of the area.
+// Usage: conversion_bench [rounds] (200; the tests run it with fewer).
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <vector>
+#include <cstdlib>
+#include <utility>
 
 #include "camera/pixel_grab.h"
 #include "camera/view_model.h"
@@ -18,60 +22,105 @@
 namespace {
 
 constexpr double kTickMs = 50.0;
-constexpr int kRounds = 60;
+constexpr double kOutlineBudgetMs = 0.5;
+int g_rounds = 200;
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
+// Milliseconds per round: the transfer, and the conversion in each mode.
+struct TickTimes {
+  double grab = 0.0;
+  double threshold = 0.0;
+  double outline = 0.0;
+  double whole = 0.0;  // the whole area stretched by the platform
+};
+
+// Converts and packs as a tick does; adds the time taken to `ms`.
+void Convert(const PagePicture& picture, PictureMode mode, PinTracker& tracker, double& ms) {
+  const DotsRule rule{DotsMode::kDynamicScreen, 0};
+  std::uint8_t graphic[kPackedGraphic];
+  const double start = BenchSeconds();
+  if (ConvertPicture(picture, mode, rule, tracker)) PinsToGraphic(tracker.pins, graphic);
+  ms += (BenchSeconds() - start) * 1000.0;
 }
 
-// One tick's conversion and, in turn with it so that both see the same load,
-// the whole area stretched by the platform; medians of the rounds.
-void Measure(const char* view, int factor, PictureSurface& surface, HDC screen) {
-  PinTracker tracker;
+TickTimes Time(int factor, PictureSurface& surface, HDC screen) {
+  PinTracker byThreshold, byOutline;
   PagePicture picture;
-  std::uint8_t graphic[kPackedGraphic];
-  const DotsRule rule{DotsMode::kDynamicScreen, 0};
-  const int width = kFlyUnitWidth * factor, height = kFlyUnitHeight * factor;
-  std::vector<double> tick, whole;
-  for (int i = 0; i < kRounds; ++i) {
+  TickTimes t;
+  for (int i = 0; i < g_rounds; ++i) {
     // The area moves a little, as under a hand on the mouse.
-    double start = BenchSeconds();
-    GrabPicture(surface, screen, i % 7, i % 5, width, height, picture);
-    if (ConvertPicture(picture, rule, tracker)) PinsToGraphic(tracker.pins, graphic);
-    tick.push_back((BenchSeconds() - start) * 1000.0);
-    start = BenchSeconds();
-    StretchBlt(surface.page.dc->Get(), 0, 0, kPageColumns, kPageRows, screen, i % 7, i % 5, width, height, SRCCOPY);
+    const double start = BenchSeconds();
+    GrabPicture(surface, screen, i % 7, i % 5, kFlyUnitWidth * factor, kFlyUnitHeight * factor, picture);
+    t.grab += (BenchSeconds() - start) * 1000.0;
+    Convert(picture, PictureMode::kThreshold, byThreshold, t.threshold);
+    Convert(picture, PictureMode::kOutline, byOutline, t.outline);
+    const double wholeStart = BenchSeconds();
+    StretchBlt(surface.page.dc->Get(), 0, 0, kPageColumns, kPageRows, screen, i % 7, i % 5, kFlyUnitWidth * factor,
+               kFlyUnitHeight * factor, SRCCOPY);
     GdiFlush();
-    whole.push_back((BenchSeconds() - start) * 1000.0);
+    t.whole += (BenchSeconds() - wholeStart) * 1000.0;
   }
-  const double ms = Median(tick);
+  t.grab /= g_rounds;
+  t.threshold /= g_rounds;
+  t.outline /= g_rounds;
+  t.whole /= g_rounds;
+  return t;
+}
+
+void Measure(const char* view, int factor, PictureSurface& surface, HDC screen) {
+  const TickTimes t = Time(factor, surface, screen);
+  const double byThreshold = t.grab + t.threshold, byOutline = t.grab + t.outline;
   std::printf(
-      "%-28s factor %2d (%4d x %4d): median %6.3f ms per tick (%s), %5.2f %% of the %2.0f ms tick;"
-      " whole area stretched: %7.3f ms\n",
-      view, factor, width, height, ms, surface.choice.stretch ? "stretch" : "rows", 100.0 * ms / kTickMs, kTickMs,
-      Median(whole));
+      "%-28s factor %2d (%4d x %4d): threshold %6.3f ms (%5.2f %% of the %2.0f ms tick), outline %6.3f ms "
+      "(%5.2f %%)\n",
+      view, factor, kFlyUnitWidth * factor, kFlyUnitHeight * factor, byThreshold, 100.0 * byThreshold / kTickMs,
+      kTickMs, byOutline, 100.0 * byOutline / kTickMs);
+  std::printf("%-28s outline adds %+6.3f ms per tick (at most %.1f ms wanted)\n", "", t.outline - t.threshold,
+              kOutlineBudgetMs);
+  std::printf("%-28s read by %s in %6.3f ms; the whole area stretched: %7.3f ms\n", "",
+              surface.choice.stretch ? "stretch" : "rows", t.grab, t.whole);
+}
+
+// The outline alone on pictures with many and with few edges.
+void MeasureOutline() {
+  PagePicture busy, plain;
+  std::uint32_t state = 1;
+  for (int i = 0; i < kPagePins; ++i) {
+    state = state * 1664525u + 1013904223u;
+    const auto v = static_cast<std::uint8_t>(state >> 24);
+    busy.pixels[i] = PixelRgb{v, v, v};
+    const bool inside =
+        i % kPageColumns >= 20 && i % kPageColumns < 40 && i / kPageColumns >= 10 && i / kPageColumns < 30;
+    plain.pixels[i] = inside ? PixelRgb{0, 0, 0} : PixelRgb{255, 255, 255};
+  }
+  std::uint8_t pins[kPagePins];
+  for (auto [name, picture] : {std::pair<const char*, const PagePicture*>{"noise (every pixel an edge)", &busy},
+                               {"a filled square", &plain}}) {
+    const double start = BenchSeconds();
+    for (int i = 0; i < g_rounds * 10; ++i) PictureToOutline(*picture, pins);
+    std::printf("outline of %-27s %6.3f ms\n", name, (BenchSeconds() - start) * 1000.0 / (g_rounds * 10));
+  }
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1 && std::atoi(argv[1]) > 0) g_rounds = std::atoi(argv[1]);
   HDC screen = GetDC(nullptr);
   PictureSurface surface;
   if (!CreatePictureSurface(surface, screen)) {
     std::printf("no picture surface\n");
     return 1;
   }
-  SetStretchBltMode(surface.page.dc->Get(), COLORONCOLOR);  // as the stretch before took whole pixels
   const int screenMax = MaxFactor(GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN));
   const int cameraMax = MaxFactor(800, 600);  // the large camera window
   std::printf("screen %d x %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   PagePicture warmUp;  // the first transfers set up the display connection
-  for (int i = 0; i < kRounds / 10; ++i) GrabPicture(surface, screen, 0, 0, kFlyUnitWidth, kFlyUnitHeight, warmUp);
+  for (int i = 0; i < g_rounds / 10 + 1; ++i) GrabPicture(surface, screen, 0, 0, kFlyUnitWidth, kFlyUnitHeight, warmUp);
   Measure("screen view", 10, surface, screen);
   Measure("screen view, largest", screenMax, surface, screen);
   Measure("camera view (large window)", 10, surface, screen);
   Measure("camera view, largest", cameraMax, surface, screen);
+  MeasureOutline();
   ReleasePictureSurface(surface);
   ReleaseDC(nullptr, screen);
   return 0;

@@ -14,9 +14,11 @@ TEST(ViewModel, FactorsStayBetweenOneAndTheMaximum) {
   EXPECT_EQ(WheelFactor(10, +1, 10), 10);
   EXPECT_EQ(WheelFactor(5, +1, 10), 6);
   EXPECT_EQ(WheelFactor(1, -1, 0), 1) << "a screen smaller than one unit still has factor 1";
-  EXPECT_EQ(StepFactor(10, +1, 10), 10);
-  EXPECT_EQ(StepFactor(1, -1, 10), 1);
-  EXPECT_EQ(StepFactor(4, -1, 10), 3);
+  const struct {
+    int factor, step, maximum, stepped;
+  } steps[] = {{10, +1, 10, 10}, {1, -1, 10, 1}, {4, -1, 10, 3}, {4, +1, 10, 5}, {4, 0, 10, 4}};
+  for (const auto& c : steps)
+    EXPECT_EQ(StepFactor(c.factor, c.step, c.maximum), c.stepped) << c.factor << " " << c.step << " " << c.maximum;
 }
 
 TEST(ViewModel, ThresholdStepsOfFive) {
@@ -25,6 +27,7 @@ TEST(ViewModel, ThresholdStepsOfFive) {
   EXPECT_FLOAT_EQ(StepThreshold(200.0f, +1, kScreenThresholdUpper), 200.0f) << "the screen's 200 only goes down";
   EXPECT_FLOAT_EQ(StepThreshold(200.0f, -1, kScreenThresholdUpper), 195.0f);
   EXPECT_FLOAT_EQ(StepThreshold(5.0f, -1, kCameraThresholdUpper), 5.0f);
+  EXPECT_FLOAT_EQ(StepThreshold(50.0f, 0, kCameraThresholdUpper), 50.0f) << "no direction, no step";
 }
 
 TEST(ViewModel, ResolutionChoiceAndAspect) {
@@ -34,10 +37,20 @@ TEST(ViewModel, ResolutionChoiceAndAspect) {
   EXPECT_EQ(ChooseResolution(99, 4), 3);
   EXPECT_EQ(ChooseResolution(-7, 4), 0) << "never an index before the table";
   EXPECT_EQ(ChooseResolution(3, 0), 0) << "no resolutions: the empty first entry";
+  // The largest size: at least the largest before in both sides.
+  const CameraResolution sizes[] = {{640, 480},  {1280, 720}, {1280, 960}, {320, 240},
+                                    {1920, 900}, {1920, 960}, {800, 960},  {2000, 600}};
+  const CameraResolution largest = LargestResolution(sizes, 8);
+  EXPECT_EQ(largest.width, 1920);
+  EXPECT_EQ(largest.height, 960);
+  EXPECT_EQ(LargestResolution(sizes, 3).height, 960) << "the last of the list counts";
+  EXPECT_EQ(LargestResolution(sizes, 0).width, 0);
+  EXPECT_EQ(LargestResolution(nullptr, 3).width, 0) << "no list";
   EXPECT_FLOAT_EQ(AspectPercent(1280, 720), 177.0f);
   EXPECT_EQ(HeightForAspect(400, 177.0f), 225);
   EXPECT_FLOAT_EQ(AspectPercent(0, 0), 100.0f);
   EXPECT_EQ(HeightForAspect(400, AspectPercent(0, 0)), 400);
+  EXPECT_EQ(HeightForAspect(400, 0.0f), 400) << "no aspect: a square window";
 }
 
 TEST(ViewModel, SliderMovesKeepTheirBounds) {
@@ -63,6 +76,10 @@ TEST(ViewModel, ConversionPacksPinsAndReportsChanges) {
   const DotsRule half{DotsMode::kFixed, ThresholdFromPercent(50)};
   EXPECT_TRUE(ConvertPicture(picture, half, tracker));
   EXPECT_FALSE(ConvertPicture(picture, half, tracker)) << "same picture, same pins";
+  PinTracker fresh;
+  PagePicture white;
+  std::memset(white.pixels, 0xFF, sizeof white.pixels);
+  EXPECT_TRUE(ConvertPicture(white, half, fresh)) << "the first conversion counts, even with no pin raised";
   for (int x = 0; x < kPageColumns; ++x) EXPECT_EQ(tracker.pins[x], x * 255 / 59 < 128 ? 1 : 0) << x;
   std::uint8_t graphic[kPackedGraphic];
   PinsToGraphic(tracker.pins, graphic);

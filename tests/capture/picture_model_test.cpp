@@ -74,6 +74,26 @@ TEST(DibLayout, PackedBitmapsMustHoldWhatTheirHeaderSays) {
   EXPECT_TRUE(DibFrameIsComplete(Header(5, 3, 24), DibLayout{16, 40, 48}, 48));
 }
 
+// A decompressor is told no more bytes than arrived, and writes a picture
+// of the same size without compression.
+TEST(DibLayout, CompressedFramesAreReadOnlyAsFarAsTheyArrived) {
+  DibFields rle = Header(16, -12, 8, 1);
+  rle.sizeImage = 100;
+  EXPECT_EQ(DibCompressedInputBytes(rle, 100), 100u);
+  EXPECT_EQ(DibCompressedInputBytes(rle, 300), 100u);
+  EXPECT_EQ(DibCompressedInputBytes(rle, 99), 99u);
+  rle.sizeImage = 0;
+  EXPECT_EQ(DibCompressedInputBytes(rle, 77), 77u);
+  const DibFields target = DibDecompressedFields(rle);
+  EXPECT_EQ(target.width, 16);
+  EXPECT_EQ(target.height, -12);
+  EXPECT_EQ(target.bitCount, 24);
+  EXPECT_TRUE(DibIsUncompressed(target));
+  DibLayout l;
+  EXPECT_TRUE(DibLayoutOf(target, &l));
+  EXPECT_EQ(DibDecompressedFields(Header(4, 4, 32, 0x32595559)).bitCount, 32);
+}
+
 TEST(Encoders, ExtensionsMatchPatternsIgnoringCase) {
   const wchar_t* jpeg = L"*.JPG;*.JPEG;*.JPE;*.JFIF";
   EXPECT_TRUE(ExtensionInPatterns(L".jpg", jpeg));

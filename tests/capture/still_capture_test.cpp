@@ -106,11 +106,19 @@ TEST_F(StillCaptureTest, ATimeOutLeavesTheTriggerArmed) {
   ASSERT_EQ(still.UseEvent(), S_OK);
   still.Arm();
   EXPECT_EQ(still.Wait(kShortWaitMs), kTimeout);
-  Deliver(4);
-  EXPECT_EQ(still.Wait(0), S_OK);
-  // A new arming does not take the old signal for its own.
+  Deliver(4);  // the late frame still completes that cycle
+  CDIBSection late;
+  still.Take(late);
+  EXPECT_EQ(FrameNumberOf(late), 4);
+  // Nobody waited for its signal: a new arming does not take it for its
+  // own, and waits for the next frame.
   still.Arm();
   EXPECT_EQ(still.Wait(kShortWaitMs), kTimeout);
+  Deliver(5);
+  EXPECT_EQ(still.Wait(0), S_OK);
+  CDIBSection next;
+  still.Take(next);
+  EXPECT_EQ(FrameNumberOf(next), 5);
 }
 
 TEST_F(StillCaptureTest, ShortFramesAndForeignHeadersFailTheWait) {

@@ -94,6 +94,14 @@ TEST(DeviceFrame, BuildRefusesAFrameThatDoesNotFit) {
   EXPECT_EQ(BuildFrame(f, sizeof f, 0, kCmdDisplayData, data, 20), 0u);
   std::uint8_t g[30];
   EXPECT_EQ(BuildFrame(g, sizeof g, 0, kCmdDisplayData, data, 20), 30u);
+  EXPECT_EQ(BuildFrame(nullptr, 100, 0, kCmdDisplayData, data, 20), 0u) << "no buffer";
+  // The 16-bit length field (data + 6) ends the frame's size, not the room.
+  std::vector<std::uint8_t> large(0x10000 + kFrameOverhead), zeros(0xFFFF - 6 + 1);
+  ASSERT_EQ(BuildFrame(large.data(), large.size(), 0, kCmdDisplayData, zeros.data(), 0xFFFF - 6),
+            0xFFFFu - 6 + kFrameOverhead);
+  EXPECT_EQ(large[2], 0xFF);
+  EXPECT_EQ(large[3], 0xFF);
+  EXPECT_EQ(BuildFrame(large.data(), large.size(), 0, kCmdDisplayData, zeros.data(), 0xFFFF - 5), 0u);
 }
 
 TEST_F(SessionTest, InitialValues) {
@@ -418,7 +426,14 @@ TEST_F(SessionTest, KeyBitsThatNeverArrivedMakeNoKey) {
   bad.back() ^= 0xFF;
   port.Send(bad);
   ReadFrame(s);
+  // A whole frame one byte short of the key bits: its checksum is no key.
+  port.Send(DeviceFrame(kCmdKeyReport0, {0x80}));
+  ReadFrame(s);
   EXPECT_EQ(QueuedKeys(s), 0);
+  // Exactly the key bits and the checksum.
+  port.Send(DeviceFrame(kCmdKeyReport0, {0x80, 0x00}));
+  ReadFrame(s);
+  EXPECT_EQ(TakeNewestKey(s), kKeyButton1);
 }
 
 TEST_F(SessionTest, ZeroLengthByteReads15Bytes) {
@@ -492,6 +507,18 @@ TEST_F(SessionTest, FrameSplitByTheLineIsReadWhole) {
   ReadFrame(s);
   EXPECT_EQ(TakeNewestKey(s), kKeyButton1);
   EXPECT_TRUE(port.waiting.empty());
+}
+
+// A read that ends on a frame's first byte keeps it for the rest of the
+// frame, which the line delivers a moment later.
+TEST_F(SessionTest, AFrameStartAsTheLastByteOfAReadIsKept) {
+  ConnectQuietly();
+  Bytes f = DeviceFrame(kCmdKeyReport0, {0x20, 0x00});
+  port.Send({1, 2, 3, f[0]});
+  port.chunks.push_back(Bytes(f.begin() + 1, f.end()));
+  ReadFrame(s);
+  EXPECT_EQ(TakeNewestKey(s), kKeyButton3);
+  EXPECT_EQ(s.receivedCount, 0);
 }
 
 TEST_F(SessionTest, FrameCutOffIsHandledWithWhatArrived) {

@@ -437,7 +437,7 @@ TEST_F(DialogsTest, AboutShowsVersionAndAboutText) {
   char expected[64];
   AboutVersionLine(expected, sizeof expected);
   EXPECT_EQ(version, expected);
-  EXPECT_EQ(version.rfind("Relivo X Win 0.99 / ", 0), 0u) << version;
+  EXPECT_EQ(version.rfind(std::string("Relivo X Win ") + RELIVO_VERSION_TEXT + " / ", 0), 0u) << version;
   EXPECT_EQ(version.find("  "), std::string::npos) << "no double space in the date";
   EXPECT_EQ(text, "Tastbare Grafik\r\nfuer alle");
   EXPECT_NE(icon, nullptr) << "the program icon is the dialog's icon";

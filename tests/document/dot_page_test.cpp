@@ -73,6 +73,24 @@ TEST(Packing, TextLineUsesTheSameBitsAndKeepsTheWholeText) {
   EXPECT_EQ(view.textRepaints, 1);
 }
 
+// Unpacking and stamping touch their own pins only: the page's last pin is
+// followed by the text line's first, and the text line's columns end at
+// the cells.
+TEST(Packing, UnpackingAndStampingStayInTheirOwnPins) {
+  DotPage page = EmptyPage();
+  TextPin(page, 0, 0) = 1;
+  TextPin(page, kTextColumns, 0) = 1;  // beyond the cells: never used
+  RecordingView view;
+  UnpackPage(page, EmptyRecord(), view);
+  EXPECT_EQ(TextPin(page, 0, 0), 1);
+  StampTextLine(page, 0, 0, view);
+  EXPECT_EQ(Pin(page, 0, 0), kPinNewest);
+  EXPECT_EQ(Pin(page, kTextColumns, 0), 0);
+  UnpackTextLine(page, EmptyRecord(), view);
+  EXPECT_EQ(TextPin(page, 0, 0), 0);
+  EXPECT_EQ(TextPin(page, kTextColumns, 0), 1);
+}
+
 TEST(Strokes, AgeingMovesLayersDownAndKeepsCommittedBits) {
   DotPage page = EmptyPage();
   RecordingView view;
@@ -87,23 +105,24 @@ TEST(Strokes, AgeingMovesLayersDownAndKeepsCommittedBits) {
   EXPECT_EQ(view.refreshes, 1);
 }
 
-TEST(Strokes, UndoRemovesTheNewestStrokeEachTime) {
+// Seven strokes fill the six layers and the aged bit; each undo removes
+// the newest stroke left, down to the oldest layer and the aged one, and
+// never a committed pin.
+TEST(Strokes, UndoRemovesTheNewestStrokeEachTimeDownToTheOldest) {
   DotPage page = EmptyPage();
   RecordingView view;
-  Pin(page, 5, 5) = 1;                   // committed
-  SetPin(page, 1, 1, true, true, view);  // first stroke
-  SetPin(page, 2, 2, true, true, view);  // second stroke
-  EXPECT_EQ(Pin(page, 1, 1), 0x40);
-  EXPECT_EQ(Pin(page, 2, 2), 0x80);
-  UndoStroke(page, view);
-  EXPECT_EQ(Pin(page, 2, 2), 0);
-  EXPECT_EQ(Pin(page, 1, 1), 0x40);
-  UndoStroke(page, view);
-  EXPECT_EQ(Pin(page, 1, 1), 0);
-  EXPECT_EQ(Pin(page, 5, 5), 1);
+  Pin(page, 5, 5) = 1;  // committed
+  for (int stroke = 0; stroke < 7; ++stroke) SetPin(page, stroke, 1, true, true, view);
+  const std::uint8_t layers[7] = {kPinAged, 0x04, 0x08, 0x10, 0x20, 0x40, kPinNewest};
+  for (int stroke = 0; stroke < 7; ++stroke) EXPECT_EQ(Pin(page, stroke, 1), layers[stroke]) << stroke;
+  for (int newest = 6; newest >= 0; --newest) {
+    UndoStroke(page, view);
+    for (int stroke = 0; stroke < 7; ++stroke)
+      EXPECT_EQ(Pin(page, stroke, 1), stroke < newest ? layers[stroke] : 0) << newest << " " << stroke;
+  }
   UndoStroke(page, view);  // nothing left: committed pins stay
   EXPECT_EQ(Pin(page, 5, 5), 1);
-  EXPECT_EQ(view.fullRefreshes, 3);
+  EXPECT_EQ(view.fullRefreshes, 8);
 }
 
 TEST(Strokes, AStrokeReachesBitOneAfterSixMoreAndErasingLosesAllBits) {
@@ -148,6 +167,7 @@ TEST(PageCommands, InvertAcceptAndDeleteAll) {
   AcceptPage(page, view);
   EXPECT_EQ(Pin(page, 1, 0), 1);
   EXPECT_EQ(Pin(page, 0, 0), 0);
+  EXPECT_EQ(view.pinRepaints, 2 * kPagePins) << "each pin once, none beyond the page";
   TextPin(page, 3, 3) = 1;
   PackPage(page, record);
   record.header[0] = 7;
@@ -175,4 +195,19 @@ TEST(PageCommands, StampTextLineJoinsTheNewestLayerAndClipsAtTheEdges) {
   EXPECT_FALSE(PinInRange(60, 0));
   EXPECT_FALSE(PinInRange(0, -1));
   EXPECT_TRUE(PinInRange(59, 39));
+  // One text pin just inside an edge (or none), the other just outside:
+  // the one outside neither wraps into the next row nor lands on the text
+  // line below the page.
+  const struct {
+    int x0, y0, insideX, insideY;
+  } edges[] = {{21, 36, 21, 36}, {0, 37, 0, 37}, {-1, 1, 38, 4}, {10, -3, 49, 0}, {59, -1, -1, -1}};
+  for (const auto& edge : edges) {
+    DotPage stamped = EmptyPage();
+    TextPin(stamped, 0, 0) = 1;
+    TextPin(stamped, 39, 3) = 1;
+    DotPage expected = stamped;
+    if (edge.insideX >= 0) Pin(expected, edge.insideX, edge.insideY) = kPinNewest;
+    StampTextLine(stamped, edge.x0, edge.y0, view);
+    EXPECT_EQ(std::memcmp(&stamped, &expected, sizeof stamped), 0) << edge.x0 << "," << edge.y0;
+  }
 }
