@@ -21,8 +21,10 @@ constexpr int kButtonLabelMax = 80;   // labels and help texts of the device key
 constexpr int kDeviceButtons = 6;
 constexpr UINT_PTR kTickTimerId = 100;
 constexpr UINT kTickPeriodMs = 50;
-constexpr UINT WM_MENU_DONE = WM_STILL_CAPTURED + 1;   // posted to itself when a menu closed
-constexpr UINT WM_PAGE_FOCUS = WM_STILL_CAPTURED + 2;  // the page got or lost the keyboard focus
+constexpr UINT_PTR kGraphicTimerId = 101;               // a graphic waits for the wire
+constexpr UINT WM_MENU_DONE = WM_STILL_CAPTURED + 1;    // posted to itself when a menu closed
+constexpr UINT WM_PAGE_FOCUS = WM_STILL_CAPTURED + 2;   // the page got or lost the keyboard focus
+constexpr UINT WM_START_LATER = WM_STILL_CAPTURED + 3;  // the start-up's part that runs from the loop
 
 // Values set during start-up and read everywhere.
 struct AppState {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstring>
 
 #include "app/app_state.h"
@@ -14,6 +15,7 @@
 #include "base/settings.h"
 #include "base/sound.h"
 #include "base/text.h"
+#include "device/device_frame.h"
 #include "device/device_session.h"
 #include "device/device_windows.h"
 #include "device/serial_port.h"
@@ -59,7 +61,44 @@ DeviceSession& Session() {
   return s;
 }
 
+// A graphic frame takes 26.9 ms on the wire at 115200 baud. Frames handed
+// to the port faster than that wait in the line's buffer, and the newest
+// pins behind stale ones (a pen stroke changes the page at every mouse
+// report). So a graphic that comes while the last one is still on the wire
+// waits until the wire is free and then leaves as the newest one.
+using Clock = std::chrono::steady_clock;
+Clock::time_point g_wireFree;
+bool g_graphicWaiting = false;
+
+Clock::duration GraphicWireTime() {
+  const std::uint32_t baud = g_serialPort.baudRate ? g_serialPort.baudRate : kDefaultBaud;
+  const long long bits = 10LL * (kGraphicSize + kFrameOverhead);  // 8N1: ten bits a byte
+  return std::chrono::microseconds(bits * 1000000 / baud);
+}
+
+// The page's graphic as the device is to show it (with the pin cursor).
+void SendGraphicWhenFree(DeviceSession& s) {
+  if (!s.ready || g_graphicWaiting) return;
+  std::uint8_t graphic[kPackedGraphic];
+  std::memcpy(graphic, g_dtm.graphic, sizeof graphic);
+  CursorOnDevice(graphic);
+  const Clock::time_point now = Clock::now();
+  if (now < g_wireFree && GraphicDiffers(s, graphic)) {
+    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(g_wireFree - now).count() + 1;
+    g_graphicWaiting = SetTimer(g_app.mainWindow, kGraphicTimerId, static_cast<UINT>(wait), nullptr) != 0;
+    if (g_graphicWaiting) return;
+  }
+  if (GraphicDiffers(s, graphic)) g_wireFree = now + GraphicWireTime();
+  SendFrame(s, 1, kPackedGraphic, graphic);
+}
+
 }  // namespace
+
+void DeviceGraphicDue() {
+  KillTimer(g_app.mainWindow, kGraphicTimerId);
+  g_graphicWaiting = false;
+  SendGraphicWhenFree(Session());
+}
 
 void DeviceReadFrame() { ReadFrame(Session()); }
 
@@ -107,28 +146,13 @@ void DeviceSelectPort(int entry) {
   if (ProfileGetInt("autostart", 0, "Device") != 0) Connect(s);
 }
 
-namespace {
-
-// The page's graphic as the device is to show it: with the pin cursor.
-void SendGraphic(DeviceSession& s) {
-  std::uint8_t graphic[kPackedGraphic];
-  std::memcpy(graphic, g_dtm.graphic, sizeof graphic);
-  CursorOnDevice(graphic);
-  SendFrame(s, 1, kPackedGraphic, graphic);
-}
-
-}  // namespace
+void DeviceSendGraphic() { SendGraphicWhenFree(Session()); }
 
 void DeviceSendPage() {
   DeviceSession& s = Session();
   if (!s.ready) return;
-  SendGraphic(s);
+  SendGraphicWhenFree(s);
   SendFrame(s, 0, kTextCells, g_dtm.cells);
-}
-
-void DeviceSendGraphic() {
-  DeviceSession& s = Session();
-  if (s.ready) SendGraphic(s);
 }
 
 bool DeviceGraphicDiffers(const std::uint8_t* graphic) {

@@ -23,8 +23,11 @@ void DeviceSelectPort(int entry);
 // CMD_SEND_PAGE: the graphic (as the device shows it, with the pin cursor)
 // when it changed, and the braille cells.
 void DeviceSendPage();
-// The graphic alone (the pin cursor's blink), when it changed.
+// The graphic alone (the pin cursor's blink), when the device is ready and
+// it changed. A graphic that comes while the last one is still on the wire
+// leaves when the wire is free (kGraphicTimerId, then DeviceGraphicDue).
 void DeviceSendGraphic();
+void DeviceGraphicDue();
 // True while the connected device shows another graphic than this one.
 bool DeviceGraphicDiffers(const std::uint8_t* graphic);
 void DeviceScanPorts();

@@ -22,6 +22,7 @@
 #include "base/settings.h"
 #include "base/sound.h"
 #include "base/text.h"
+#include "base/trace.h"
 #include "base/ui_resources.h"
 #include "braille/fonts.h"
 #include "document/file_select.h"
@@ -354,6 +355,7 @@ void OnTick(HWND window) {
   if (first) {
     first = false;
     LogWrite("Erster Takt");
+    TraceMark(TraceStage::kStartPhase, 11, "first-tick");
   }
   DeviceReadFrame();
   DeviceWatchLink();
@@ -532,16 +534,16 @@ void LayoutMainWindow(int columns, int rows, int pinSize) {
   PaintGrid(g_page, g_view.page, g_view.txtwnd);
   HWND children[] = {g_view.cambutton, g_view.brLngWnd,  g_view.brGradeWnd, g_view.brDotWnd,
                      g_view.editWnd,   g_view.statusWnd, g_view.infoWnd};
+  // Repainted when the queue has nothing else: a layout follows every
+  // change of the whole page, and input must not wait for the paint.
   for (HWND child : children) {
     ShowWindow(child, SW_SHOW);
     InvalidateRect(child, nullptr, TRUE);
-    UpdateWindow(child);
   }
   BrailleLayout();
   for (HWND button : g_view.buttons) {
     ShowWindow(button, SW_SHOW);
     InvalidateRect(button, nullptr, TRUE);
-    UpdateWindow(button);
   }
   DrawMainIconBar(g_app.mainWindow);
 }
@@ -610,7 +612,10 @@ namespace {
 
 class WindowObserver : public PageObserver {
  public:
-  void RequestRefresh(bool full) override { ::RequestRefresh(full ? 1 : 0); }
+  void RequestRefresh(bool full) override {
+    TraceMark(TraceStage::kPageChanged, full ? 1 : 0);
+    ::RequestRefresh(full ? 1 : 0);
+  }
   void RepaintPins() override {
     PaintPins(g_page, g_view.page);
     PaintCursor();
@@ -701,7 +706,17 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETHIGHCONTRAST) ColorsChanged(window);
       break;
-    case WM_TIMER: OnTick(window); return 0;
+    case WM_START_LATER:
+      CaptureStart();
+      TraceMark(TraceStage::kStartPhase, 9, "capture");
+      return 0;
+    case WM_TIMER:
+      if (wParam == kGraphicTimerId) {
+        DeviceGraphicDue();
+        return 0;
+      }
+      OnTick(window);
+      return 0;
     case WM_HSCROLL: CameraScrolled(wParam, lParam); break;
     case WM_CTLCOLOREDIT: return OnCtlColorEdit(window, message, wParam, lParam);
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(window, message, wParam, lParam);

@@ -21,6 +21,7 @@
 #include "base/settings.h"
 #include "base/sound.h"
 #include "base/text.h"
+#include "base/trace.h"
 #include "base/ui_resources.h"
 #include "braille/fonts.h"
 #include "document/ext_settings.h"
@@ -34,7 +35,6 @@ constexpr int kSplashWidth = 700;
 constexpr int kSplashHeight = 400;
 constexpr int kSplashPicture = 600;  // width of the picture "Splash"
 constexpr int kStartMessages = 10;
-constexpr DWORD kStartWaitMs = 1000;
 constexpr const char* kInstanceMutex = "RelivoX.SingleInstance";
 constexpr const char* kErrorRunDefault = "Diese Anwendung l\xe4uft bereits und sollte nur einmal gestartet werden!";
 
@@ -43,8 +43,11 @@ constexpr const char* kErrorRunDefault = "Diese Anwendung l\xe4uft bereits und s
 // Reads a value without writing a default back: a second instance must not
 // touch the settings file.
 void PeekValue(const char* key, const char* section, const char* def, char* out, int size) {
-  GetPrivateProfileStringA(section, key, "", out, static_cast<DWORD>(size), SettingsPath());
-  if (!out[0]) CopyText(out, static_cast<std::size_t>(size), def);
+  if (ProfileHasKey(key, section)) {
+    ProfileGetString(key, out, def, section, size);
+  } else {
+    CopyText(out, static_cast<std::size_t>(size), def);
+  }
 }
 
 // True when another instance runs; the mutex handle stays open for the
@@ -124,37 +127,41 @@ void ShowSplash() {
   RECT main;
   GetWindowRect(g_app.mainWindow, &main);
   int x = main.left + (main.right - main.left) / 2 - kSplashPicture / 2;
-  g_app.splash = CreateWindowExA(WS_EX_TOPMOST | WS_EX_STATICEDGE, "STATIC", "", WS_POPUP | WS_VISIBLE | SS_BITMAP, x,
-                                 100, kSplashWidth, kSplashHeight, g_app.mainWindow, nullptr, g_app.instance, nullptr);
+  // Shown without taking the activation: the keyboard focus (and with it
+  // the screen reader) stays in the main window, and a window that was
+  // never active goes away at once when the first connect destroys it.
+  g_app.splash =
+      CreateWindowExA(WS_EX_TOPMOST | WS_EX_STATICEDGE | WS_EX_NOACTIVATE, "STATIC", "", WS_POPUP | SS_BITMAP, x, 100,
+                      kSplashWidth, kSplashHeight, g_app.mainWindow, nullptr, g_app.instance, nullptr);
   if (!g_app.splash) return;
   // The static control does not own the picture: it is kept here until
   // the process ends.
   static GdiObject<HBITMAP> picture;
   picture.Reset(static_cast<HBITMAP>(LoadImageA(g_app.instance, "Splash", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
   if (picture) SendMessageA(g_app.splash, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.Get()));
-  ShowWindow(g_app.splash, SW_SHOW);
+  ShowWindow(g_app.splash, SW_SHOWNOACTIVATE);
   UpdateWindow(g_app.splash);
 }
 
+bool IsInput(UINT message) {
+  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST);
+}
+
 void NoteMessage(const MSG& msg) {
+  if (IsInput(msg.message)) TraceMark(TraceStage::kInputTaken, static_cast<long>(msg.message));
   g_main.lastMessagePoint = msg.pt;
   g_main.lastMessageWindow = msg.hwnd;
   if (msg.message == WM_MOUSEWHEEL) g_main.wheelDirection = ((msg.wParam >> 24) & 0xFF) != 0 ? +1 : -1;
 }
 
-// Takes n messages and dispatches them, so that the main window and the
-// picture get painted. A fresh window may have fewer than n messages to
-// give: the wait ends after kStartWaitMs at the latest.
+// Takes at most n messages and dispatches them, so that the main window
+// and the picture get painted. A fresh window has fewer than n messages to
+// give: the start goes on as soon as the queue is empty instead of waiting
+// for messages that do not come.
 void DispatchMessages(int n) {
-  const DWORD start = GetTickCount();
   MSG msg;
   for (int i = 0; i < n;) {
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      DWORD waited = GetTickCount() - start;
-      if (waited >= kStartWaitMs) return;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, kStartWaitMs - waited, QS_ALLINPUT);
-      continue;
-    }
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return;
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return;
@@ -170,6 +177,8 @@ int MessageLoop() {
   MSG msg;
   BOOL got;
   while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
+    // One message reads the settings file as it was when it began.
+    SettingsBatch batch;
     NoteMessage(msg);
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
@@ -210,6 +219,19 @@ void ReadStartSettings() {
   SetLanguageSection(language);
 }
 
+// The trace of the stages from input to frame, when [Def] Trace names its
+// file (below the program folder unless the name is a full path). A
+// missing key stays missing: the trace is for developers.
+void StartTrace() {
+  if (!ProfileHasKey("Trace", "Def")) return;
+  char name[kValueMax];
+  ProfileGetString("Trace", name, "", "Def", sizeof name);
+  char path[kPathMax];
+  const bool full = name[0] == '\\' || (name[0] && name[1] == ':');
+  std::snprintf(path, sizeof path, "%s%s", full ? "" : g_app.programFolder, name);
+  TraceOpen(path);
+}
+
 void StartLogging() {
   StartLog();
   LogStartLine();
@@ -248,10 +270,14 @@ bool CreateAndShowMainWindow(HINSTANCE instance) {
   return true;
 }
 
-// Menus, texts and the layout; the connect of autostart; the tick.
+// Menus, texts and the layout; the tick. What can wait is posted first, so
+// that it runs as soon as the window is up, before anything else the
+// queue takes: the connect of autostart (the first page on the pins), then
+// the capture library with its camera list.
 void StartMenusAndTick() {
-  RebuildMenus();
   if (ProfileGetInt("autostart", 0, "Device") != 0) PostMessageA(g_app.mainWindow, WM_COMMAND, CMD_CONNECT, 0);
+  PostMessageA(g_app.mainWindow, WM_START_LATER, 0, 0);
+  RebuildMenus();
   SetTimer(g_app.mainWindow, kTickTimerId, kTickPeriodMs, nullptr);
 }
 
@@ -262,15 +288,16 @@ void StartKeys() {
   InstallKeyboardHook(g_app.mainWindow, MenuIsOpen, PopupIsOpen, FocusTakesArrows);
 }
 
-// The extension table, the braille translator and the capture library with
-// its camera list; the user is told when a library is missing.
+// The extension table and the braille translator (the tick translates the
+// text line); the user is told when it is missing. The capture library
+// follows from the message loop (WM_START_LATER).
 void StartOptionalParts() {
   ReadExtensionTable(g_files);
   BrailleStart();
-  CaptureStart();
 }
 
 void ShutDown() {
+  TraceClose();
   RemoveKeyboardHook();
   UnregisterHotKeys();
   LogWrite("***Ende");
@@ -290,16 +317,30 @@ int RunProgram(HINSTANCE instance) {
     RefuseSecondInstance();
     return 0;
   }
-  ReadStartSettings();
-  StartLogging();
-  LoadFontsColoursAndTexts();
-  StartSoundAndPorts();
-  if (!CreateAndShowMainWindow(instance)) return 1;
-  ShowSplash();
-  DispatchMessages(kStartMessages);
-  StartMenusAndTick();
-  StartKeys();
-  StartOptionalParts();
+  {
+    // The start-up reads the settings file as it was when it began.
+    SettingsBatch batch;
+    StartTrace();
+    ReadStartSettings();
+    StartLogging();
+    TraceMark(TraceStage::kStartPhase, 0, "settings");
+    LoadFontsColoursAndTexts();
+    TraceMark(TraceStage::kStartPhase, 1, "fonts");
+    StartSoundAndPorts();
+    TraceMark(TraceStage::kStartPhase, 2, "sound-ports");
+    if (!CreateAndShowMainWindow(instance)) return 1;
+    TraceMark(TraceStage::kStartPhase, 3, "window");
+    ShowSplash();
+    TraceMark(TraceStage::kStartPhase, 4, "splash");
+    DispatchMessages(kStartMessages);
+    TraceMark(TraceStage::kStartPhase, 5, "first-paint");
+    StartMenusAndTick();
+    TraceMark(TraceStage::kStartPhase, 6, "menus");
+    StartKeys();
+    TraceMark(TraceStage::kStartPhase, 7, "keys");
+    StartOptionalParts();
+    TraceMark(TraceStage::kStartPhase, 8, "translator");
+  }
   int code = MessageLoop();
   ShutDown();
   return code;

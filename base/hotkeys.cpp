@@ -8,6 +8,7 @@
 #include "base/settings.h"
 #include "base/text.h"
 #include "base/textformat.h"
+#include "base/trace.h"
 
 namespace {
 
@@ -172,6 +173,7 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam) {
   // (HC_NOREMOVE) is followed by the real call, and would forward twice.
   if (code != HC_ACTION) return CallNextHookEx(s.hook.Get(), code, wParam, lParam);
   auto vk = static_cast<std::int32_t>(wParam);
+  TraceMark(TraceStage::kInputTaken, vk);
   bool released = (static_cast<DWORD>(lParam) & 0x80000000u) != 0;
   if (released) {
     if (vk != s.heldMenuKey) return 0;

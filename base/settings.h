@@ -1,8 +1,11 @@
-// The settings store: res\RelivoX.ini read and written through the
-// platform's private-profile functions. A key that is missing or empty when
-// it is read is written back at once with its default, so the file fills
-// itself with every setting and text the program has asked for.
-// Key first, section last, as everywhere in the program.
+// The settings store: res\RelivoX.ini, read into memory once and looked up
+// there, with the platform's private-profile rules (base/settings_text.h).
+// Every change is written through to the file at once; the file is read
+// again when its time stamp or size shows that another program changed it.
+// A key that is missing or empty when it is read is written back at once
+// with its default, so the file fills itself with every setting and text
+// the program has asked for. Key first, section last, as everywhere in the
+// program.
 #pragma once
 #include <windows.h>
 
@@ -15,6 +18,18 @@
 constexpr int kValueMax = 255;
 
 void SetSettingsPath(const char* path);
+
+// Within a batch (one message of the main window, the start-up) the file's
+// time stamp is looked at on the first read and then at most every
+// kSettingsRecheckMs; outside of one, at every read. Batches nest.
+constexpr unsigned kSettingsRecheckMs = 100;
+class SettingsBatch {
+ public:
+  SettingsBatch();
+  ~SettingsBatch();
+  SettingsBatch(const SettingsBatch&) = delete;
+  SettingsBatch& operator=(const SettingsBatch&) = delete;
+};
 const char* SettingsPath();
 // The language section named by [Def] Lng ("0049" by default).
 void SetLanguageSection(const char* section);

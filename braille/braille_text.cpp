@@ -2,11 +2,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "base/commands.h"
 #include "base/log.h"
 #include "base/owners.h"
 #include "base/text.h"
+#include "base/trace.h"
 
 namespace {
 
@@ -42,20 +45,37 @@ void GradeKey(char (&key)[kKeySize], int language, int grade, const char* suffix
   std::snprintf(key, sizeof key, "%02d-%02d%s", language, grade, suffix);
 }
 
-void AddEntry(HWND list, const char* text) { SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)); }
-
-// Refills the grade list of a language and selects its stored grade.
-int FillGrades(HWND list, int language) {
+// Puts the entries into a list unless it holds them already: every layout
+// asks for them again, and refilling a shown list costs a repaint per entry.
+void SetEntries(HWND list, const std::vector<std::string>& entries) {
+  const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+  bool same = count == static_cast<LRESULT>(entries.size());
+  for (std::size_t i = 0; same && i < entries.size(); ++i) {
+    char text[kValueMax] = "";
+    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
+    same = length >= 0 && length < static_cast<LRESULT>(sizeof text) &&
+           SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text)) >= 0 && entries[i] == text;
+  }
+  if (same) return;
+  SendMessageA(list, WM_SETREDRAW, FALSE, 0);
   SendMessageA(list, LB_RESETCONTENT, 0, 0);
-  if (language < 0) return -1;
+  for (const std::string& entry : entries) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+  SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+}
+
+// Fills the grade list of a language and selects its stored grade.
+int FillGrades(HWND list, int language) {
+  std::vector<std::string> grades;
   char key[kKeySize];
   char name[kValueMax];
-  for (int g = 0; g < kBrailleKeys; ++g) {
+  for (int g = 0; language >= 0 && g < kBrailleKeys; ++g) {
     GradeKey(key, language, g, "");
     if (!ProfileHasKey(key, kBrailleSection)) continue;
     ProfileGetString(key, name, "-", kBrailleSection, sizeof name);
-    AddEntry(list, name);
+    grades.push_back(name);
   }
+  SetEntries(list, grades);
+  if (language < 0) return -1;
   LanguageKey(key, language, "-G");
   return Select(list, ProfileGetInt(key, 0, kBrailleSection));
 }
@@ -63,14 +83,12 @@ int FillGrades(HWND list, int language) {
 // The selection is stored on every translation: the file is written only
 // when a value changed.
 void StoreInt(const char* key, int value) {
-  if (GetPrivateProfileIntA(kBrailleSection, key, value + 1, SettingsPath()) != static_cast<UINT>(value))
+  if (!ProfileHasKey(key, kBrailleSection) || ProfileGetInt(key, value, kBrailleSection) != value)
     ProfileWriteInt(key, value, kBrailleSection);
 }
 
-void Redraw(HWND window) {
-  InvalidateRect(window, nullptr, TRUE);
-  UpdateWindow(window);
-}
+// Repainted when the queue has nothing else to do.
+void Redraw(HWND window) { InvalidateRect(window, nullptr, TRUE); }
 
 // MultiByteToWideChar with the strictest flags the code page takes.
 int Convert(int codePage, const char* bytes, int length, wchar_t* out, int capacity) {
@@ -117,19 +135,18 @@ int ConvertEach(int codePage, const char* text, int length, wchar_t* out, int ca
 
 void FillBrailleLists(const BrailleView& view, BrailleSelection& selection, int focus) {
   if (!view.language || !view.grade) return;
-  SendMessageA(view.language, LB_RESETCONTENT, 0, 0);
+  std::vector<std::string> languages;
   char key[kKeySize];
   char name[kValueMax];
   for (int n = 0; n < kBrailleKeys; ++n) {
     LanguageKey(key, n, "");
     if (!ProfileHasKey(key, kBrailleSection)) continue;
     ProfileGetString(key, name, "", kBrailleSection, sizeof name);
-    AddEntry(view.language, name);
+    languages.push_back(name);
   }
+  SetEntries(view.language, languages);
   selection.language = Select(view.language, ProfileGetInt("Lng", 0, kBrailleSection));
   if (selection.language >= 0) SendMessageA(view.language, LB_SETTOPINDEX, static_cast<WPARAM>(selection.language), 0);
-  // The lists are drawn at once, without taking messages from the queue in
-  // the middle of a layout.
   Redraw(view.language);
   selection.grade = FillGrades(view.grade, selection.language);
   Redraw(view.grade);
@@ -302,7 +319,10 @@ int TranslateText(const LouisModule& louis, const BrailleView& view, const char*
   LogWrite("Tabelle:%s CodePage:%d", tables, codePage);
   LouisChar chars[kBrailleWorkSize];
   const int length = TextToChars(text, codePage, chars);
-  if (!TranslateChars(translate, tables, chars, mode, cells, count)) {
+  TraceMark(TraceStage::kTranslated, 0);
+  const bool translated = TranslateChars(translate, tables, chars, mode, cells, count);
+  TraceMark(TraceStage::kTranslated, 1);
+  if (!translated) {
     LogWrite(
         "Err: Braille-\xdc"
         "bersetzung fehlgeschlagen: %s",

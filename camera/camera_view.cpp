@@ -87,9 +87,9 @@ bool PointerInView(const CameraView& view, const CameraHost& host, POINT pointer
 }
 
 void ShowConverted(const CameraView& view, const CameraHost& host) {
-  if (!host.preview || !view.picture.dc) return;
+  if (!host.preview || !view.picture.page.dc) return;
   WindowDc dc(host.preview);
-  if (dc) BitBlt(dc.Get(), 0, 0, kPageColumns, kPageRows, view.picture.dc->Get(), 0, 0, SRCCOPY);
+  if (dc) BitBlt(dc.Get(), 0, 0, kPageColumns, kPageRows, view.picture.page.dc->Get(), 0, 0, SRCCOPY);
 }
 
 // The newest frame into view.frame and view.frameBits: false while the
@@ -124,7 +124,7 @@ bool GrabFromFrame(CameraView& view, const CameraHost& host, const RECT& camera,
 void ConvertCameraPicture(CameraView& view, const CameraHost& host, bool& changed) {
   const float fixed = ThresholdFromPercent(view.threshold);
   PagePicture picture;
-  if (!view.picture.dc) {
+  if (!view.picture.page.dc) {
     WindowDc main(host.main);
     CreatePictureSurface(view.picture, main.Get());
   }

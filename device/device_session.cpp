@@ -5,6 +5,7 @@
 
 #include "base/log.h"
 #include "base/text.h"
+#include "base/trace.h"
 #include "device/device_frame.h"
 
 namespace {
@@ -409,12 +410,15 @@ void SendFrame(DeviceSession& s, int target, int k, const std::uint8_t* data) {
   std::uint8_t frame[kFrameSendBuffer];
   std::size_t size = BuildFrame(frame, sizeof frame, static_cast<std::uint8_t>(target), kCmdDisplayData, data,
                                 static_cast<std::size_t>(k));
+  TraceMark(TraceStage::kWriteStarted, target);
   bool written = s.link->Write(frame, static_cast<int>(size));
+  TraceMark(TraceStage::kWriteDone, target);
   // The braille line goes out every time anyway; a graphic that was lost
   // must not keep the device on the page before it.
   if (target == kTargetGraphic) s.graphicUnsure = written ? 0 : 1;
   s.link->Sleep(kReplyWaitMs);
   ReadFrame(s);
+  TraceMark(TraceStage::kReplyRead, target);
   s.ready = 1;
 }
 
@@ -435,15 +439,16 @@ int UpdateTextLine(DeviceSession& s) {
 
   CopyText(s.lastText, sizeof s.lastText, text);
 
+  TraceMark(TraceStage::kTextChanged);
   s.host->ShowStatusText("Please.wait", "-");
   std::uint8_t cells[kTranslateCells] = {};
   std::uint16_t count = 0;
   s.host->TranslateText(text, cells, &count);
   std::uint8_t mapped[kTranslateMapped] = {};
   for (int i = 0; i < kTranslateMapped; ++i) mapped[i] = MapCell(s, cells[i]);
-  s.host->ShowStatusText("Ready", "-");
-
+  // The line leaves for the device before the window shows anything more.
   SendFrame(s, kTargetCommand, kBrailleCells, mapped);
+  s.host->ShowStatusText("Ready", "-");
   s.host->StoreTextLine(text, mapped);
   return length;
 }

@@ -37,10 +37,7 @@ void WindowsSessionHost::PumpMessages(int n) { ::PumpMessages(n); }
 void PumpMessages(int n) {
   for (int i = 0; i < n; ++i) {
     MSG msg;
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (MsgWaitForMultipleObjects(0, nullptr, FALSE, kPumpWaitMs, QS_ALLINPUT) != WAIT_OBJECT_0) continue;
-      if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) continue;
-    }
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return;
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return;

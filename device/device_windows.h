@@ -32,10 +32,10 @@ class WindowsSessionHost : public SessionHost {
   void PumpMessages(int n) override;
 };
 
-// n times: waits for the next message of the thread's queue (at most
-// kPumpWaitMs each) and dispatches it. A quit message is put back and ends
-// the pump, so that the message loop still sees it.
-constexpr DWORD kPumpWaitMs = 50;  // one tick of the main window's timer
+// Dispatches at most n messages of the thread's queue, the paint of the
+// window included, and ends when the queue is empty: it never waits for a
+// message that has not come. A quit message is put back and ends the pump,
+// so that the message loop still sees it.
 void PumpMessages(int n);
 
 // The process-wide session, created (ports listed) on the first call. Its

@@ -16,7 +16,7 @@ elseif(RELIVO_WINDOWS)
     OUTPUT ${RELIVO_SIM}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
     COMMAND ${RELIVO_HOST_CXX} -std=c++17 -O2 -Wall -Wextra -o ${RELIVO_SIM} ${_sim_sources}
-    DEPENDS ${_sim_sources} ${_sim_dir}/sim_protocol.h
+    DEPENDS ${_sim_sources} ${_sim_dir}/sim_protocol.h ${_sim_dir}/sim_wire.h
     COMMENT "Building the device simulator with the host compiler"
     VERBATIM)
   add_custom_target(relivo_sim ALL DEPENDS ${RELIVO_SIM})

@@ -99,8 +99,11 @@ BOOL CALLBACK CollectStatic(HWND window, LPARAM lParam) {
   return TRUE;
 }
 
+// The build's output folder, or another one named in RELIVO_APP_OUT (the
+// benchmark runs another build's program that way).
 std::string OutFolder() {
-  std::string out = RELIVO_APP_OUT;
+  const char* other = std::getenv("RELIVO_APP_OUT");
+  std::string out = other && other[0] ? other : RELIVO_APP_OUT;
   for (char& c : out)
     if (c == '/') c = '\\';
   if (out.back() != '\\') out += '\\';

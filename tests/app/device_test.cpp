@@ -113,8 +113,16 @@ TEST(AppDevice, AutostartConnectsThenSendsThePage) {
   EXPECT_FALSE(SplashShown(run.Pid()));  // the start-up picture is gone
   std::string log = ReadFileText(run.LogPath());
   EXPECT_NE(log.find("Name:[Relivo Sim]"), std::string::npos) << log;
-  PostMessageA(run.main, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(WaitExit(run, 15000));
+
+  // Two pages sent within a frame's time on the wire (the refresh between
+  // the changes sends the first): the second waits for the wire and still
+  // reaches the device.
+  PostCommand(run, CMD_INVERT);
+  PostCommand(run, CMD_REFRESH);
+  PostCommand(run, CMD_INVERT);
+  EXPECT_TRUE(WaitForFrame(RaisedGraphic(), 1, 10000)) << "the page after the first change";
+  EXPECT_TRUE(WaitForFrame(GraphicFrame(empty), 2, 10000)) << "the page after the second change";
+  EXPECT_TRUE(CloseWithoutSaving(run));
 }
 
 // Scenario "port-menu": the stored port is not there, so the connect at

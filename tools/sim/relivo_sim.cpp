@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "sim_protocol.h"
+#include "sim_wire.h"
 
 namespace {
 
@@ -66,6 +67,10 @@ struct Options {
   int exitAfter = 0;                          // seconds, 0 = run until stopped
   long logMaxKb = 0;                          // the log starts afresh when it grows past this (0: never)
   bool acks = true;
+  // Timed mode: the line at this speed (0: instant) and the device's time
+  // from a frame to its reply.
+  long baud = 0;
+  int replyDelayUs = 0;
 };
 
 struct ScriptKey {
@@ -128,6 +133,9 @@ struct Device {
   // display data.
   bool unplugArmed = false, hangArmed = false;
   Clock::time_point unplugAt, hangAt;
+  SimWire toDevice;             // the program's bytes on their way
+  SimWire toProgram;            // the device's bytes on their way
+  Clock::time_point replyAt{};  // a reply leaves no earlier (timed mode)
 };
 
 void Usage() {
@@ -173,6 +181,10 @@ void Usage() {
       "  --unplug-after-ms N --unplug-ms N   (defaults 1000 and 3000)\n"
       "  --hang-after-ms N --hang-ms N       (defaults 1000 and 3000)\n"
       "  --no-acks            do not answer display data\n"
+      "  --baud N             timed mode: every byte takes its time on the line at N baud,\n"
+      "                       both ways (10 bits a byte); frames are handled when whole\n"
+      "  --reply-delay-us N   timed mode: the device answers a frame N us after it\n"
+      "                       arrived whole (default 0)\n"
       "  --view | --no-view   live view in the terminal (default: when stdout is one)\n"
       "  --plain              one line per frame on stdout instead of the live view\n"
       "  --exit-after S       stop after S seconds\n"
@@ -287,6 +299,10 @@ bool ParseArgs(int argc, char** argv, Options& o) {
       o.hangMs = std::atoi(next("--hang-ms"));
     else if (a == "--no-acks")
       o.acks = false;
+    else if (a == "--baud")
+      o.baud = std::atol(next("--baud"));
+    else if (a == "--reply-delay-us")
+      o.replyDelayUs = std::atoi(next("--reply-delay-us"));
     else if (a == "--view")
       o.view = 1;
     else if (a == "--no-view")
@@ -305,6 +321,10 @@ bool ParseArgs(int argc, char** argv, Options& o) {
   }
   if (o.unplugAfterMs < 0 || o.unplugMs < 0 || o.hangAfterMs < 0 || o.hangMs < 0) {
     std::fprintf(stderr, "relivo-sim: the times of unplug and hang are milliseconds from 0 on\n");
+    return false;
+  }
+  if (o.baud < 0 || o.replyDelayUs < 0) {
+    std::fprintf(stderr, "relivo-sim: --baud and --reply-delay-us take numbers of 0 or more\n");
     return false;
   }
   if (o.com < 0 || o.com > 254 || (o.com > 0 && (o.wineprefix.empty() || o.wineRun.empty()))) {
@@ -439,7 +459,7 @@ bool MapComPort(const Options& o, const std::string& target) {
 
 // ---- sending ---------------------------------------------------------------
 
-void WriteAll(Device& d, const std::uint8_t* bytes, std::size_t n) {
+void WriteNow(Device& d, const std::uint8_t* bytes, std::size_t n) {
   std::size_t done = 0;
   while (done < n) {
     ssize_t w = write(d.master, bytes + done, n - done);
@@ -457,6 +477,30 @@ void WriteAll(Device& d, const std::uint8_t* bytes, std::size_t n) {
 
 // Neither a device pulled out nor a hanging one sends anything.
 bool Mute(const Device& d) { return d.unplugged || d.hung; }
+
+void ProcessInbox(Device& d);
+
+// In timed mode the bytes go onto the line and reach the program byte by
+// byte (DeliverLine); otherwise at once.
+void WriteAll(Device& d, const std::uint8_t* bytes, std::size_t n) {
+  if (d.toProgram.Timed()) {
+    d.toProgram.Send(bytes, n, Clock::now(), d.replyAt);
+  } else {
+    WriteNow(d, bytes, n);
+  }
+}
+
+// Timed mode: what is through the line from the program reaches the
+// inbox, what is through towards the program reaches the pty.
+void DeliverLine(Device& d) {
+  const Clock::time_point now = Clock::now();
+  std::vector<std::uint8_t> out;
+  d.toProgram.Arrived(now, out);
+  if (!out.empty()) WriteNow(d, out.data(), out.size());
+  const std::size_t before = d.inbox.size();
+  d.toDevice.Arrived(now, d.inbox);
+  if (d.inbox.size() != before) ProcessInbox(d);
+}
 
 // A flow-control byte on its own, outside any frame.
 void SendFlowByte(Device& d, std::uint8_t byte) {
@@ -606,6 +650,13 @@ void PlainLine(Device& d, const char* what) {
 }
 
 void HandleFrame(Device& d, const std::uint8_t* f, std::size_t size) {
+  // Replies leave after the device's own time; keys sent outside a frame
+  // leave at once.
+  struct ReplyTime {
+    Device& d;
+    ~ReplyTime() { d.replyAt = {}; }
+  } replyTime{d};
+  d.replyAt = Clock::now() + std::chrono::microseconds(d.opt.replyDelayUs);
   ++d.frames;
   if (d.hung) {
     LogBytes(d, "RX-dropped", f, size);
@@ -829,6 +880,8 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  d.toDevice = SimWire(d.opt.baud);
+  d.toProgram = SimWire(d.opt.baud);
   if (!OpenPty(d)) return 1;
   if (!PointLink(d)) return 1;
   const std::string reachable = d.opt.link.empty() ? d.ptyPath : d.opt.link;
@@ -899,18 +952,33 @@ int main(int argc, char** argv) {
         if (left < timeout) timeout = static_cast<int>(left);
       }
     }
+    // The line's next byte is due to the microsecond.
+    long long waitUs = timeout * 1000LL;
+    for (const SimWire* wire : {&d.toDevice, &d.toProgram}) {
+      if (!wire->Busy()) continue;
+      const long long left = std::chrono::duration_cast<std::chrono::microseconds>(wire->Next() - now).count();
+      if (left < waitUs) waitUs = left < 0 ? 0 : left;
+    }
+    const timespec wait{static_cast<time_t>(waitUs / 1000000), static_cast<long>(waitUs % 1000000) * 1000};
     // A stalled device leaves the bytes for it where they are.
     pollfd fds[3] = {
         {d.stalled || d.unplugged ? -1 : d.master, POLLIN, 0}, {control, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
     int nfds = term.active ? 3 : 2;  // a negative fd is skipped by poll
-    int r = poll(fds, static_cast<nfds_t>(nfds), timeout);
+    int r = ppoll(fds, static_cast<nfds_t>(nfds), &wait, nullptr);
     if (r < 0 && errno != EINTR) break;
     if (r > 0 && (fds[0].revents & POLLIN)) {
       std::uint8_t buf[4096];
       ssize_t n;
-      while ((n = read(d.master, buf, sizeof buf)) > 0) d.inbox.insert(d.inbox.end(), buf, buf + n);
-      ProcessInbox(d);
+      while ((n = read(d.master, buf, sizeof buf)) > 0) {
+        if (d.toDevice.Timed()) {
+          d.toDevice.Send(buf, static_cast<std::size_t>(n), Clock::now());
+        } else {
+          d.inbox.insert(d.inbox.end(), buf, buf + n);
+        }
+      }
+      if (!d.toDevice.Timed()) ProcessInbox(d);
     }
+    if (d.toDevice.Timed()) DeliverLine(d);
     if (r > 0 && control >= 0 && (fds[1].revents & POLLIN) && !ReadControl(d, control, pending)) break;
     if (nfds == 3 && r > 0 && (fds[2].revents & POLLIN)) {
       char c = 0;
