@@ -156,14 +156,15 @@ bool GrabFramePicture(PictureSurface& surface, const BITMAPINFOHEADER& frame, co
   info.bmiHeader = frame;
   // A bottom-up picture is addressed from its lower left corner.
   const int fromBottom = frame.biHeight - (y + height);
-  if (!surface.bits || !surface.dc || !bits || frame.biHeight <= 0 ||
-      StretchDIBits(surface.dc->Get(), 0, 0, kPageColumns, kPageRows, x, fromBottom, width, height, bits, &info,
+  if (surface.page.dc) SetStretchBltMode(surface.page.dc->Get(), COLORONCOLOR);
+  if (!surface.page.bits || !surface.page.dc || !bits || frame.biHeight <= 0 ||
+      StretchDIBits(surface.page.dc->Get(), 0, 0, kPageColumns, kPageRows, x, fromBottom, width, height, bits, &info,
                     DIB_RGB_COLORS, SRCCOPY) == 0) {
     WhitePicture(out);
     return false;
   }
   GdiFlush();
-  return FitToPage(PixelRows{static_cast<const std::uint8_t*>(surface.bits), kPageColumns, kPageRows,
+  return FitToPage(PixelRows{static_cast<const std::uint8_t*>(surface.page.bits), kPageColumns, kPageRows,
                              kPageColumns * kBytesPerPixel, PixelLayout::kBgrx},
                    out);
 }
