@@ -98,7 +98,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int i = 0; i < kTextPins; ++i) page.textPins[i] = static_cast<std::uint8_t>(i * 3);
   std::memcpy(&before, &page, sizeof page);
   PageObserver view;
-  if (!LoadPicture("fuzz.png", &decoder, percent, page, view)) {
+  // A black picture checks the threshold rule's fit; any other is read in
+  // either mode.
+  const PictureMode mode = !decoder.black && data[4] & 16 ? PictureMode::kOutline : PictureMode::kThreshold;
+  if (!LoadPicture("fuzz.png", &decoder, percent, mode, page, view)) {
     Check(std::memcmp(&before, &page, sizeof page) == 0);
     return 0;
   }
