@@ -1,9 +1,9 @@
 // Any bytes as the block a program put on the clipboard, taken through
 // the checks and sizes of the library's paste: the header part and every
 // byte read lie inside the block, an uncompressed picture is read row by
-// row to its last byte, and a compressed one gives its decompressor no
-// more than arrived and is decompressed into a picture the library can
-// make.
+// row to its last byte, any compression but RLE is refused, and an RLE
+// picture gives its decompressor no more than arrived and is decompressed
+// into a picture the library can make.
 #include <cstdint>
 
 #include "capture/picture_model.h"
@@ -19,7 +19,10 @@ void Check(bool ok) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   DibFields fields;
   DibLayout layout;
-  if (!DibCheckPacked(data, size, &fields, &layout)) return 0;
+  const ClipboardDib verdict = DibCheckClipboard(data, size, &fields, &layout);
+  if (verdict != ClipboardDib::kAccepted) return 0;
+  // Only RGB, bit fields and RLE whose runs fit come through.
+  Check(DibIsUncompressed(fields) || DibIsRle(fields));
   Check(layout.headerPart <= size);
   const std::uint64_t pixels = size - layout.headerPart;
   // The picture is made from the header part and the bytes behind it, and
