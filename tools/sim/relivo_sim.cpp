@@ -569,17 +569,24 @@ std::vector<std::uint8_t> TextData(const std::string& s) { return std::vector<st
 // Pulled out, as a USB serial adapter is: the pty closes (the program's
 // handle to it fails), the link goes away (the COM port cannot be opened)
 // and what was on its way is lost.
+// A fault's change of state: in the log, and in the live view.
+void FaultEvent(Device& d, const std::string& logged, const char* shown) {
+  LogEvent(d, logged);
+  d.lastEvent = shown;
+  d.dirty = true;
+}
+
 void Unplug(Device& d, int ms) {
   if (d.unplugged) return;
   ClosePty(d);
   if (!d.opt.link.empty()) unlink(d.opt.link.c_str());
   d.inbox.clear();
+  d.toDevice.Drop();
+  d.toProgram.Drop();
   d.stalled = false;
   d.unplugged = true;
   d.plugBackAt = Clock::now() + std::chrono::milliseconds(ms);
-  LogEvent(d, "unplugged for " + std::to_string(ms) + " ms");
-  d.lastEvent = "pulled out";
-  d.dirty = true;
+  FaultEvent(d, "unplugged for " + std::to_string(ms) + " ms", "pulled out");
 }
 
 // Put back: a new pty behind the same link, and a device that starts
@@ -590,9 +597,7 @@ bool PlugBack(Device& d) {
   std::memset(d.cells, 0, sizeof d.cells);
   d.unplugged = false;
   d.hung = false;
-  LogEvent(d, "plugged in on " + d.ptyPath);
-  d.lastEvent = "put back";
-  d.dirty = true;
+  FaultEvent(d, "plugged in on " + d.ptyPath, "put back");
   return true;
 }
 
@@ -602,16 +607,12 @@ void Hang(Device& d, int ms) {
   if (d.unplugged) return;
   d.hung = true;
   d.hangEnd = Clock::now() + std::chrono::milliseconds(ms);
-  LogEvent(d, "hanging for " + std::to_string(ms) + " ms");
-  d.lastEvent = "hanging";
-  d.dirty = true;
+  FaultEvent(d, "hanging for " + std::to_string(ms) + " ms", "hanging");
 }
 
 void EndHang(Device& d) {
   d.hung = false;
-  LogEvent(d, "answering again");
-  d.lastEvent = "answering again";
-  d.dirty = true;
+  FaultEvent(d, "answering again", "answering again");
 }
 
 // ---- receiving -------------------------------------------------------------

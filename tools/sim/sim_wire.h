@@ -43,6 +43,12 @@ class SimWire {
     }
   }
 
+  // The line goes away: what was on its way is lost.
+  void Drop() {
+    line_.clear();
+    free_ = {};
+  }
+
   bool Busy() const { return !line_.empty(); }
   // When the next byte is through (only while Busy()).
   Clock::time_point Next() const { return line_.front().through; }
