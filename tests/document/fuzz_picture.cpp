@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "base/log.h"
 #include "base/text.h"
 #include "document/picture.h"
+#include "tests/fuzz_quiet.h"
 
 namespace {
 
@@ -75,12 +75,7 @@ void CheckBlackFit(const DotPage& page) {
 // large height, bit 2 alpha, bit 3 black), 5: threshold in percent; the
 // rest the pixels (repeated).
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static bool once = [] {
-    LogSetPath("/dev/null");
-    LogSetLevel(0);
-    return true;
-  }();
-  (void)once;
+  QuietLog();
   if (size < 6) return 0;
   static DotPage page, before;
   BytesDecoder decoder;

@@ -6,17 +6,12 @@
 
 #include "base/keydefs.h"
 #include "base/keynames.h"
-#include "base/log.h"
 #include "base/textformat.h"
+#include "tests/fuzz_quiet.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static KeyDefinitions defs;
-  static bool once = [] {
-    LogSetPath("/dev/null");
-    LogSetLevel(0);
-    return true;
-  }();
-  (void)once;
+  QuietLog();
   std::string line(reinterpret_cast<const char*>(data), size);
   HotKeyDef def = ParseKeyLine(line.c_str());
   int index = -1;

@@ -10,10 +10,10 @@
 
 #include "base/keydefs.h"
 #include "base/keynames.h"
-#include "base/log.h"
 #include "base/text.h"
 #include "base/textformat.h"
 #include "braille/braille_form.h"
+#include "tests/fuzz_quiet.h"
 
 namespace {
 
@@ -117,12 +117,7 @@ struct Reader {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static bool once = [] {
-    LogSetPath("/dev/null");
-    LogSetLevel(0);
-    return true;
-  }();
-  (void)once;
+  QuietLog();
   static Reader reader;
   reader = Reader{};
   ClearKeyDefinitions(reader.defs);
